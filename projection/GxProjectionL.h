@@ -1,0 +1,232 @@
+// TGxProjectionL: the projection component. It holds every projection
+// parameter and the working coordinate pair, turns degrees into map pixels
+// (Forward) and pixels back into degrees (Inverse) for the selected kind, and
+// reports through integer codes and events.
+//
+// Units: the interface takes and gives degrees and pixels; the fields hold
+// radians (angles) and pixels (lengths on the map). Map y grows downward: a
+// point (u, v) of the unit-radius plane lies at X0 + Radius*u, Y0 - Radius*v.
+//
+// Forward and Inverse allocate nothing and never throw, whatever the input.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "projection/Catalogue.h"
+#include "projection/Numerics.h"
+
+class TGxConvertL;
+
+enum TInPut : std::uint8_t { ifGeographic, ifUTM, ifDatumUTM, ifNationalGrid };
+enum TOutPut : std::uint8_t { ofGeographic, ofUTM, ofDatumUTM, ofNationalGrid };
+
+// A zone text of at most three characters, stored inline so that the
+// hand-over to the conversion component allocates nothing.
+class TZone {
+ public:
+  TZone() = default;
+  TZone(std::string_view text) { Assign(text); }  // NOLINT: used like a string
+  void Assign(std::string_view text) {
+    length_ = static_cast<std::uint8_t>(text.size() < 3 ? text.size() : 3);
+    for (int i = 0; i < 4; ++i) text_[i] = i < length_ ? text[i] : '\0';
+  }
+  std::string_view View() const { return {text_, length_}; }
+  std::string Str() const { return std::string(View()); }
+  bool operator==(const TZone& o) const { return View() == o.View(); }
+  bool operator==(std::string_view o) const { return View() == o; }
+
+ private:
+  char text_[4] = {0, 0, 0, 0};
+  std::uint8_t length_ = 0;
+};
+
+class TGxProjectionL;
+
+// Events: the Sender (the component) comes first, as in every event here.
+using TErrorEvent = std::function<void(TGxProjectionL* Sender, int Return)>;
+using TForEvent = std::function<void(TGxProjectionL* Sender, double X, double Y, int Return)>;
+using TInvEvent = std::function<void(TGxProjectionL* Sender, double Theta, double Phi, int Return)>;
+using TGetInfoEvent = std::function<void(TGxProjectionL* Sender, const std::string& MapName,
+                                         bool TypeGeo, bool Reference, int EllipsType,
+                                         int MapNumber)>;
+using TGetConstants = std::function<void(TGxProjectionL* Sender, double Radius, double Theta,
+                                         double Phi0, double Phi1, double Phi2, double X0,
+                                         double Y0, double Oblique, double Other)>;
+using TIOFormat = std::function<void(TGxProjectionL* Sender, int InFormat, int OutFormat,
+                                     int InIndex, int OutIndex)>;
+
+// Solver markers written straight into ErrorCode (silent: no event fires).
+inline constexpr int kSolverNoConvergence = 10000;
+inline constexpr int kSolverNoConvergenceBig = 100000;
+
+class TGxProjectionL {
+ public:
+  TGxProjectionL() = default;
+  explicit TGxProjectionL(void* /*owner*/) {}
+
+  // ---- Events -----------------------------------------------------------
+  TErrorEvent OnError;
+  TForEvent OnForward;
+  TInvEvent OnInverse;
+  TGetInfoEvent OnGetInfo;
+  TGetConstants OnGetConstants;
+  TIOFormat OnGetIOFormat;  // kept and streamed; nothing fires it
+
+  // ---- Fields, in declaration order ---------------------------------------
+  TGxConvertL* GxConvert = nullptr;  // optional, not owned
+  bool TruncUTM = false;             // kept; no result depends on it
+  double IterLat = 0;                // latitude result of the iterative solvers
+  double IterAux = 0;                // second result of the polyconic solver
+  bool ForwardCutOff = false;
+  double SemiMajor = 0;  // a of the selected ellipsoid (metres)
+  double AxisRatio = 0;  // b/a of that ellipsoid
+  double X = 0;          // working pair: see the class comment
+  double Y = 0;
+  int ErrorCode = 0;
+  bool Ready = false;
+  double GridMaxLon = 180, GridMinLon = -180, GridMaxLat = 90, GridMinLat = -90;
+  double GridSpacing = 15;
+  double GridStep = 1;
+  TInPut InputFormat = ifGeographic;  // kept; no result depends on it
+  std::int32_t InputIndex = 220;
+  std::int32_t MapInput = 220;  // ellipsoid index
+  TOutPut OutputFormat = ofGeographic;  // kept; no result depends on it
+  std::int32_t OutputIndex = 220;
+  TProjection Projection = mpOrthographic;
+  double Radius = 0;  // pixels
+  double Theta = 0;   // central longitude, radians
+  double Phi0 = 0, Phi1 = 0, Phi2 = 0;  // radians; role per kind
+  double X0 = 0, Y0 = 0;  // pixels
+  double Other = 0;       // plain number, never converted
+  double Oblique = 0;     // tilt, radians
+  double AxisTheta = 0, AxisPhi = 0;  // tilt axis, radians
+  double RotCentreX = 0, RotCentreY = 0, RotAngle = 0;  // plane turn (identity here)
+  TZone Zone;
+
+  // ---- Operations ------------------------------------------------------------
+  void Forward(double Lambda, double Phi);  // degrees -> pixels
+  void Inverse(double x, double y);         // pixels -> degrees
+
+  void SetError(int Code) {
+    ErrorCode = Code;
+    if (Code < 10000 && OnError) OnError(this, Code);
+  }
+
+  void SetListIndex(int Index);
+  int ListIndex() const { return ListPositionOf(Projection); }
+  template <class StringList>
+  void FillProjectionList(StringList& Items, bool WithGrids) const {
+    Items.clear();
+    for (int i = WithGrids ? 0 : kFirstListedPosition; i < kListCount; ++i)
+      Items.push_back(typename StringList::value_type(CatalogueAt(i).DisplayName));
+  }
+  void GetInfo();
+  void GetConstants();
+
+  void SetMapInput(int Value) { MapInput = Value; }
+  void SetRadius(double R) { Radius = R; }
+  void SetTheta(double D) { Theta = D * gx::kDegToRad; }
+  void SetPhi0(double D) { Phi0 = D * gx::kDegToRad; }
+  void SetPhi1(double D) { Phi1 = D * gx::kDegToRad; }
+  void SetOblique(double D) { Oblique = D * gx::kDegToRad; }
+  void SetX0(double P) { X0 = P; }
+  void SetY0(double P) { Y0 = P; }
+  void SetAxis(double ThetaD, double PhiD) {
+    AxisTheta = ThetaD * gx::kDegToRad;
+    AxisPhi = PhiD * gx::kDegToRad;
+  }
+
+  // Turns (lambda, phi) about the tilt axis by Oblique (forward) or -Oblique
+  // (inverse); the result goes to X, Y.
+  void ObliqueRotate(double lambda, double phi, bool forwardSense);
+
+  // ---- Ellipsoid and solvers (shared by the ellipsoidal kinds) --------------
+  // (a, b/a) of the ellipsoid that MapInput selects.
+  struct Axes {
+    double a;
+    double ratio;
+  };
+  Axes EllipsoidAxes() const;
+  double SemiMinorAxis() const;
+  // Stores the selected pair in SemiMajor/AxisRatio and returns it.
+  Axes StoreEllipsoidAxes() {
+    const Axes ax = EllipsoidAxes();
+    SemiMajor = ax.a;
+    AxisRatio = ax.ratio;
+    return ax;
+  }
+  // Each leaves its latitude in IterLat and its status (0, 10000 or 100000)
+  // in ErrorCode, without SetError.
+  void LatitudeFromQ(double e, double q);
+  void LatitudeFromT(double e, double t);
+  void LatitudeFromMeridian(double M, double e0, double e1, double e2, double e3);
+  void PolyconicLatitude(double es, double e0, double e1, double e2, double e3, double A, double B);
+
+  // ---- Shared frame steps of the kinds' routines ------------------------------
+  // True (after reporting code) when the routine must refuse to work. A NaN
+  // radius counts as not ready: no map can be drawn with it.
+  bool NotReady(int code) {
+    if (!Ready || !(Radius >= 0.01)) {
+      SetError(code);
+      return true;
+    }
+    return false;
+  }
+  // One step each way, strict comparisons: Delta = +-pi stays as it is.
+  void WrapLongitude() {
+    if (X - Theta < -gx::kPi) X += gx::kTwoPi;
+    if (X - Theta > gx::kPi) X -= gx::kTwoPi;
+  }
+  void CentreLongitude() {
+    WrapLongitude();
+    X -= Theta;
+  }
+  void ToPixels() {
+    X = Radius * X + X0;
+    Y = Y0 - Radius * Y;
+  }
+  void FromPixels() {
+    X = (X - X0) / Radius;
+    Y = (Y0 - Y) / Radius;
+  }
+  // Range check of a relative inverse result; on success adds Theta back.
+  void FinishInverse(int B, int s) {
+    if (X > gx::kPi || X < -gx::kPi) s = 1;
+    constexpr double L = 1.5707953267948966;  // pi/2 - 1e-6
+    if (Y >= L || Y <= -L) s = 2;
+    if (s != 0) {
+      SetError(B + s);
+    } else {
+      SetError(0);
+      X += Theta;
+    }
+  }
+  // Check of an absolute inverse result (equirectangular, Braun, equal-area):
+  // false when out of range; otherwise wraps X by absolute bounds.
+  bool StrictCheckAndWrap() {
+    if (Y > gx::kHalfPi || Y < -gx::kHalfPi || X > Theta + gx::kPi || X < Theta - gx::kPi)
+      return false;
+    if (X < -gx::kPi) X += gx::kTwoPi;
+    if (X > gx::kPi) X -= gx::kTwoPi;
+    return true;
+  }
+
+ private:
+  void HandOverForward(double& Lambda, double& Phi);
+  void HandOverInverse();
+  void IndexCheck();
+};
+
+// A kind's routine works in place on the component (X, Y, ErrorCode). A family
+// that differs only in constants passes the member's row number as `row`.
+using KindRoutine = void (*)(TGxProjectionL& p, int row);
+
+struct KindRoutines {
+  TProjection Kind;
+  KindRoutine Forward;
+  KindRoutine Inverse;
+  int Row;
+};

@@ -1,0 +1,4 @@
+// Azimuthal kinds.
+#include "projection/Families.h"
+
+std::span<const KindRoutines> AzimuthalRoutines() { return {}; }

@@ -1,0 +1,4 @@
+// Conic kinds.
+#include "projection/Families.h"
+
+std::span<const KindRoutines> ConicRoutines() { return {}; }

@@ -1,0 +1,4 @@
+// Pseudocylindrical kinds.
+#include "projection/Families.h"
+
+std::span<const KindRoutines> PseudocylindricalRoutines() { return {}; }

@@ -1,0 +1,4 @@
+// Transverse kinds.
+#include "projection/Families.h"
+
+std::span<const KindRoutines> TransverseRoutines() { return {}; }

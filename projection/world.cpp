@@ -1,0 +1,4 @@
+// World kinds.
+#include "projection/Families.h"
+
+std::span<const KindRoutines> WorldRoutines() { return {}; }

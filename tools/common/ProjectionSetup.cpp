@@ -1,0 +1,138 @@
+#include "tools/common/ProjectionSetup.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+const char* const kSetupUsage =
+    "  --kind K        catalogue position 0-64 or exact display name (default 4)\n"
+    "  --enum N        set Projection directly by ordinal 0-65\n"
+    "  --size WxH      map size in pixels (default 528x507)\n"
+    "  --radius PX  --theta DEG  --phi0 DEG  --phi1 DEG  --phi2 DEG\n"
+    "  --other V    --oblique DEG  --x0 PX  --y0 PX  --map-input N\n"
+    "  --cutoff        set ForwardCutOff\n"
+    "  --not-ready     set Ready to false\n";
+
+namespace {
+
+bool ParseDouble(const char* text, double& out) {
+  errno = 0;
+  char* end = nullptr;
+  out = std::strtod(text, &end);
+  return end != text && *end == '\0';
+}
+
+bool ParseInt(const char* text, long lo, long hi, int& out) {
+  errno = 0;
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || v < lo || v > hi) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const auto x = text.find('x');
+  if (x == std::string::npos) return false;
+  return ParseInt(text.substr(0, x).c_str(), 1, 65535, width) &&
+         ParseInt(text.substr(x + 1).c_str(), 1, 65535, height);
+}
+
+int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::string& error) {
+  const std::string opt = argv[i];
+  if (opt == "--cutoff") {
+    s.cutoff = true;
+    return 1;
+  }
+  if (opt == "--not-ready") {
+    s.notReady = true;
+    return 1;
+  }
+  std::optional<double>* number = nullptr;
+  if (opt == "--radius") number = &s.radius;
+  else if (opt == "--theta") number = &s.theta;
+  else if (opt == "--phi0") number = &s.phi0;
+  else if (opt == "--phi1") number = &s.phi1;
+  else if (opt == "--phi2") number = &s.phi2;
+  else if (opt == "--other") number = &s.other;
+  else if (opt == "--oblique") number = &s.oblique;
+  else if (opt == "--x0") number = &s.x0;
+  else if (opt == "--y0") number = &s.y0;
+  else if (opt != "--kind" && opt != "--enum" && opt != "--size" && opt != "--map-input")
+    return 0;
+
+  if (i + 1 >= argc) {
+    error = opt + " needs a value";
+    return -1;
+  }
+  const char* value = argv[i + 1];
+  if (number) {
+    double v;
+    if (!ParseDouble(value, v)) {
+      error = opt + ": not a number: " + value;
+      return -1;
+    }
+    *number = v;
+  } else if (opt == "--kind") {
+    int pos;
+    if (ParseInt(value, 0, kListCount - 1, pos)) {
+      s.position = pos;
+    } else {
+      pos = -1;
+      for (int k = 0; k < kListCount; ++k)
+        if (CatalogueAt(k).DisplayName == value) pos = k;
+      if (pos < 0) {
+        error = std::string("--kind: no position or display name ") + value;
+        return -1;
+      }
+      s.position = pos;
+    }
+    s.enumOrdinal.reset();
+  } else if (opt == "--enum") {
+    int ordinal;
+    if (!ParseInt(value, 0, kProjectionCount - 1, ordinal)) {
+      error = std::string("--enum: ordinal 0-65 expected: ") + value;
+      return -1;
+    }
+    s.enumOrdinal = ordinal;
+  } else if (opt == "--size") {
+    if (!ParseSize(value, s.width, s.height)) {
+      error = std::string("--size: WxH expected: ") + value;
+      return -1;
+    }
+  } else {  // --map-input
+    int m;
+    if (!ParseInt(value, INT32_MIN, INT32_MAX, m)) {
+      error = std::string("--map-input: integer expected: ") + value;
+      return -1;
+    }
+    s.mapInput = m;
+  }
+  return 2;
+}
+
+void ApplySetup(const ProjectionSetup& s, TGxProjectionL& p) {
+  p.Projection = s.enumOrdinal ? static_cast<TProjection>(*s.enumOrdinal)
+                               : CatalogueAt(s.position).Kind;
+  p.SetMapInput(CatalogueAt(p.ListIndex()).EllipsType == 1 ? 30 : 220);
+  ResetProjectionToDefaults(p, s.width, s.height);
+  p.SetX0(s.width / 2);
+  p.SetY0(s.height / 2);
+
+  if (s.radius) p.SetRadius(*s.radius);
+  if (s.theta) p.SetTheta(*s.theta);
+  if (s.phi0) p.SetPhi0(*s.phi0);
+  if (s.phi1) p.SetPhi1(*s.phi1);
+  if (s.phi2) p.Phi2 = *s.phi2 * gx::kDegToRad;
+  if (s.other) p.Other = *s.other;
+  if (s.oblique) p.SetOblique(*s.oblique);
+  if (s.x0) p.SetX0(*s.x0);
+  if (s.y0) p.SetY0(*s.y0);
+  if (s.mapInput) p.SetMapInput(*s.mapInput);
+  if (s.cutoff) p.ForwardCutOff = true;
+  if (s.notReady) p.Ready = false;
+  p.AxisTheta = p.Theta;
+  p.AxisPhi = p.Phi0;
+}

@@ -1,0 +1,35 @@
+// The projection set-up shared by the command-line tools, so that every tool
+// prepares a component exactly as the window does and reads the same options.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "projection/GxProjectionL.h"
+
+struct ProjectionSetup {
+  int position = 4;                 // catalogue position, unless enumOrdinal is set
+  std::optional<int> enumOrdinal;   // Projection set directly (reaches mpPutnins2)
+  int width = 528, height = 507;    // the window's map
+  std::optional<double> radius, theta, phi0, phi1, phi2, other, oblique, x0, y0;
+  std::optional<int> mapInput;
+  bool cutoff = false;
+  bool notReady = false;
+};
+
+// Help text of the set-up options, for the tools' usage messages.
+extern const char* const kSetupUsage;
+
+// Reads the set-up option at argv[i] with its value. Returns the number of
+// arguments used, 0 when argv[i] is not a set-up option, -1 on a bad value
+// (error then says why).
+int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::string& error);
+
+// Parses "WxH" with both sides in 1..65535.
+bool ParseSize(const std::string& text, int& width, int& height);
+
+// Prepares p: the kind; MapInput 30 for kinds with EllipsType 1, else 220; the
+// defaults reset for width x height; X0, Y0 at the map's centre (integer
+// halves, as the window); then every explicit option; the tilt axis at
+// (Theta, Phi0).
+void ApplySetup(const ProjectionSetup& s, TGxProjectionL& p);
