@@ -20,7 +20,7 @@ Table BuildDispatch() {
                       ConicRoutines(), PseudocylindricalRoutines(), WorldRoutines(),
                       GridRoutines()}) {
     for (const KindRoutines& r : family)
-      if (r.Kind < kProjectionCount) table[r.Kind] = r;
+      if (r.Kind < kProjectionCount && r.Forward) table[r.Kind] = r;
   }
   return table;
 }
@@ -29,10 +29,6 @@ const Table& Dispatch() {
   static const Table table = BuildDispatch();
   return table;
 }
-
-// Tilts below this are treated as none: the drawing's spin edits give whole
-// degrees, and a rounding residue must not send every point through the turn.
-constexpr double kTiltThreshold = 0.0001;
 
 }  // namespace
 
@@ -54,7 +50,7 @@ void TGxProjectionL::Forward(double Lambda, double Phi) {
   } else {
     X = Lambda * gx::kDegToRad;
     Y = Phi * gx::kDegToRad;
-    if (std::fabs(Oblique) > kTiltThreshold) ObliqueRotate(X, Y, true);
+    if (Tilted()) ObliqueRotate(X, Y, true);
   }
 
   if (Projection < kProjectionCount) {
@@ -96,7 +92,7 @@ void TGxProjectionL::Inverse(double x, double y) {
   }
 
   if (!IsGridKind(Projection)) {
-    if (std::fabs(Oblique) > kTiltThreshold) ObliqueRotate(X, Y, false);
+    if (Tilted()) ObliqueRotate(X, Y, false);
     // Fold the longitude into [-180, 180] and a latitude beyond the pole back
     // onto the sphere (100 degrees is 80 degrees on the other meridian side).
     const double s = std::sin(X), c = std::cos(X);

@@ -10,6 +10,7 @@
 // Forward and Inverse allocate nothing and never throw, whatever the input.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -139,6 +140,10 @@ class TGxProjectionL {
     AxisPhi = PhiD * gx::kDegToRad;
   }
 
+  // Tilts below the threshold are treated as none: a rounding residue must
+  // not send every point through the turn.
+  bool Tilted() const { return std::fabs(Oblique) > 0.0001; }
+
   // Turns (lambda, phi) about the tilt axis by Oblique (forward) or -Oblique
   // (inverse); the result goes to X, Y.
   void ObliqueRotate(double lambda, double phi, bool forwardSense);
@@ -193,10 +198,13 @@ class TGxProjectionL {
     Y = (Y0 - Y) / Radius;
   }
   // Range check of a relative inverse result; on success adds Theta back.
+  // A NaN is no position: when nothing else failed, it fails the check that
+  // its coordinate would have failed out of range.
   void FinishInverse(int B, int s) {
     if (X > gx::kPi || X < -gx::kPi) s = 1;
     constexpr double L = 1.5707953267948966;  // pi/2 - 1e-6
     if (Y >= L || Y <= -L) s = 2;
+    if (s == 0 && (std::isnan(X) || std::isnan(Y))) s = std::isnan(Y) ? 2 : 1;
     if (s != 0) {
       SetError(B + s);
     } else {
@@ -205,9 +213,9 @@ class TGxProjectionL {
     }
   }
   // Check of an absolute inverse result (equirectangular, Braun, equal-area):
-  // false when out of range; otherwise wraps X by absolute bounds.
+  // false when out of range (or NaN); otherwise wraps X by absolute bounds.
   bool StrictCheckAndWrap() {
-    if (Y > gx::kHalfPi || Y < -gx::kHalfPi || X > Theta + gx::kPi || X < Theta - gx::kPi)
+    if (!(Y <= gx::kHalfPi && Y >= -gx::kHalfPi && X <= Theta + gx::kPi && X >= Theta - gx::kPi))
       return false;
     if (X < -gx::kPi) X += gx::kTwoPi;
     if (X > gx::kPi) X -= gx::kTwoPi;

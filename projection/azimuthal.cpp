@@ -1,4 +1,327 @@
-// Azimuthal kinds.
+// Azimuthal kinds: orthographic, stereographic, gnomonic, azimuthal
+// equidistant, Lambert azimuthal equal-area and the general vertical near-side
+// perspective. All six put the sphere on the plane tangent at the centre
+// (Theta, Phi0) and differ only in the radial scale k' of a point at angular
+// distance c from the centre (forward), in the angular distance z that a pixel
+// distance rho stands for (inverse), and in their guards. One forward and one
+// inverse routine serve all six, fed by the rows at the end of this file.
+//
+// With g = cos c the unit-plane point is
+//   u = k' cos(phi) sin(dlam),  v = k' (cos(phi0) sin(phi) - sin(phi0) cos(phi) cos(dlam)),
+// and the inverse goes back through
+//   sin(phi) = cos(z) sin(phi0) + Y sin(z) cos(phi0) / rho.
+#include <cmath>
+#include <numbers>
+
 #include "projection/Families.h"
 
-std::span<const KindRoutines> AzimuthalRoutines() { return {}; }
+namespace {
+
+using gx::kHalfPi;
+using gx::kPi;
+
+// The point as the forward kernels see it: the cosine g of its angular
+// distance from the centre, and the absolute angles the orthographic far-side
+// test works with.
+struct Sight {
+  double g;
+  double P;  // distance of the point of perspective from the globe's centre, in radii
+  double lambda, phi, lambda0, phi0;
+};
+
+// A forward kernel sets the radial scale k' and returns false when the point
+// cannot be drawn. Every test is written so that a NaN fails it.
+using ScaleFn = bool (*)(const Sight& s, double& k);
+
+// Inverse kernels: whether a pixel distance lies on the map, and the angular
+// distance z it stands for (called only beyond the centre threshold).
+using RangeFn = bool (*)(double rho, double R, double P);
+using DistanceFn = double (*)(double rho, double R, double P);
+
+// The far side is found from the chord between the point and the centre: it
+// is longer than sqrt 2 beyond the rim, and a chord of exactly sqrt 2 (a point
+// on the rim) is still drawn.
+bool OrthographicScale(const Sight& s, double& k) {
+  const double dx = std::cos(s.phi) * std::cos(s.lambda) - std::cos(s.phi0) * std::cos(s.lambda0);
+  const double dy = std::cos(s.phi) * std::sin(s.lambda) - std::cos(s.phi0) * std::sin(s.lambda0);
+  const double dz = std::sin(s.phi) - std::sin(s.phi0);
+  k = 1;
+  return std::sqrt(dx * dx + dy * dy + dz * dz) / std::numbers::sqrt2 <= 1.0;
+}
+
+bool StereographicScale(const Sight& s, double& k) {
+  if (!(std::fabs(s.g + 1) > 1e-9)) return false;  // the antipode
+  k = 2 / (1 + s.g);
+  return true;
+}
+
+// Points on or near the horizon would land arbitrarily far out.
+bool GnomonicScale(const Sight& s, double& k) {
+  if (!(s.g > 1e-7)) return false;
+  k = 1 / s.g;
+  return true;
+}
+
+// The equidistant and the equal-area kind both refuse a band of about
+// 4.5e-5 rad around the centre (arccos loses its digits there), the antipode,
+// and the great circle 90 degrees away. The centre itself is caught before.
+bool AwayFromCentreAntipodeAndRim(double g) {
+  return std::fabs(std::fabs(g) - 1) > 1e-9 && std::fabs(g) > 1e-9;
+}
+
+bool EquidistantScale(const Sight& s, double& k) {
+  if (!AwayFromCentreAntipodeAndRim(s.g)) return false;
+  const double c = std::acos(s.g);
+  k = c / std::sin(c);
+  return true;
+}
+
+bool EqualAreaScale(const Sight& s, double& k) {
+  if (!AwayFromCentreAntipodeAndRim(s.g)) return false;
+  k = std::sqrt(2 / (1 + s.g));
+  return true;
+}
+
+// Beyond the horizon (g < 1/P) the point is hidden behind the globe.
+bool PerspectiveScale(const Sight& s, double& k) {
+  if (!(s.g >= 1 / s.P && std::fabs(s.P - s.g) >= 1e-9)) return false;
+  k = (s.P - 1) / (s.P - s.g);
+  return true;
+}
+
+// Stereographic and gnomonic have no edge: only a pixel at a finite distance
+// is on their map.
+bool Unbounded(double rho, double, double) { return std::isfinite(rho); }
+
+// Where the radial distance's direction is lost (a pixel over the pole of the
+// sphere), some kinds keep the central longitude instead of the arctangent's.
+enum class LongitudeGuard { None, ExactlyZero, NearZero };
+
+enum class Leaves { Input, MinusOne, Centre };
+
+struct AzimuthalKind {
+  TProjection kind;
+  // Forward.
+  int notReadyForward;
+  int rejected;
+  bool checksRadius;       // the orthographic needs Ready only
+  bool usesHeight;         // Other is the height of the point of perspective
+  bool wrapsLongitude;
+  bool centreShortcut;     // the centre itself is drawn without a code
+  Leaves afterNotReady;
+  Leaves afterRejection;
+  ScaleFn scale;
+  // Inverse.
+  int notReadyInverse;
+  int outOfRange;
+  int negativeHeight;      // 0: the kind has no height
+  RangeFn inRange;
+  DistanceFn distance;
+  double centre;           // pixel distance that still counts as the centre
+  bool centreInclusive;
+  double polarBand;        // ||phi0| - pi/2| within it: the polar aspect
+  double polarLatitudeFrom;  // polar aspect: phi is solved when rho >= this, else phi0
+  double latitudeAbove;      // other aspects: phi is solved when rho > this, else phi0
+  LongitudeGuard guard;
+};
+
+constexpr double kNoThreshold = -1;  // rho >= 0 always passes
+
+constexpr AzimuthalKind kKinds[] = {
+    {.kind = mpOrthographic, .notReadyForward = 107, .rejected = 106,
+     .checksRadius = false, .usesHeight = false, .wrapsLongitude = false,
+     .centreShortcut = false, .afterNotReady = Leaves::Input,
+     .afterRejection = Leaves::MinusOne, .scale = OrthographicScale,
+     .notReadyInverse = 111, .outOfRange = 110, .negativeHeight = 0,
+     .inRange = [](double rho, double R, double) { return rho <= R; },
+     .distance = [](double rho, double R, double) { return gx::SafeArcSin(rho / R); },
+     .centre = 0.1, .centreInclusive = false, .polarBand = 1e-9,
+     .polarLatitudeFrom = 1, .latitudeAbove = 0.5, .guard = LongitudeGuard::None},
+    {.kind = mpStereographic, .notReadyForward = 380, .rejected = 382,
+     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .centreShortcut = false, .afterNotReady = Leaves::MinusOne,
+     .afterRejection = Leaves::MinusOne, .scale = StereographicScale,
+     // The stereographic has no range code of its own: a pixel at no finite
+     // distance is refused with the code of a point that cannot be drawn.
+     .notReadyInverse = 381, .outOfRange = 382, .negativeHeight = 0, .inRange = Unbounded,
+     .distance = [](double rho, double R, double) { return 2 * std::atan(rho / (2 * R)); },
+     .centre = 1e-9, .centreInclusive = true, .polarBand = 1e-9,
+     .polarLatitudeFrom = kNoThreshold, .latitudeAbove = kNoThreshold,
+     .guard = LongitudeGuard::NearZero},
+    {.kind = mpGnomonic, .notReadyForward = 280, .rejected = 282,
+     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .centreShortcut = false, .afterNotReady = Leaves::MinusOne,
+     .afterRejection = Leaves::MinusOne, .scale = GnomonicScale,
+     .notReadyInverse = 281, .outOfRange = 282, .negativeHeight = 0, .inRange = Unbounded,
+     .distance = [](double rho, double R, double) { return std::atan(rho / R); },
+     .centre = 1e-9, .centreInclusive = true, .polarBand = 1e-9,
+     .polarLatitudeFrom = kNoThreshold, .latitudeAbove = kNoThreshold,
+     .guard = LongitudeGuard::None},
+    // mpAzimuthalEA is the azimuthal *equidistant* projection, in both directions.
+    {.kind = mpAzimuthalEA, .notReadyForward = 220, .rejected = 228,
+     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .centreShortcut = true, .afterNotReady = Leaves::Input,
+     .afterRejection = Leaves::MinusOne, .scale = EquidistantScale,
+     .notReadyInverse = 221, .outOfRange = 227, .negativeHeight = 0,
+     .inRange = [](double rho, double R, double) { return rho <= kPi * R; },
+     .distance = [](double rho, double R, double) { return rho / R; },
+     .centre = 0.01, .centreInclusive = false, .polarBand = 1e-7,
+     .polarLatitudeFrom = 1, .latitudeAbove = 1e-6, .guard = LongitudeGuard::None},
+    {.kind = mpLaAzimuthalEA, .notReadyForward = 230, .rejected = 238,
+     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .centreShortcut = true, .afterNotReady = Leaves::Input,
+     .afterRejection = Leaves::Centre, .scale = EqualAreaScale,
+     .notReadyInverse = 231, .outOfRange = 237, .negativeHeight = 0,
+     .inRange = [](double rho, double R, double) { return rho / (2 * R) <= 1; },
+     .distance = [](double rho, double R, double) { return 2 * gx::SafeArcSin(rho / (2 * R)); },
+     .centre = 0.01, .centreInclusive = true, .polarBand = 1e-9,
+     .polarLatitudeFrom = kNoThreshold, .latitudeAbove = kNoThreshold,
+     .guard = LongitudeGuard::ExactlyZero},
+    {.kind = mpGvnsp, .notReadyForward = 200, .rejected = 202,
+     .checksRadius = true, .usesHeight = true, .wrapsLongitude = true,
+     .centreShortcut = false, .afterNotReady = Leaves::MinusOne,
+     .afterRejection = Leaves::MinusOne, .scale = PerspectiveScale,
+     .notReadyInverse = 201, .outOfRange = 203, .negativeHeight = 204,
+     // The horizon circle lies at r = sqrt((P - 1)/(P + 1)).
+     .inRange = [](double rho, double R, double P) { return rho / R <= std::sqrt((P - 1) / (P + 1)); },
+     .distance =
+         [](double rho, double R, double P) {
+           const double r = rho / R;
+           const double sinz = (P - std::sqrt(1 - r * r * (P + 1) / (P - 1))) / ((P - 1) / r + r / (P - 1));
+           return gx::SafeArcSin(sinz);
+         },
+     .centre = 1e-9, .centreInclusive = false, .polarBand = 1e-9,
+     .polarLatitudeFrom = kNoThreshold, .latitudeAbove = kNoThreshold,
+     .guard = LongitudeGuard::NearZero},
+};
+
+void Place(TGxProjectionL& p, Leaves where) {
+  if (where == Leaves::MinusOne) {
+    p.X = -1;
+    p.Y = -1;
+  } else if (where == Leaves::Centre) {
+    p.X = p.X0;
+    p.Y = p.Y0;
+  }
+}
+
+// True (after reporting) when the kind must refuse to work. A NaN radius or
+// height counts as not ready: no map can be drawn with them.
+bool Refuses(TGxProjectionL& p, const AzimuthalKind& k) {
+  if (!k.checksRadius) {
+    if (p.Ready && !std::isnan(p.Radius)) return false;
+    p.SetError(k.notReadyForward);
+    return true;
+  }
+  if (p.NotReady(k.notReadyForward)) return true;
+  // A point of perspective at the globe's centre (H = -R) sees nothing.
+  if (k.usesHeight && !(std::fabs(p.Radius + p.Other) >= 0.01 && std::isfinite(p.Other))) {
+    p.SetError(k.notReadyForward);
+    return true;
+  }
+  return false;
+}
+
+void AzimuthalForward(TGxProjectionL& p, int row) {
+  const AzimuthalKind& k = kKinds[row];
+  if (Refuses(p, k)) {
+    Place(p, k.afterNotReady);
+    return;
+  }
+  if (k.wrapsLongitude) p.WrapLongitude();
+  const double lambda = p.X, phi = p.Y, phi0 = p.Phi0;
+  if (k.centreShortcut && phi == phi0 && lambda == p.Theta) {
+    p.X = p.X0;
+    p.Y = p.Y0;
+    return;
+  }
+  const double dlam = lambda - p.Theta;
+  const double sphi = std::sin(phi), cphi = std::cos(phi);
+  const double sphi0 = std::sin(phi0), cphi0 = std::cos(phi0);
+  const double cdlam = std::cos(dlam);
+  const Sight s{.g = sphi0 * sphi + cphi0 * cphi * cdlam,
+                .P = k.usesHeight ? p.Other / p.Radius + 1 : 0,
+                .lambda = lambda, .phi = phi, .lambda0 = p.Theta, .phi0 = phi0};
+  double scale = 0;
+  if (!k.scale(s, scale)) {
+    Place(p, k.afterRejection);
+    p.SetError(k.rejected);
+    return;
+  }
+  p.X = scale * cphi * std::sin(dlam);
+  p.Y = scale * (cphi0 * sphi - sphi0 * cphi * cdlam);
+  p.ToPixels();
+  p.SetError(0);
+}
+
+void AzimuthalInverse(TGxProjectionL& p, int row) {
+  const AzimuthalKind& k = kKinds[row];
+  const double X = p.X - p.X0, Y = p.Y0 - p.Y;
+  p.X = 0;
+  p.Y = 0;
+  if (p.NotReady(k.notReadyInverse)) return;
+  const double R = p.Radius, H = p.Other, P = H / R + 1;
+  const double rho = std::sqrt(X * X + Y * Y);
+  if (k.negativeHeight != 0 && H < 0) {
+    p.SetError(k.negativeHeight);
+    return;
+  }
+  if (!k.inRange(rho, R, P)) {
+    p.SetError(k.outOfRange);
+    return;
+  }
+  const double lambda0 = p.Theta, phi0 = p.Phi0;
+  if (k.centreInclusive ? rho <= k.centre : rho < k.centre) {
+    p.X = lambda0;
+    p.Y = phi0;
+    p.SetError(0);
+    return;
+  }
+  const double z = k.distance(rho, R, P);
+  const double sz = std::sin(z), cz = std::cos(z);
+  const double sphi0 = std::sin(phi0), cphi0 = std::cos(phi0);
+  const bool polar = std::fabs(std::fabs(phi0) - kHalfPi) <= k.polarBand;
+  const bool solved = polar ? rho >= k.polarLatitudeFrom : rho > k.latitudeAbove;
+  const double phi = solved ? gx::SafeArcSin(cz * sphi0 + Y * sz * cphi0 / rho) : phi0;
+
+  double lambda;
+  if (polar) {
+    lambda = phi0 >= 0 ? lambda0 + std::atan2(X, -Y) : lambda0 - std::atan2(-X, Y);
+  } else {
+    // Both arguments carry the factor cos(phi0); a centre beyond the pole
+    // (cos(phi0) < 0) turns the arctangent by half a circle, which the
+    // correction takes back. Mended for every kind, not only the two that
+    // always had it: without it the inverse of a stereographic map centred at
+    // phi0 = 120 degrees put every point on the opposite meridian.
+    const double across = cz - sphi0 * std::sin(phi);
+    lambda = lambda0 + std::atan2(X * sz * cphi0, across * rho);
+    if (cphi0 < 0) lambda += kPi;
+    const bool lost = (k.guard == LongitudeGuard::ExactlyZero && across == 0) ||
+                      (k.guard == LongitudeGuard::NearZero && std::fabs(across) < 1e-9 &&
+                       std::fabs(X) < 1e-9);
+    if (lost) lambda = lambda0;
+  }
+  p.X = lambda;
+  p.Y = phi;
+  p.SetError(0);
+}
+
+// Row numbers follow the order of kKinds.
+constexpr KindRoutines kRoutines[] = {
+    {mpOrthographic, AzimuthalForward, AzimuthalInverse, 0},
+    {mpStereographic, AzimuthalForward, AzimuthalInverse, 1},
+    {mpGnomonic, AzimuthalForward, AzimuthalInverse, 2},
+    {mpAzimuthalEA, AzimuthalForward, AzimuthalInverse, 3},
+    {mpLaAzimuthalEA, AzimuthalForward, AzimuthalInverse, 4},
+    {mpGvnsp, AzimuthalForward, AzimuthalInverse, 5},
+};
+
+static_assert([] {
+  for (int i = 0; i < int(std::size(kRoutines)); ++i)
+    if (kKinds[kRoutines[i].Row].kind != kRoutines[i].Kind) return false;
+  return true;
+}());
+
+}  // namespace
+
+std::span<const KindRoutines> AzimuthalRoutines() { return kRoutines; }

@@ -1,4 +1,258 @@
-// Transverse kinds.
+// Transverse cylindrical kinds: transverse Mercator and Cassini-Soldner,
+// centred on the central meridian Theta with the equator as latitude of origin
+// and scale 1 on that meridian. Each has a spherical variant (a nearly round
+// ellipsoid) and an ellipsoidal one made of the usual published series; one
+// forward and one inverse routine serve both kinds, fed by the rows below.
+//
+// Lengths of the series are metres on the ellipsoid; the map takes Radius/a
+// pixels per metre, so only the ellipsoid's shape shows on the map.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "projection/Families.h"
 
-std::span<const KindRoutines> TransverseRoutines() { return {}; }
+namespace {
+
+using gx::kPi;
+
+// The ellipsoid that MapInput selects, with everything the series need.
+struct Shape {
+  double a;    // semi-major axis, metres
+  double es;   // eccentricity squared
+  double ep2;  // second eccentricity squared, es / (1 - es)
+  double e0, e1, e2, e3;
+  bool sphere;
+};
+
+Shape ShapeOf(TGxProjectionL& p) {
+  const auto ax = p.StoreEllipsoidAxes();
+  const double es = 1 - ax.ratio * ax.ratio;
+  // Below this the series add nothing the spherical formulas lack; the
+  // one-metre ellipsoid of table entry 31 (es ~ 3.1e-7) counts as a sphere.
+  constexpr double kSphereBelow = 1e-5;
+  return {ax.a, es, es / (1 - es), gx::MeridianE0(es), gx::MeridianE1(es),
+          gx::MeridianE2(es), gx::MeridianE3(es), es < kSphereBelow};
+}
+
+// Meridian distance from the equator, metres. The latitude of origin is the
+// equator, so M0 = M(0) = 0 throughout.
+double Meridian(const Shape& s, double phi) {
+  return s.a * gx::MeridianDistance(s.e0, s.e1, s.e2, s.e3, phi);
+}
+
+struct Metres {
+  double east, north;
+};
+
+// ---- Ellipsoidal series, scale factor 1 ------------------------------------
+
+Metres MercatorSeries(const Shape& s, double phi, double dlam) {
+  const double A = std::cos(phi) * dlam, A2 = A * A;
+  const double C = s.ep2 * std::cos(phi) * std::cos(phi);
+  const double T = std::tan(phi) * std::tan(phi);
+  const double N = s.a / std::sqrt(1 - s.es * std::sin(phi) * std::sin(phi));
+  const double east = N * (A + (1 - T + C) * A * A2 / 6 +
+                           (5 - 18 * T + T * T + 72 * C - 58 * s.ep2) * A * A2 * A2 / 120);
+  const double north = Meridian(s, phi) +
+                       N * std::tan(phi) *
+                           (A2 / 2 + (5 - T + 9 * C + 4 * C * C) * A2 * A2 / 24 +
+                            (61 - 58 * T + T * T + 600 * C - 330 * s.ep2) * A2 * A2 * A2 / 720);
+  return {east, north};
+}
+
+Metres CassiniSeries(const Shape& s, double phi, double dlam) {
+  const double A = std::cos(phi) * dlam, A2 = A * A;
+  const double C = s.ep2 * std::cos(phi) * std::cos(phi);
+  const double T = std::tan(phi) * std::tan(phi);
+  const double N = s.a / std::sqrt(1 - s.es * std::sin(phi) * std::sin(phi));
+  const double east = N * (A - T * A * A2 / 6 - (8 - T + 8 * C) * T * A * A2 * A2 / 120);
+  const double north =
+      Meridian(s, phi) + N * std::tan(phi) * (A2 / 2 + (5 - T + 6 * C) * A2 * A2 / 24);
+  return {east, north};
+}
+
+// What the inverse series need at the footpoint latitude phi1.
+struct Footpoint {
+  double phi1, C1, T1, N1, R1;
+  double D;  // the easting in units of N1
+};
+
+struct Angles {
+  double dphi;  // to subtract from phi1
+  double dlam;  // from Theta
+};
+
+Angles MercatorInverseSeries(const Shape& s, const Footpoint& f) {
+  const double D = f.D, D2 = D * D, C1 = f.C1, T1 = f.T1;
+  const double dphi =
+      (f.N1 * std::tan(f.phi1) / f.R1) *
+      (D2 / 2 - (5 + 3 * T1 + 10 * C1 - 4 * C1 * C1 - 9 * s.ep2) * D2 * D2 / 24 +
+       (61 + 90 * T1 + 298 * C1 + 45 * T1 * T1 - 252 * s.ep2 - 3 * C1 * C1) * D2 * D2 * D2 / 720);
+  const double dlam = (D - (1 + 2 * T1 + C1) * D * D2 / 6 +
+                       (5 - 2 * C1 + 28 * T1 - 3 * C1 * C1 + 8 * s.ep2 + 24 * T1 * T1) * D * D2 * D2 / 120) /
+                      std::cos(f.phi1);
+  return {dphi, dlam};
+}
+
+Angles CassiniInverseSeries(const Shape&, const Footpoint& f) {
+  const double D = f.D, D2 = D * D, T1 = f.T1;
+  const double dphi = (f.N1 * std::tan(f.phi1) / f.R1) * (D2 / 2 - (1 + 3 * T1) * D2 * D2 / 24);
+  const double dlam = (D - T1 * D * D2 / 3 + (1 + 3 * T1) * T1 * D * D2 * D2 / 15) / std::cos(f.phi1);
+  return {dphi, dlam};
+}
+
+// ---- The two kinds ------------------------------------------------------------
+
+struct TransverseKind {
+  TProjection kind;
+  int notReadyForward;
+  int cutOff;           // ForwardCutOff and |dlam| beyond the series limit
+  int outsideBand;
+  int notReadyInverse;
+  int sphereRange;
+  int ellipsoidFailure;
+  double seriesLimit;   // |dlam| up to which the series are trusted
+  // Inverse range: |u| < uHalfWidth R - margin and |v| < pi R - margin.
+  double uHalfWidth;
+  double margin;
+  // Spherical easting on the unit sphere from B = cos(phi) sin(dlam).
+  double (*sphereEasting)(double B);
+  // The spherical inverse's easting term (sinh or tan of the easting u/R).
+  double (*sphereAcross)(double x);
+  Metres (*series)(const Shape&, double phi, double dlam);
+  Angles (*inverseSeries)(const Shape&, const Footpoint&);
+};
+
+constexpr TransverseKind kKinds[] = {
+    {.kind = mpTMercator, .notReadyForward = 290, .cutOff = 295, .outsideBand = 298,
+     .notReadyInverse = 291, .sphereRange = 297, .ellipsoidFailure = 296,
+     .seriesLimit = 0.8975979010256552,  // 2 pi / 7
+     // Any finite easting maps: far out east or west the longitude only nears
+     // Theta +- pi/2. A NaN or infinite easting is no position.
+     .uHalfWidth = std::numeric_limits<double>::infinity(), .margin = 0,
+     .sphereEasting = [](double B) { return 0.5 * std::log((1 + B) / (1 - B)); },
+     .sphereAcross = [](double x) { return std::sinh(x); },
+     .series = MercatorSeries, .inverseSeries = MercatorInverseSeries},
+    {.kind = mpCassiniS, .notReadyForward = 300, .cutOff = 305, .outsideBand = 308,
+     .notReadyInverse = 301, .sphereRange = 307, .ellipsoidFailure = 306,
+     .seriesLimit = 0.9, .uHalfWidth = kPi / 2, .margin = 1e-5,
+     .sphereEasting = [](double B) { return std::asin(B); },
+     .sphereAcross = [](double x) { return std::sin(x) / std::cos(x); },
+     .series = CassiniSeries, .inverseSeries = CassiniInverseSeries},
+};
+
+// Beyond pi - 1 from the central meridian the series diverge whatever
+// ForwardCutOff says.
+constexpr double kSeriesBand = 2.1415926535897931;  // pi - 1
+
+void TransverseForward(TGxProjectionL& p, int row) {
+  const TransverseKind& k = kKinds[row];
+  const auto fail = [&p](int code) {
+    p.SetError(code);
+    p.X = -1;
+    p.Y = -1;
+  };
+  if (p.NotReady(k.notReadyForward)) {
+    p.X = -1;
+    p.Y = -1;
+    return;
+  }
+  const Shape s = ShapeOf(p);
+  p.WrapLongitude();
+  const double phi = p.Y, dlam = p.X - p.Theta, R = p.Radius;
+
+  if (s.sphere) {
+    const double B = std::cos(phi) * std::sin(dlam);
+    // The poles of the transverse aspect (90 degrees from the central
+    // meridian on the equator) lie at infinity or on the map's seam.
+    if (!(std::fabs(std::fabs(B) - 1) >= 1e-9)) return fail(k.outsideBand);
+    const double D = std::clamp(std::cos(phi) * std::cos(dlam) / std::sqrt(1 - B * B), -1.0, 1.0);
+    const double along = phi < 0 ? -std::acos(D) : std::acos(D);
+    p.X = p.X0 + R * k.sphereEasting(B);
+    p.Y = p.Y0 - R * along;
+  } else {
+    if (!(std::fabs(dlam) <= kSeriesBand) || !std::isfinite(phi)) return fail(k.outsideBand);
+    if (p.ForwardCutOff && std::fabs(dlam) > k.seriesLimit) return fail(k.cutOff);
+    const Metres m = k.series(s, phi, dlam);
+    p.X = p.X0 + (R / s.a) * m.east;
+    p.Y = p.Y0 - (R / s.a) * m.north;
+  }
+  p.SetError(0);
+}
+
+// Footpoint latitude of a meridian distance mu (units of a): the same
+// fixed-point iteration as the meridian solver, with its own pass limit and
+// tolerance. NaN when it does not settle within seven passes.
+double FootpointLatitude(const Shape& s, double mu) {
+  double phi1 = mu;
+  for (int pass = 0; pass < 7; ++pass) {
+    const double d = (mu + s.e1 * std::sin(2 * phi1) - s.e2 * std::sin(4 * phi1) +
+                      s.e3 * std::sin(6 * phi1)) / s.e0 - phi1;
+    phi1 += d;
+    if (std::fabs(d) <= 1e-9) return phi1;
+  }
+  return std::numeric_limits<double>::quiet_NaN();
+}
+
+void TransverseInverse(TGxProjectionL& p, int row) {
+  const TransverseKind& k = kKinds[row];
+  const double u = p.X - p.X0, v = p.Y0 - p.Y;
+  p.X = 0;
+  p.Y = 0;
+  if (p.NotReady(k.notReadyInverse)) return;
+  const Shape s = ShapeOf(p);
+  const double R = p.Radius, theta = p.Theta;
+  if (!(std::fabs(u) < k.uHalfWidth * R - k.margin && std::fabs(v) < kPi * R - k.margin)) {
+    p.SetError(s.sphere ? k.sphereRange : k.ellipsoidFailure);
+    return;
+  }
+
+  // The spherical solution; on the ellipsoid it decides whether the series
+  // may be trusted and stands in where the footpoint fails.
+  const double Dd = v / R, cD = std::cos(Dd);
+  const double across = k.sphereAcross(u / R);
+  double phi = gx::SafeArcSin(std::sqrt((1 - cD * cD) / (across * across + 1)));
+  if (Dd < 0) phi = -phi;
+  double lambda = (across == 0 && cD == 0) ? theta : std::atan2(across, cD) + theta;
+
+  if (!s.sphere) {
+    if (!(std::fabs(lambda - theta) < k.seriesLimit)) {
+      p.X = lambda;
+      p.Y = phi;
+      p.SetError(k.ellipsoidFailure);
+      return;
+    }
+    const double phi1 = FootpointLatitude(s, v / R);
+    if (std::fabs(phi1) < kPi) {
+      const double sphi1 = std::sin(phi1), cphi1 = std::cos(phi1);
+      const double W = 1 - s.es * sphi1 * sphi1;
+      const double N1 = s.a / std::sqrt(W);
+      const Footpoint f{.phi1 = phi1, .C1 = s.ep2 * cphi1 * cphi1,
+                        .T1 = std::tan(phi1) * std::tan(phi1), .N1 = N1,
+                        .R1 = (1 - s.es) * N1 / W, .D = u * s.a / (R * N1)};
+      const Angles d = k.inverseSeries(s, f);
+      phi = phi1 - d.dphi;
+      lambda = theta + d.dlam;
+    } else {
+      // No usable footpoint: the pixel keeps the spherical latitude on the
+      // central meridian rather than a latitude taken from its raw pixel
+      // distance, which would paint it from far off the globe.
+      lambda = theta;
+    }
+  }
+  p.X = lambda;
+  p.Y = phi;
+  p.SetError(0);
+}
+
+constexpr KindRoutines kRoutines[] = {
+    {mpTMercator, TransverseForward, TransverseInverse, 0},
+    {mpCassiniS, TransverseForward, TransverseInverse, 1},
+};
+
+static_assert(kKinds[0].kind == mpTMercator && kKinds[1].kind == mpCassiniS);
+
+}  // namespace
+
+std::span<const KindRoutines> TransverseRoutines() { return kRoutines; }

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "conversion/GxConvertL.h"
+#include "projection/GxProjectionL.h"
+
+namespace {
+
+TEST(Conversion, ZoneTextIsNormalised) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"32U", "N21"}, {"U32", "U32"}, {"u32", "N32"}, {"U72", "U32"},
+      {"U3", "N31"},  {"U321", "U32"}, {"", "N31"},
+  };
+  TGxConvertL c;
+  for (const auto& [text, zone] : cases) {
+    c.SetUTMZone(text);
+    EXPECT_EQ(c.UTMZone().Str(), zone) << text;
+  }
+}
+
+TGxProjectionL Projection(TProjection kind, int mapInput) {
+  TGxProjectionL p;
+  p.Projection = kind;
+  p.MapInput = mapInput;
+  ResetProjectionToDefaults(p, 528, 507);
+  return p;
+}
+
+// Both branches of the hand-over: Lambert (EllipsType 1: SetCoordinates) and
+// Bonne (EllipsType 0: Convert).
+TEST(Conversion, AttachedConverterChangesNoResult) {
+  for (const TProjection kind : {mpLaConformalConic, mpBonne}) {
+    TGxProjectionL plain = Projection(kind, 30), handed = plain;
+    TGxConvertL c;
+    handed.GxConvert = &c;
+    plain.Forward(12, 48);
+    handed.Forward(12, 48);
+    EXPECT_EQ(handed.X, plain.X);
+    EXPECT_EQ(handed.Y, plain.Y);
+    EXPECT_EQ(handed.Zone, "N31");
+    plain.Inverse(300, 280);
+    handed.Inverse(300, 280);
+    EXPECT_EQ(handed.ErrorCode, 0);
+    EXPECT_EQ(handed.X, plain.X);
+    EXPECT_EQ(handed.Y, plain.Y);
+    EXPECT_EQ(c.SavedB, plain.Y);
+  }
+}
+
+TEST(Conversion, IndexCheckRepairsMapInputOnlyWithAConverter) {
+  struct Case {
+    TProjection kind;
+    int extra, before, after;
+  };
+  const Case cases[] = {
+      {mpLaConformalConic, 0, 60, 30}, {mpLaConformalConic, 0, 52, 52},
+      {mpLaConformalConic, 0, -1, 30}, {mpLaConformalConic, 10, 60, 60},
+      {mpBonne, 0, 250, 220},          {mpBonne, 0, 220, 220},
+      {mpBonne, 0, -5, 220},           {mpBonne, 30, 250, 250},
+  };
+  for (const Case& k : cases) {
+    TGxProjectionL p = Projection(k.kind, k.before);
+    p.Forward(10, 20);
+    EXPECT_EQ(p.MapInput, k.before);
+    TGxConvertL c;
+    c.ExtraEllipsoidCount = c.ExtraSphereCount = k.extra;
+    p.GxConvert = &c;
+    p.Inverse(260, 250);
+    EXPECT_EQ(p.MapInput, k.after) << EnumName(k.kind) << " " << k.before;
+  }
+}
+
+TEST(Conversion, ExtraEllipsoidIsFoundOnlyThroughAConverter) {
+  TGxConvertL c;
+  c.AddEllipsoid(52, {1000.0, 4.0});
+  TGxProjectionL p = Projection(mpLaConformalConic, 52);
+  EXPECT_EQ(p.EllipsoidAxes().a, 6378137.0);
+  p.GxConvert = &c;
+  p.Forward(10, 50);  // the index check lets 52 pass
+  EXPECT_EQ(p.SemiMajor, 1000.0);
+  EXPECT_DOUBLE_EQ(p.AxisRatio, 0.75);
+}
+
+// The grid kinds: (E, N) through six coefficients, no degrees and no tilt.
+TEST(Conversion, GridKindsAreAffineAndInvertible) {
+  for (const TProjection kind : {mpUTM, mpDatumUTM, mpNationalGrid}) {
+    TGxProjectionL p;
+    p.Projection = kind;
+    p.Forward(500000, 5400000);
+    EXPECT_EQ(p.ErrorCode, 152);
+    p.Inverse(3, 4);
+    EXPECT_EQ(p.ErrorCode, 153);
+    p.Ready = true;
+    p.Oblique = 0.5;
+    // x = 2E + 0.5N + 10, y = -N + 0.25E + 20
+    p.Radius = 2, p.Theta = 0.5, p.Phi0 = 10, p.Phi1 = -1, p.Phi2 = 0.25, p.X0 = 20;
+    p.Forward(3, 4);
+    EXPECT_EQ(p.ErrorCode, 0);
+    EXPECT_DOUBLE_EQ(p.X, 18);
+    EXPECT_DOUBLE_EQ(p.Y, 16.75);
+    p.Inverse(18, 16.75);
+    EXPECT_EQ(p.ErrorCode, 0);
+    EXPECT_DOUBLE_EQ(p.X, 3);
+    EXPECT_DOUBLE_EQ(p.Y, 4);
+    p.Phi2 = -4;  // det = 2 * -1 - (-4) * 0.5 = 0: refused, nothing divided
+    p.Inverse(18, 16.75);
+    EXPECT_EQ(p.ErrorCode, 153);
+    EXPECT_EQ(p.X, 18);
+    EXPECT_EQ(p.Y, 16.75);
+  }
+}
+
+}  // namespace
