@@ -1,0 +1,16 @@
+// Entry of the map tests: the map control and its data need a Qt application
+// object, and no test needs a screen.
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+  ::testing::InitGoogleTest(&argc, argv);
+  // ctest sets the platform for the tests, but not for the listing of tests
+  // that the build runs.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
