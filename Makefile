@@ -27,6 +27,11 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 	build-bench/bin/weltnetz-bench
 
+# A PNG of the whole window after its first drawing, taken under Xvfb.
+screenshot: build
+	tools/install-deps screenshot
+	WELTNETZ_BIN=$(BUILD)/bin/weltnetz tools/screenshot/screenshot.sh $(or $(OUT),weltnetz.png)
+
 FUZZ_SECONDS ?= 300
 fuzz:
 	tools/install-deps fuzz

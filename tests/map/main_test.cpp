@@ -1,6 +1,6 @@
-// Entry of the map tests: the map control and its data need a Qt application
-// object, and no test needs a screen.
-#include <QGuiApplication>
+// Entry of the map tests: the map control is a widget and needs a widget application
+// object; no test needs a screen.
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,6 @@ int main(int argc, char** argv)
   // that the build runs.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,352 @@
+#include "app/eprojektion.h"
+
+#include <QFileDialog>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPalette>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/ImageExport.h"
+#include "projection/Catalogue.h"
+
+// The speed-button glyphs are compiled in (XPM is C), so the program needs no
+// files beside it.
+#include "resources/glyphs/copy.xpm"
+#include "resources/glyphs/exit.xpm"
+#include "resources/glyphs/save.xpm"
+
+namespace {
+
+constexpr int kClientWidth = 565;
+constexpr int kClientHeight = 716;
+// Ellipsoid index set by the window: the start-up choice, then the one for
+// ellipsoidal kinds and the one for all others.
+constexpr int kStartMapInput = 250;
+constexpr int kEllipsoidalMapInput = 30;
+constexpr int kSphericalMapInput = 220;
+const QColor kPanelColour(240, 240, 240);  // 15790320 as a Windows colour
+const QColor kNavy(0, 0, 128);
+
+const QString kHelpText = QStringLiteral(
+    "Weltnetz zeigt die ganze Erde in einer von 62 Kartenprojektionen.\n\n"
+    "Liste: wählt die Projektion; Radius, Winkel und Parameter springen auf "
+    "ihre Vorgaben.\n"
+    "Radius: Erdradius in Pixeln (10 bis 500).\n"
+    "Neigung: kippt den Globus um den Kartenmittelpunkt, in Grad.\n"
+    "Winkel: Länge des Mittelmeridians, in Grad.\n"
+    "Parameter: Breite, die die Projektion festlegt (in Grad); erscheint nur, "
+    "wo die Projektion eine braucht.\n"
+    "farbige Erdkarte, Koordinatennetz, Küstenlinien: schalten die Ebenen der "
+    "Karte ein und aus. Ohne farbige Erdkarte bleiben die Küstenlinien an.\n"
+    "Automatik: zeichnet nach jedem Wechsel der Projektion oder einer Ebene "
+    "sofort neu.\n"
+    "Darstellung oder Eingabetaste: zeichnet mit den eingestellten Werten neu; "
+    "geänderte Zahlen wirken erst dann.\n\n"
+    "Knöpfe oben links: Programm beenden (auch Esc), Abbildung als JPEG-, "
+    "Bitmap- oder PNG-Datei speichern, Abbildung in die Zwischenablage "
+    "kopieren.");
+
+// Verdana where the machine has it, otherwise the platform's own UI face.
+QFont WindowFont(int pixelSize) {
+  QFont font = QFontDatabase::hasFamily(QStringLiteral("Verdana"))
+                   ? QFont(QStringLiteral("Verdana"))
+                   : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+// A spin edit whose text is no whole number (the user cleared it or typed a
+// lone sign) reads as its minimum; the field is then set to the value that is
+// drawn, so that what the user sees and what the map shows agree.
+int ReadSpin(QSpinBox* spin) {
+  bool ok = false;
+  const int typed = spin->locale().toInt(spin->cleanText(), &ok);
+  const int value = ok ? std::clamp(typed, spin->minimum(), spin->maximum()) : spin->minimum();
+  if (!ok || spin->value() != value) spin->setValue(value);
+  return value;
+}
+
+// Halves go to the even neighbour; values beyond the range land on the
+// nearest bound, and a value that is no number at all on the minimum.
+void ShowInSpin(QSpinBox* spin, double value) {
+  if (std::isnan(value)) {
+    spin->setValue(spin->minimum());
+    return;
+  }
+  const double bounded = std::clamp(value, double(spin->minimum()), double(spin->maximum()));
+  spin->setValue(static_cast<int>(std::nearbyint(bounded)));
+}
+
+}  // namespace
+
+Tprojeform::Tprojeform(QWidget* parent) : QWidget(parent) {
+  setupUi(this);
+  SetUpLook();
+  SetUpComponents();
+  Wire();
+  FormCreate();
+}
+
+Tprojeform::~Tprojeform() {
+  // GxPL1 goes before the child controls do; the map control must not be left
+  // pointing at it.
+  GxM1->MapSettings.GxProjection = nullptr;
+  GxM1->OnProgress = nullptr;
+}
+
+void Tprojeform::SetUpLook() {
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(kClientWidth, kClientHeight);
+
+  setFont(WindowFont(13));
+  P1->setFont(WindowFont(12));
+
+  QPalette white = palette();
+  white.setColor(QPalette::Window, Qt::white);
+  setPalette(white);
+  QPalette panel = P1->palette();
+  panel.setColor(QPalette::Window, kPanelColour);
+  P1->setPalette(panel);
+  QPalette title = L7->palette();
+  title.setColor(QPalette::WindowText, kNavy);
+  L7->setPalette(title);
+
+  S7->setIcon(QIcon(QPixmap(exit_xpm)));
+  S5->setIcon(QIcon(QPixmap(save_xpm)));
+  S4->setIcon(QIcon(QPixmap(copy_xpm)));
+
+  // Enter and Escape act from anywhere in the window, through items of a
+  // pop-up menu that never shows them.
+  M2->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+  PM1 = new QMenu(this);
+  PM1->setObjectName(QStringLiteral("PM1"));
+  PM1->addAction(M2);
+  PM1->addAction(M1);
+  addActions({M2, M1, MHilfe});
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+  }
+}
+
+void Tprojeform::SetUpComponents() {
+  GxPL1.ForwardCutOff = false;
+  GxPL1.InputFormat = ifGeographic;
+  GxPL1.InputIndex = 220;
+  GxPL1.MapInput = 220;
+  GxPL1.Projection = mpWagnerII;
+  GxPL1.TruncUTM = false;
+  GxPL1.OutputFormat = ofGeographic;
+  GxPL1.OutputIndex = 220;
+
+  TMapSettings& s = GxM1->MapSettings;
+  s.AntiAlias = false;
+  s.GxProjection = &GxPL1;
+  s.CoarsIterations = 100;
+  s.ColorEmpty = QColor(Qt::white);
+  s.ColorGrid = QColor(0x80, 0x80, 0x80);
+  s.GridValues = false;
+  s.ColorCoast = QColor(0, 0xFF, 0);
+  s.DrawCoast = true;
+  s.DrawGrid = true;
+  s.DrawColorMap = true;
+  s.LineWidth = 1.0;
+  s.UseColorEmpty = true;
+
+  ClipboardWriter = CopyImageToClipboard;
+}
+
+void Tprojeform::Wire() {
+  GxPL1.OnGetConstants = [this](TGxProjectionL* sender, double radius, double theta, double phi0,
+                                double phi1, double phi2, double x0, double y0, double oblique,
+                                double other) {
+    GxProjection1GetConstants(sender, radius, theta, phi0, phi1, phi2, x0, y0, oblique, other);
+  };
+  GxM1->OnProgress = [this](TGxMapImageL* sender, int max, int position) {
+    GxM1P(sender, max, position);
+  };
+
+  connect(S7, &QToolButton::clicked, this, &Tprojeform::S7C);
+  connect(S5, &QToolButton::clicked, this, &Tprojeform::S2C);
+  connect(S4, &QToolButton::clicked, this, &Tprojeform::S1C);
+  connect(D2, &QPushButton::clicked, this, &Tprojeform::D2c);
+  connect(M2, &QAction::triggered, this, &Tprojeform::D2c);
+  connect(M1, &QAction::triggered, this, &Tprojeform::S7C);
+  connect(MHilfe, &QAction::triggered, this, &Tprojeform::ShowHelp);
+  connect(CB2, &QComboBox::currentIndexChanged, this, &Tprojeform::CB2C);
+  // toggled fires for code as for the user, which the layer interlock relies on.
+  connect(CB1, &QCheckBox::toggled, this, &Tprojeform::CB1C);
+  connect(CB3, &QCheckBox::toggled, this, &Tprojeform::CB3Click);
+  connect(CB5, &QCheckBox::toggled, this, &Tprojeform::CB3Click);
+  for (QSpinBox* spin : {rx1, rx2, rx3, rx4, rx5})
+    connect(spin, &QSpinBox::valueChanged, this, &Tprojeform::rx1Change);
+}
+
+void Tprojeform::FormCreate() {
+  GxM1->SetGridRange(180, -180, 90, -90, 30, 1);
+
+  std::vector<std::string> names;
+  GxPL1.FillProjectionList(names, false);
+  {
+    // Filling and selecting the start-up kind is no kind change.
+    const QSignalBlocker quiet(CB2);
+    CB2->clear();
+    for (const std::string& name : names)
+      CB2->addItem(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    CB2->setCurrentIndex(1);
+  }
+  GxPL1.SetListIndex(CB2->currentIndex() + kFirstListedPosition);
+  GxPL1.SetMapInput(kStartMapInput);
+  GxM1->ResetToDefaults();
+  GxPL1.GetInfo();
+  GxPL1.GetConstants();
+  D2c();
+}
+
+void Tprojeform::D2c() {
+  TMapSettings& s = GxM1->MapSettings;
+  s.DrawColorMap = CB1->isChecked();
+  GxPL1.SetRadius(ReadSpin(rx1));
+  GxPL1.SetTheta(ReadSpin(rx3));
+  GxPL1.SetPhi0(ReadSpin(rx4));
+  GxPL1.SetPhi1(ReadSpin(rx5));
+  GxPL1.SetX0(GxM1->width() / 2);
+  GxPL1.SetY0(GxM1->height() / 2);
+  GxPL1.SetOblique(ReadSpin(rx2));
+  GxPL1.SetAxis(ReadSpin(rx3), ReadSpin(rx4));
+  s.DrawCoast = CB5->isChecked();
+  s.DrawGrid = CB3->isChecked();
+  GxM1->Render();
+  GxM1->SaveMap();
+  ApplyPendingKindChange();
+}
+
+void Tprojeform::GxProjection1GetConstants(TGxProjectionL*, double Radius, double Theta,
+                                           double Phi0, double Phi1, double, double, double,
+                                           double Oblique, double) {
+  ShowInSpin(rx1, Radius);
+  ShowInSpin(rx3, Theta);
+  ShowInSpin(rx4, Phi0);
+  ShowInSpin(rx5, Phi1);
+  // The tilt field shows the tilt. It once showed Other, so that the general
+  // vertical perspective came up tilted by 75 degrees and Wagner I by one.
+  ShowInSpin(rx2, Oblique);
+}
+
+void Tprojeform::CB2C() {
+  // A kind chosen while a drawing runs waits for its end; the latest choice
+  // is taken then, so the list and the map never disagree.
+  if (GxM1->Drawing()) {
+    kindChangePending_ = true;
+    return;
+  }
+  kindChangePending_ = false;
+
+  const int i = CB2->currentIndex();
+  if (i >= 0) {
+    const int position = i + kFirstListedPosition;
+    const CatalogueEntry& entry = CatalogueAt(position);
+    const bool phi0 = entry.Spin == OptionalSpin::Phi0;
+    const bool phi1 = entry.Spin == OptionalSpin::Phi1;
+    rx5->setVisible(phi1);
+    L4->setVisible(phi1);
+    rx4->setVisible(phi0);
+    L3->setVisible(phi0);
+    GxPL1.SetListIndex(position);
+    GxPL1.SetMapInput(entry.EllipsType == 1 ? kEllipsoidalMapInput : kSphericalMapInput);
+  }
+  GxM1->ResetToDefaults();
+  GxPL1.GetInfo();
+  GxPL1.GetConstants();
+  if (CB6->isChecked()) D2c();
+}
+
+void Tprojeform::ApplyPendingKindChange() {
+  if (kindChangePending_ && !GxM1->Drawing()) CB2C();
+}
+
+void Tprojeform::CB1C() {
+  if (!CB1->isChecked()) {
+    CB3->setChecked(true);
+    CB5->setChecked(true);
+  }
+  if (CB6->isChecked()) D2c();
+}
+
+void Tprojeform::CB3Click() {
+  if (!CB5->isChecked() && !CB1->isChecked()) CB5->setChecked(true);
+  if (CB6->isChecked()) D2c();
+}
+
+void Tprojeform::rx1Change() {}
+
+void Tprojeform::GxM1P(TGxMapImageL*, int Max, int Position) {
+  // Nothing to draw counts as finished; the interlock keeps Max above zero in
+  // this window, but a zero must not divide.
+  int percent = 100;
+  if (Max > 0) {
+    const double share = std::nearbyint(double(Position) * 100.0 / double(Max));
+    percent = static_cast<int>(std::clamp(share, 0.0, 100.0));
+  }
+  L6->setText(QString::number(percent) + QStringLiteral(" %"));
+}
+
+void Tprojeform::S7C() { close(); }
+
+void Tprojeform::S2C() {
+  QFileDialog dialog(this, QStringLiteral("Abbildung speichern"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters({kFilterJpeg, kFilterBitmap, kFilterPng});
+  dialog.setDefaultSuffix(SuffixOf(ImageFileType::Jpeg));
+  // A bare name takes the suffix of the chosen filter, not always "jpg".
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    dialog.setDefaultSuffix(SuffixOf(TypeOfFilter(filter)));
+  });
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.first().isEmpty()) return;
+  SaveMapAs(files.first(), dialog.selectedNameFilter());
+}
+
+bool Tprojeform::SaveMapAs(const QString& fileName, const QString& filter) {
+  const ImageFileType type = TypeOfFilter(filter);
+  const QString why = WriteImageFile(GxM1->MainMap(), ExportFileName(fileName, type), type);
+  if (why.isEmpty()) return true;
+  Report(QStringLiteral("Abbildung speichern"),
+         QStringLiteral("Die Abbildung wurde nicht gespeichert.\n%1").arg(why), true);
+  return false;
+}
+
+void Tprojeform::S1C() {
+  const QImage picture = GxM1->MainMap().copy();
+  const QString why = ClipboardWriter ? ClipboardWriter(picture) : CopyImageToClipboard(picture);
+  if (why.isEmpty()) return;
+  Report(QStringLiteral("Abbildung kopieren"),
+         QStringLiteral("Die Abbildung wurde nicht kopiert.\n%1").arg(why), true);
+}
+
+void Tprojeform::ShowHelp() { Report(QStringLiteral("Weltnetz – Hilfe"), kHelpText, false); }
+
+void Tprojeform::Report(const QString& title, const QString& text, bool warning) {
+  if (OnMessage) {
+    OnMessage(title, text);
+  } else if (warning) {
+    QMessageBox::warning(this, title, text);
+  } else {
+    QMessageBox::information(this, title, text);
+  }
+}

@@ -1,0 +1,70 @@
+// Tprojeform: the program's only window. The user picks a projection kind,
+// sets radius, central longitude, tilt and up to two latitude parameters,
+// switches the three layers, and redraws; the map control GxM1 draws through
+// the projection component GxPL1. The picture can be saved or copied.
+//
+// The controls come from resources/eprojektion.ui and keep the names given
+// there (CB2, rx1, L6, ...); the handlers repeat them (CB2C, D2c, ...).
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+#include "mapimage/GxMapImageL.h"
+#include "projection/GxProjectionL.h"
+#include "ui_eprojektion.h"
+
+class QMenu;
+class QSpinBox;
+
+class Tprojeform : public QWidget, public Ui::projeform {
+  Q_OBJECT
+
+ public:
+  // Builds the window and runs FormCreate, which draws the first map.
+  explicit Tprojeform(QWidget* parent = nullptr);
+  ~Tprojeform() override;
+
+  TGxProjectionL GxPL1;
+  QMenu* PM1 = nullptr;  // holds the invisible Enter and Escape items
+
+  // ---- Handlers --------------------------------------------------------------
+  void FormCreate();
+  void D2c();  // the redraw
+  void GxProjection1GetConstants(TGxProjectionL* Sender, double Radius, double Theta, double Phi0,
+                                 double Phi1, double Phi2, double X0, double Y0, double Oblique,
+                                 double Other);
+  void CB2C();  // kind changed
+  void CB1C();  // colour map switched
+  void CB3Click();  // graticule or coastlines switched
+  void rx1Change();  // spin edits: a change never redraws
+  void GxM1P(TGxMapImageL* Sender, int Max, int Position);
+  void S7C();  // close
+  void S2C();  // save, through the dialog
+  void S1C();  // copy to the clipboard
+  void ShowHelp();
+
+  // ---- Seams -----------------------------------------------------------------
+  // The part of S2C after the dialog: writes MainMap under the chosen name as
+  // the chosen filter says. Reports a failure and returns false.
+  bool SaveMapAs(const QString& fileName, const QString& filter);
+  // Puts the picture on the clipboard; returns an empty string or the reason.
+  std::function<QString(const QImage&)> ClipboardWriter;
+  // When set, receives what would otherwise be a message box (title, text),
+  // so that nothing waits for a click.
+  std::function<void(const QString&, const QString&)> OnMessage;
+
+  // True while a kind chosen during a drawing waits for that drawing's end.
+  bool KindChangePending() const { return kindChangePending_; }
+
+ private:
+  void SetUpLook();
+  void SetUpComponents();
+  void Wire();
+  void Report(const QString& title, const QString& text, bool warning);
+  void ApplyPendingKindChange();
+
+  bool kindChangePending_ = false;
+};

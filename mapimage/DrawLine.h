@@ -1,0 +1,61 @@
+// One straight segment between two integer pixel positions, drawn into a
+// 24-bit bitmap (QImage::Format_BGR888) either with QPainter's pen (plain) or
+// with the control's own anti-aliased column rasteriser.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+
+#include <cstdint>
+#include <memory>
+
+class QPainter;
+
+// A bitmap being drawn on. Plain lines need a painter; one painter kept open
+// for a whole pass is far cheaper than one per segment. Anti-aliased lines
+// write the pixels directly.
+class TLineCanvas {
+ public:
+  explicit TLineCanvas(QImage& bitmap);
+  ~TLineCanvas();
+  TLineCanvas(const TLineCanvas&) = delete;
+  TLineCanvas& operator=(const TLineCanvas&) = delete;
+
+  QImage& Bitmap() { return bitmap_; }
+  // Opened on first use; ends with the canvas or with End.
+  QPainter& Painter();
+  void End();
+
+ private:
+  QImage& bitmap_;
+  std::unique_ptr<QPainter> painter_;
+};
+
+// Draws (x1, y1)-(x2, y2). Nothing for width < 1 (or NaN) and nothing for a
+// segment whose two ends lie beyond the same edge of the bitmap. Plain mode:
+// pen width trunc(width), solid, no antialiasing. Anti-aliased mode: every
+// pixel near the segment is blended by its distance from it. Only pixels
+// inside the bitmap are written, however far off the ends lie.
+void DrawLine(int x1, int y1, int x2, int y2, TLineCanvas& canvas, const QColor& colour,
+              double width, bool antiAlias);
+void DrawLine(int x1, int y1, int x2, int y2, QImage& bitmap, const QColor& colour, double width,
+              bool antiAlias);
+
+// Distance of (px, py) from the segment: perpendicular inside the lens where
+// both ends are no farther than the segment's length, otherwise the distance
+// to an end within w, otherwise 2w (far away).
+double SegmentDistance(double px, double py, double x1, double y1, double x2, double y2, double w);
+
+// Coverage of a pixel whose doubled distance is d, for working width w:
+// 255 well inside, a sin^2 fall-off over the edge, 0 beyond.
+std::uint8_t EdgeAlpha(double d, double w);
+
+// Blends one pixel towards (red, green, blue) by alpha/255, rounded to the
+// nearest; alpha 0 leaves the pixel as it was, 255 gives the line colour.
+// Pixels outside the bitmap are skipped.
+void BlendPixel(QImage& bitmap, int x, int y, std::uint8_t red, std::uint8_t green,
+                std::uint8_t blue, std::uint8_t alpha);
+
+// True when both ends lie beyond the same edge (left of 0, right of W, above 0
+// or below H): such a segment cannot touch the bitmap.
+bool LineOutside(int x1, int x2, int y1, int y2, const QImage& bitmap);

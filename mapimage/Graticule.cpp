@@ -1,0 +1,211 @@
+// The vector layers: coastlines (last step of the colour-and-coast pass) and
+// the graticule with its labels.
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "mapimage/Coastlines.h"
+#include "mapimage/DrawLine.h"
+#include "mapimage/GxMapImageL.h"
+#include "mapimage/MapPasses.h"
+#include "mapimage/PixelMath.h"
+#include "mapimage/ProgressCounter.h"
+
+namespace {
+
+// trunc(span / interval) as a loop bound; -1 (no pass) below zero. The caller
+// has checked that the quotient is finite and within the sample budget.
+std::int64_t LoopBound(double span, double interval) {
+  const double q = std::trunc(span / interval);
+  return q >= 0 ? static_cast<std::int64_t>(q) : -1;
+}
+
+bool CountOk(double span, double interval) {
+  const double q = span / interval;
+  return std::isfinite(q) && q < static_cast<double>(kMaxGridSamples);
+}
+
+// Labels far off the map are invisible; beyond this QPainter's fixed-point
+// text placement is not to be trusted.
+constexpr int kLabelSafe = 1 << 14;
+
+}  // namespace
+
+bool GridCountsOf(const TGxProjectionL& p, TGridCounts& n) {
+  const double lonSpan = p.GridMaxLon - p.GridMinLon;
+  const double latSpan = p.GridMaxLat - p.GridMinLat;
+  if (!std::isfinite(lonSpan) || !std::isfinite(latSpan)) return false;
+  if (!(p.GridSpacing > 0) || !(p.GridStep > 0)) return false;  // NaN too
+  if (!CountOk(lonSpan, p.GridSpacing) || !CountOk(latSpan, p.GridSpacing) ||
+      !CountOk(lonSpan, p.GridStep) || !CountOk(latSpan, p.GridStep))
+    return false;
+  n.MeridianLines = LoopBound(lonSpan, p.GridSpacing);
+  n.MeridianSamples = LoopBound(latSpan, p.GridStep);
+  n.ParallelLines = LoopBound(latSpan, p.GridSpacing);
+  n.ParallelSamples = LoopBound(lonSpan, p.GridStep);
+  const std::int64_t total = (n.MeridianLines + 1) * (n.MeridianSamples + 1) +
+                             (n.ParallelLines + 1) * (n.ParallelSamples + 1) +
+                             (n.ParallelLines + 1) * (n.MeridianLines + 1);
+  return total <= kMaxGridSamples;
+}
+
+QString GridLabelText(double value) {
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale.toString(value, 'g', 15);
+}
+
+void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
+  TLineCanvas canvas(mainMap_);
+  TCoastPoint previous{0.0f, 0.0f};
+  double xp = 0, yp = 0;
+  for (const TCoastPoint& point : *coast_) {
+    p.Forward(point.Lon, point.Lat);
+    const double x = p.X, y = p.Y;
+    const double dm = std::sqrt((xp - x) * (xp - x) + (yp - y) * (yp - y));
+    progress.Step(&canvas);
+    if (!StartsNewRun(previous, point) &&
+        CoastSampleJoins(dm, p.Radius, x, y, mainMap_.width(), mainMap_.height()))
+      DrawLine(RoundPixel(xp), RoundPixel(yp), RoundPixel(x), RoundPixel(y), canvas,
+               MapSettings.ColorCoast, std::min(MapSettings.LineWidth, kMaxLineWidth), false);
+    previous = point;
+    xp = x;
+    yp = y;
+  }
+}
+
+void TGxMapImageL::GraticulePass() {
+  TGxProjectionL* pp = MapSettings.GxProjection;
+  if (!pp || !MapSettings.DrawGrid) {
+    SetMapError(kMapErrorNoProjection);
+    return;
+  }
+  TGxProjectionL& p = *pp;
+  const double minLon = p.GridMinLon, maxLat = p.GridMaxLat;
+  const double spacing = p.GridSpacing, step = p.GridStep;
+  const int k = p.ListIndex();
+
+  bool usable;
+  if (k >= kFirstListedPosition) {
+    usable = p.Ready && p.Radius > 0.01;
+  } else {
+    usable = !(std::fabs(p.Radius) < 1e-9 && std::fabs(p.Theta) < 1e-9) &&
+             !(std::fabs(p.Phi1) < 1e-9 && std::fabs(p.Phi2) < 1e-9);
+  }
+  TGridCounts n;
+  if (!usable || !GridCountsOf(p, n)) {
+    SetMapError(kMapErrorGridUnusable);
+    return;
+  }
+
+  struct InputRestore {
+    TGxProjectionL& p;
+    TInPut format;
+    std::int32_t index;
+    ~InputRestore() {
+      p.InputFormat = format;
+      p.InputIndex = index;
+    }
+  } restore{p, p.InputFormat, p.InputIndex};
+  p.InputFormat = k == 0 ? ifUTM : k == 1 ? ifDatumUTM : k == 2 ? ifNationalGrid : ifGeographic;
+  p.InputIndex = p.MapInput;
+
+  MakeMainMap24Bit();
+  TLineCanvas canvas(mainMap_);
+  const QColor colour = MapSettings.ColorGrid;
+  const double width = std::min(MapSettings.LineWidth, kMaxLineWidth);
+  const bool antiAlias = MapSettings.AntiAlias;
+
+  // P and d carry over from line to line and from meridians to parallels;
+  // `first` keeps a line from joining the previous one.
+  int px = 0, py = 0;
+  double d = 0;
+  auto sample = [&](double lambda, double phi, bool& first) {
+    p.Forward(lambda, phi);
+    const int qx = RoundPixel(p.X), qy = RoundPixel(p.Y);
+    const bool ok = p.ErrorCode == 0;
+    if (ok) {
+      const double ddx = static_cast<double>(px) - qx, ddy = static_cast<double>(py) - qy;
+      d = std::sqrt(ddx * ddx + ddy * ddy);
+    }
+    const bool close = k >= kFirstListedPosition ? d / p.Radius < 0.1 : d < spacing;
+    if (ok && !first && close) DrawLine(qx, qy, px, py, canvas, colour, width, antiAlias);
+    first = false;
+    px = qx;
+    py = qy;
+  };
+
+  for (std::int64_t i = 0; i <= n.MeridianLines; ++i) {
+    const double lambda = minLon + static_cast<double>(i) * spacing;
+    bool first = true;
+    for (std::int64_t j = 0; j <= n.MeridianSamples; ++j)
+      sample(lambda, maxLat - static_cast<double>(j) * step, first);
+  }
+  px = py = 0;
+  for (std::int64_t i = 0; i <= n.ParallelLines; ++i) {
+    const double phi = maxLat - static_cast<double>(i) * spacing;
+    bool first = true;
+    for (std::int64_t j = 0; j <= n.ParallelSamples; ++j)
+      sample(minLon + static_cast<double>(j) * step, phi, first);
+  }
+
+  if (MapSettings.GridValues) DrawGridLabels(p, canvas.Painter(), minLon, maxLat, spacing, n);
+}
+
+void TGxMapImageL::DrawGridLabels(TGxProjectionL& p, QPainter& canvas, double minLon,
+                                  double maxLat, double spacing, const TGridCounts& n) {
+  // The rows are the parallels and the columns the meridians of the pass.
+  const std::int64_t rows = n.ParallelLines, cols = n.MeridianLines;
+  const int W = mainMap_.width(), H = mainMap_.height();
+
+  canvas.setFont(font());
+  canvas.setPen(MapSettings.ColorGrid);
+  canvas.setBackgroundMode(Qt::TransparentMode);
+  canvas.setRenderHint(QPainter::TextAntialiasing, true);
+  const int ascent = QFontMetrics(canvas.font()).ascent();
+  auto label = [&](const QString& text) {
+    const int x = RoundPixel(p.X) + 2, y = RoundPixel(p.Y) + 2;
+    if (x < -kLabelSafe || y < -kLabelSafe || x > W + kLabelSafe || y > H + kLabelSafe) return;
+    canvas.drawText(QPoint(x, y + ascent), text);
+  };
+  auto inside = [&]() {
+    const int x = RoundPixel(p.X), y = RoundPixel(p.Y);
+    return x > 0 && x < W && y > 0 && y < H && p.ErrorCode == 0;
+  };
+
+  // The anchor is the first intersection in the lower right quarter; when
+  // there is none, latitudes go along meridian 0 and longitudes along the
+  // equator.
+  double lambdaA = 0, phiA = 0;
+  bool found = false;
+  for (std::int64_t i = 0; i <= rows && !found; ++i) {
+    const double phi = maxLat - static_cast<double>(i) * spacing;
+    for (std::int64_t j = 0; j <= cols && !found; ++j) {
+      const double lambda = minLon + static_cast<double>(j) * spacing;
+      p.Forward(lambda, phi);
+      const int x = RoundPixel(p.X), y = RoundPixel(p.Y);
+      if (x > W / 2 && x < W && y > H / 2 && y < H) {
+        lambdaA = lambda;
+        phiA = phi;
+        found = true;
+      }
+    }
+  }
+
+  for (std::int64_t i = 0; i <= rows; ++i) {
+    const double phi = maxLat - static_cast<double>(i) * spacing;
+    p.Forward(lambdaA, phi);
+    if (inside() && phi != phiA) label(GridLabelText(phi));
+  }
+  for (std::int64_t j = 0; j <= cols; ++j) {
+    const double lambda = minLon + static_cast<double>(j) * spacing;
+    p.Forward(lambda, phiA);
+    if (inside() && lambda != lambdaA) label(GridLabelText(lambda));
+  }
+  p.Forward(lambdaA, phiA);
+  if (p.ErrorCode == 0)
+    label(GridLabelText(lambdaA) + QStringLiteral("/") + GridLabelText(phiA));
+}

@@ -1,0 +1,248 @@
+#include "mapimage/GxMapImageL.h"
+
+#include <QPainter>
+
+#include <cstdint>
+#include <cstring>
+
+#include "mapimage/Coastlines.h"
+#include "mapimage/DrawLine.h"
+#include "mapimage/MapPasses.h"
+#include "mapimage/PixelMath.h"
+#include "mapimage/ProgressCounter.h"
+
+// ---- TMapSettings -----------------------------------------------------------
+
+TMapSettings::TMapSettings() : colorMap_(std::make_unique<QImage>()) {}
+
+TMapSettings::~TMapSettings() = default;
+
+void TMapSettings::SetColorMap(const QImage& picture) {
+  if (!colorMap_) {
+    DrawColorMap = false;
+    return;
+  }
+  *colorMap_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_BGR888);
+}
+
+void TMapSettings::FreeColorMap() { colorMap_.reset(); }
+
+// ---- TGxCustomMapImage ------------------------------------------------------
+
+TGxCustomMapImage::TGxCustomMapImage(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::NoFocus);
+  resize(100, 100);
+  // The paint step covers the whole client area, so the background is
+  // never erased first (no flicker between erase and paint).
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAutoFillBackground(false);
+}
+
+TGxCustomMapImage::~TGxCustomMapImage() = default;
+
+void TGxCustomMapImage::SetMainMap(const QImage& bitmap) {
+  mainMap_ = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_BGR888);
+  mapPosition_ = QPoint(0, 0);
+  update();
+}
+
+void TGxCustomMapImage::SetColor(const QColor& colour) {
+  color_ = colour;
+  update();
+}
+
+void TGxCustomMapImage::MakeMainMap24Bit() {
+  if (!mainMap_.isNull() && mainMap_.format() != QImage::Format_BGR888)
+    mainMap_ = mainMap_.convertToFormat(QImage::Format_BGR888);
+}
+
+void TGxCustomMapImage::PaintStep(QPainter& canvas) {
+  const QRect client = rect();
+  if (mainMap_.isNull()) {
+    canvas.fillRect(client, color_);
+    return;
+  }
+  MakeMainMap24Bit();
+  const QRect map(mapPosition_, mainMap_.size());
+  canvas.drawImage(mapPosition_, mainMap_);
+  if (map.left() > client.left())
+    canvas.fillRect(QRect(client.left(), client.top(), map.left() - client.left(), client.height()),
+                    color_);
+  if (map.right() < client.right())
+    canvas.fillRect(QRect(map.right() + 1, client.top(), client.right() - map.right(),
+                          client.height()),
+                    color_);
+  if (map.top() > client.top())
+    canvas.fillRect(QRect(client.left(), client.top(), client.width(), map.top() - client.top()),
+                    color_);
+  if (map.bottom() < client.bottom())
+    canvas.fillRect(QRect(client.left(), map.bottom() + 1, client.width(),
+                          client.bottom() - map.bottom()),
+                    color_);
+}
+
+void TGxCustomMapImage::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  PaintStep(painter);
+}
+
+// ---- TGxMapImageL -------------------------------------------------------------
+
+TGxMapImageL::TGxMapImageL(QWidget* parent) : TGxCustomMapImage(parent) {
+  LoadCoastlines();
+  MapSettings.SetColorMap(LoadEarthPicture());
+}
+
+// Nothing here deletes files from the temporary folder: this program creates
+// no temporary files, and wiping every "Gx*.tmp" there destroyed files that
+// belonged to other programs.
+TGxMapImageL::~TGxMapImageL() = default;
+
+const std::vector<TCoastPoint>& TGxMapImageL::Coastline() const { return *coast_; }
+
+std::vector<TCoastPoint>& TGxMapImageL::CoastBuffer() { return *coast_; }
+
+void TGxMapImageL::LoadCoastlines() {
+  coast_ = std::make_unique<std::vector<TCoastPoint>>(::LoadCoastlines());
+  coastLoaded_ = true;
+}
+
+void TGxMapImageL::SetMapError(int code) {
+  mapErrorCode_ = code;
+  if (code < 10000 && OnError) OnError(this, code);
+}
+
+void TGxMapImageL::DoProgress(int Max, int Position) {
+  if (OnProgress) OnProgress(this, Max, Position);
+}
+
+void TGxMapImageL::SetGridRange(double MaxLon, double MinLon, double MaxLat, double MinLat,
+                                double Spacing, double Step) {
+  TGxProjectionL* p = MapSettings.GxProjection;
+  if (!p) return;
+  p->GridMaxLon = MaxLon;
+  p->GridMinLon = MinLon;
+  p->GridMaxLat = MaxLat;
+  p->GridMinLat = MinLat;
+  p->GridSpacing = Spacing;
+  p->GridStep = Step;
+}
+
+void TGxMapImageL::ResetToDefaults() {
+  TGxProjectionL* p = MapSettings.GxProjection;
+  if (!p) {
+    SetMapError(kMapErrorNoProjection);
+    return;
+  }
+  ResetProjectionToDefaults(*p, width(), height());
+}
+
+void TGxMapImageL::SaveMap() { savedMap_ = mainMap_.copy(); }
+
+void TGxMapImageL::RestoreMap() {
+  if (mainMap_.isNull() || savedMap_.isNull()) return;
+  if (savedMap_.size() == mainMap_.size() && savedMap_.format() == mainMap_.format()) {
+    const qsizetype rowBytes = std::min(savedMap_.bytesPerLine(), mainMap_.bytesPerLine());
+    for (int y = 0; y < mainMap_.height(); ++y)
+      std::memcpy(mainMap_.scanLine(y), savedMap_.constScanLine(y), rowBytes);
+    return;
+  }
+  QPainter painter(&mainMap_);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(0, 0, savedMap_);
+}
+
+void TGxMapImageL::Render() {
+  if (drawing_) return;
+  drawing_ = true;
+  // Cleared however the drawing ends: a flag left standing would refuse
+  // every later drawing.
+  struct DrawingGuard {
+    bool& flag;
+    ~DrawingGuard() { flag = false; }
+  } guard{drawing_};
+
+  RestoreMap();
+  MakeMainMap24Bit();
+  ColorAndCoastPass();
+  GraticulePass();
+  update();
+}
+
+void TGxMapImageL::ColorAndCoastPass() {
+  bool filled = false;
+  if (mainMap_.isNull()) {
+    SetMainMap(QImage(width(), height(), QImage::Format_BGR888));
+    if (!mainMap_.isNull()) mainMap_.fill(MapSettings.ColorEmpty);
+    filled = true;
+  }
+  MakeMainMap24Bit();
+  if (MapSettings.UseColorEmpty && !filled && !mainMap_.isNull())
+    mainMap_.fill(MapSettings.ColorEmpty);
+
+  TGxProjectionL* p = MapSettings.GxProjection;
+  if (!p) {
+    SetMapError(kMapErrorNoProjection);
+    return;
+  }
+  const QImage* colorMap = MapSettings.ColorMap();
+  const bool drawColor = colorMap && MapSettings.DrawColorMap && !colorMap->isNull() &&
+                         colorMap->width() > 0 && colorMap->height() > 0;
+  const bool drawCoast = MapSettings.DrawCoast && coastLoaded_;
+  // The coast pass counts every point of the data; the total counts the
+  // same points, so a finished drawing ends exactly at (T, T).
+  const std::int64_t total =
+      (drawColor ? std::int64_t{mainMap_.width()} * mainMap_.height() : 0) +
+      (drawCoast ? static_cast<std::int64_t>(coast_->size()) : 0);
+  DoProgress(ProgressCounter::Clamp(total), 0);
+  ProgressCounter progress(*this, total);
+
+  if (drawColor) ColorPass(*p, progress);
+  if (!MapSettings.ColorMap()) SetMapError(kMapErrorNoColorMap);
+  if (p->ListIndex() <= 2)
+    SetMapError(kMapErrorGridKind);
+  else if (drawCoast && p->Radius > 0.0001)
+    CoastPass(*p, progress);
+
+  DoProgress(ProgressCounter::Clamp(total), ProgressCounter::Clamp(total));
+  if (MapSettings.UseColorEmpty) SaveMap();
+}
+
+void TGxMapImageL::ColorPass(TGxProjectionL& p, ProgressCounter& progress) {
+  // A shared handle: the picture stays alive even if a handler replaces or
+  // frees the settings' copy while events run.
+  QImage source = *MapSettings.ColorMap();
+  if (source.format() != QImage::Format_BGR888)
+    source = source.convertToFormat(QImage::Format_BGR888);
+  const int CW = source.width(), CH = source.height();
+  MakeMainMap24Bit();
+  const int W = mainMap_.width(), H = mainMap_.height();
+  if (W <= 0 || H <= 0) return;
+  mainMap_.bits();  // detach here, not on some row inside the loop
+
+  for (int r = 0; r < H; ++r) {
+    uchar* row = mainMap_.scanLine(r);
+    for (int c = 0; c < W; ++c) {
+      if (progress.Step()) {
+        // A handler may have replaced MainMap; stop rather than write into
+        // an image of another shape.
+        if (mainMap_.width() != W || mainMap_.height() != H ||
+            mainMap_.format() != QImage::Format_BGR888)
+          return;
+        row = mainMap_.scanLine(r);
+      }
+      // Row r itself: sampling r - 1 put the picture one row below the
+      // graticule and coastlines that Forward places.
+      p.Inverse(c, r);
+      if (p.ErrorCode != 0) continue;
+      int px, py;
+      if (!SourcePixel(p.X, p.Y, CW, CH, px, py)) continue;
+      const uchar* s = source.constScanLine(py) + 3 * px;
+      uchar* d = row + 3 * c;
+      d[0] = s[0];
+      d[1] = s[1];
+      d[2] = s[2];
+    }
+  }
+}

@@ -1,0 +1,137 @@
+#include "mapimage/JpegExport.h"
+
+#include <QSaveFile>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <memory>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+// The encoder's state lives outside the function that calls setjmp, so that
+// nothing it holds is indeterminate after a longjmp back into it.
+struct Encoder {
+  jpeg_compress_struct cinfo;
+  struct {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+  } err;
+  struct {
+    jpeg_destination_mgr pub;
+    unsigned char* data;
+    std::size_t capacity;
+    std::size_t size;
+  } dest;
+};
+
+// libjpeg reports fatal errors through error_exit, which by default ends the
+// process; this one jumps back to the encoder with the message instead.
+void OnJpegError(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<decltype(Encoder::err)*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, err->message);
+  std::longjmp(err->jump, 1);
+}
+
+// A destination that collects the bytes in memory; the file is written only
+// once the whole image has been encoded.
+Encoder& Of(j_compress_ptr cinfo) { return *reinterpret_cast<Encoder*>(cinfo); }
+
+void InitDest(j_compress_ptr cinfo) {
+  auto& d = Of(cinfo).dest;
+  d.capacity = 1 << 16;
+  d.data = static_cast<unsigned char*>(std::malloc(d.capacity));
+  if (!d.data) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+  d.pub.next_output_byte = d.data;
+  d.pub.free_in_buffer = d.capacity;
+}
+
+boolean GrowDest(j_compress_ptr cinfo) {
+  auto& d = Of(cinfo).dest;
+  const std::size_t grown = d.capacity * 2;
+  auto* more = static_cast<unsigned char*>(std::realloc(d.data, grown));
+  if (!more) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 1);
+  d.data = more;
+  d.pub.next_output_byte = more + d.capacity;
+  d.pub.free_in_buffer = grown - d.capacity;
+  d.capacity = grown;
+  return TRUE;
+}
+
+void TermDest(j_compress_ptr cinfo) {
+  auto& d = Of(cinfo).dest;
+  d.size = d.capacity - d.pub.free_in_buffer;
+}
+
+// The libjpeg part, free of C++ objects with destructors because a longjmp
+// out of it must not skip any. On success the bytes are in e.dest.
+bool Encode(Encoder& e, const uchar* rgb, int width, int height, qsizetype stride, int quality,
+            bool progressive) {
+  jpeg_compress_struct& cinfo = e.cinfo;
+  cinfo.err = jpeg_std_error(&e.err.pub);
+  e.err.pub.error_exit = OnJpegError;
+  e.err.message[0] = '\0';
+  if (setjmp(e.err.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    return false;
+  }
+  jpeg_create_compress(&cinfo);
+  e.dest.pub.init_destination = InitDest;
+  e.dest.pub.empty_output_buffer = GrowDest;
+  e.dest.pub.term_destination = TermDest;
+  cinfo.dest = &e.dest.pub;
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(rgb + stride * cinfo.next_scanline);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  return true;
+}
+
+}  // namespace
+
+bool SaveAsJpeg(const QImage& image, const QString& file, int quality, bool progressive,
+                QString* error) {
+  auto fail = [&](const QString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+    return fail(QStringLiteral("cannot write %1: the image is empty").arg(file));
+  if (quality < 0) quality = 0;
+  if (quality > 100) quality = 100;
+
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+  if (rgb.isNull()) return fail(QStringLiteral("cannot write %1: out of memory").arg(file));
+  Encoder e{};
+  const bool encoded = Encode(e, rgb.constBits(), rgb.width(), rgb.height(), rgb.bytesPerLine(),
+                              quality, progressive);
+  std::unique_ptr<unsigned char, decltype(&std::free)> data(e.dest.data, &std::free);
+  if (!encoded)
+    return fail(QStringLiteral("cannot write %1: JPEG encoder: %2")
+                    .arg(file, QString::fromLocal8Bit(e.err.message)));
+  const auto size = static_cast<qint64>(e.dest.size);
+
+  QSaveFile out(file);
+  bool ok = out.open(QIODevice::WriteOnly);
+  if (ok) ok = out.write(reinterpret_cast<const char*>(data.get()), size) == size;
+  if (!ok) {
+    const QString why = out.errorString();
+    out.cancelWriting();
+    return fail(QStringLiteral("cannot write %1: %2").arg(file, why));
+  }
+  if (!out.commit()) return fail(QStringLiteral("cannot write %1: %2").arg(file, out.errorString()));
+  return true;
+}

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+#include "mapimage/DrawLine.h"
+
+namespace {
+
+QImage White(int w, int h) {
+  QImage img(w, h, QImage::Format_BGR888);
+  img.fill(Qt::white);
+  return img;
+}
+
+int Grey(const QImage& img, int x, int y) { return qRed(img.pixel(x, y)); }
+
+// Every pixel blended by its distance, without the column following: what
+// the rasteriser must produce while visiting far fewer rows.
+QImage FullScan(int x1, int y1, int x2, int y2, int w, int h, double width) {
+  QImage img = White(w, h);
+  const double ww = width + 2;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const double d = std::fabs(2 * SegmentDistance(x, y, x1, y1, x2, y2, ww));
+      if (d <= ww) BlendPixel(img, x, y, 0, 0, 0, EdgeAlpha(d, ww));
+    }
+  return img;
+}
+
+}  // namespace
+
+// 255*sin^2(v/2) with v = width + 2 - 2s: 253.7, 180.6, 58.6 for s = 0, 0.5, 1;
+// blended exactly, ((255 - a)*old + a*k + 127) / 255: 2, 128, 197 on white.
+TEST(DrawLine, AlphaProfileAndExactBlend) {
+  EXPECT_EQ(EdgeAlpha(0, 3), 253);
+  EXPECT_EQ(EdgeAlpha(1, 3), 180);
+  EXPECT_EQ(EdgeAlpha(2, 3), 58);
+  EXPECT_EQ(EdgeAlpha(3, 3), 0);
+  EXPECT_EQ(EdgeAlpha(std::nan(""), 3), 0);
+  QImage img = White(24, 12);
+  DrawLine(2, 5, 20, 5, img, Qt::black, 1.0, true);
+  for (int x = 4; x <= 18; ++x) {
+    EXPECT_EQ(Grey(img, x, 5), 2) << x;
+    EXPECT_EQ(Grey(img, x, 4), 197) << x;
+    EXPECT_EQ(Grey(img, x, 3), 255) << x;  // alpha 0 leaves the pixel as it was
+  }
+  BlendPixel(img, 0, 0, 0, 0, 0, 128);
+  EXPECT_EQ(Grey(img, 0, 0), 127);
+  BlendPixel(img, 1, 0, 90, 90, 90, 255);
+  EXPECT_EQ(Grey(img, 1, 0), 90);
+  BlendPixel(img, 24, 0, 0, 0, 0, 255);  // outside: skipped
+}
+
+// A segment crossing the bitmap with all four coordinates outside is drawn;
+// only two ends beyond the same edge are rejected.
+TEST(DrawLine, OnlySegmentsBeyondOneEdgeAreDropped) {
+  const QImage ref = White(100, 50);
+  struct Case { int x1, y1, x2, y2; bool outside; };
+  for (const Case c : {Case{-10, -10, 110, 60, false}, Case{-10, 60, 110, -10, false},
+                       Case{-5, -5, -1, 60, true}, Case{101, 0, 200, 10, true},
+                       Case{0, -1, 99, -7, true}, Case{0, 51, 99, 70, true},
+                       Case{100, 50, 100, 50, false}})
+    EXPECT_EQ(LineOutside(c.x1, c.x2, c.y1, c.y2, ref), c.outside) << c.x1 << "," << c.y1;
+  for (bool aa : {false, true}) {
+    QImage img = White(40, 40);
+    DrawLine(-10, -10, 50, 50, img, Qt::black, 1.0, aa);
+    for (int i = 0; i < 40; i += 13) EXPECT_LT(Grey(img, i, i), 10) << i << " aa " << aa;
+  }
+}
+
+// The column following reaches every pixel a full scan shades, in every
+// direction, for dots, and for ends outside the bitmap.
+TEST(DrawLine, AntiAliasedMatchesFullScan) {
+  struct Seg { int x1, y1, x2, y2; double width; };
+  for (const Seg s : {Seg{3, 3, 30, 20, 1}, Seg{30, 3, 3, 20, 1}, Seg{5, 2, 8, 28, 2.5},
+                      Seg{8, 2, 5, 28, 1}, Seg{2, 10, 33, 10, 3}, Seg{16, 2, 16, 27, 1},
+                      Seg{-20, -5, 50, 40, 1}, Seg{50, -9, -12, 33, 2}, Seg{12, 12, 12, 12, 3},
+                      Seg{3, 25, 31, 24, 1.5}}) {
+    QImage img = White(36, 30);
+    DrawLine(s.x1, s.y1, s.x2, s.y2, img, Qt::black, s.width, true);
+    EXPECT_EQ(img, FullScan(s.x1, s.y1, s.x2, s.y2, 36, 30, s.width))
+        << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << " width " << s.width;
+  }
+}
+
+TEST(DrawLine, PlainWidthIsTruncatedAndBelowOneNothing) {
+  QImage img = White(24, 12);
+  DrawLine(2, 5, 20, 5, img, Qt::black, 3.7, false);
+  for (int y = 3; y <= 7; ++y) EXPECT_EQ(Grey(img, 10, y), y == 3 || y == 7 ? 255 : 0) << y;
+  for (bool aa : {false, true})
+    for (double width : {0.5, -3.0, std::numeric_limits<double>::quiet_NaN()}) {
+      QImage none = White(20, 20);
+      DrawLine(0, 0, 19, 19, none, Qt::black, width, aa);
+      EXPECT_EQ(none, White(20, 20)) << width;
+    }
+}
+
+// Projections put line ends a quarter of a billion pixels away; the work
+// stays bounded by the bitmap.
+TEST(DrawLine, FarEndsAndHugeWidthsStayBounded) {
+  const int far = 1 << 28;
+  const auto start = std::chrono::steady_clock::now();
+  for (bool aa : {false, true}) {
+    QImage img = White(50, 40);
+    DrawLine(20, -far, 20, far, img, Qt::black, 1.0, aa);
+    DrawLine(-far, -far + 7, far, far + 7, img, Qt::black, 1.0, aa);
+    EXPECT_LT(Grey(img, 20, 39), 10);
+    EXPECT_LT(Grey(img, 30, 37), 10);
+    EXPECT_EQ(Grey(img, 25, 2), 255);
+    DrawLine(0, 0, 49, 39, img, Qt::black, 1e300, aa);
+    EXPECT_EQ(Grey(img, 0, 39), 0);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
