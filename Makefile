@@ -36,7 +36,7 @@ FUZZ_SECONDS ?= 300
 fuzz:
 	tools/install-deps fuzz
 	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DWELTNETZ_FUZZ=ON -DWELTNETZ_TESTS=OFF
+	  -DWELTNETZ_FUZZ=ON -DWELTNETZ_TESTS=OFF -DWELTNETZ_WITH_QT=ON
 	cmake --build build-fuzz -j $(JOBS) --target engine_fuzz $$(test -f tests/fuzz/render_fuzz.cpp && echo render_fuzz)
 	tools/run-fuzz $(FUZZ_SECONDS)
 
