@@ -23,9 +23,9 @@ test: build
 
 bench:
 	tools/install-deps bench
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DWELTNETZ_BENCH=ON
-	cmake --build build-bench -j $(JOBS)
-	build-bench/bin/weltnetz-bench
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DWELTNETZ_BENCH=ON -DWELTNETZ_TESTS=OFF
+	cmake --build build-bench -j $(JOBS) --target weltnetz-bench
+	build-bench/bin/weltnetz-bench $(BENCH_ARGS)
 
 # A PNG of the whole window after its first drawing, taken under Xvfb.
 screenshot: build
