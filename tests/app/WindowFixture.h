@@ -1,9 +1,12 @@
-// A fresh main window for each test, with message boxes caught instead of shown.
+// A fresh main window for each test, with message boxes caught instead of
+// shown, and a folder of its own for the files it writes.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <utility>
@@ -22,7 +25,14 @@ class WindowTest : public ::testing::Test {
 
   // Item of the projection list that shows catalogue position `position`.
   static int Item(int position) { return position - 3; }
+  QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }
+  QStringList Entries() const {
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
 
   std::unique_ptr<Tprojeform> form;
   std::vector<std::pair<QString, QString>> messages;
+  QTemporaryDir dir;
 };
+
+using ExportTest = WindowTest;

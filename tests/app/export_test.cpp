@@ -1,11 +1,9 @@
 // Saving and copying the drawn map, with the save dialog bypassed: the files
 // are read back, and failures must be reported without leaving files behind.
 #include <QClipboard>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -19,96 +17,63 @@ QByteArray ReadAll(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-int MaxChannelDifference(const QColor& a, const QColor& b) {
+int MaxChannelDifference(QColor a, QColor b) {
   return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
                    std::abs(a.blue() - b.blue())});
 }
-
-class ExportTest : public WindowTest {
- protected:
-  QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }
-  QStringList Entries() const {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-  }
-  QTemporaryDir dir;
-};
 
 }  // namespace
 
 TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   struct Case {
-    QString filter, chosen, written;
+    QString filter, written;
     int tolerance;  // per channel; JPEG at quality 100 is close, not exact
   };
-  const Case cases[] = {
-      {kFilterJpeg, "karte", "karte", 12},  // the JPEG name is taken exactly as given
-      {kFilterBitmap, "karte", "karte.bmp", 0},
-      {kFilterPng, "karte", "karte.png", 0},
-  };
   const QImage& map = form->GxM1->MainMap();
-  for (const Case& c : cases) {
+  // The JPEG name is taken exactly as given.
+  for (const Case& c : {Case{kFilterJpeg, "karte", 12}, Case{kFilterBitmap, "karte.bmp", 0},
+                        Case{kFilterPng, "karte.png", 0}}) {
     SCOPED_TRACE(c.filter.toStdString());
-    ASSERT_TRUE(form->SaveMapAs(Path(c.chosen), c.filter));
+    ASSERT_TRUE(form->SaveMapAs(Path("karte"), c.filter));
     const QImage back(Path(c.written));
     ASSERT_EQ(back.size(), QSize(528, 507));
     for (const QPoint at : {QPoint(0, 0), QPoint(264, 253), QPoint(200, 180), QPoint(527, 506)})
       EXPECT_LE(MaxChannelDifference(back.pixelColor(at), map.pixelColor(at)), c.tolerance);
-    ASSERT_TRUE(QFile::remove(Path(c.written)));
   }
   EXPECT_TRUE(messages.empty());
-  EXPECT_TRUE(Entries().isEmpty());
-}
+  EXPECT_EQ(Entries(), (QStringList{"karte", "karte.bmp", "karte.png"}));
 
-TEST_F(ExportTest, BitmapIsA24BitWindowsBitmap) {
-  ASSERT_TRUE(form->SaveMapAs(Path("karte"), kFilterBitmap));
+  // A 24-bit uncompressed Windows bitmap; rows of 528 * 3 = 1584 bytes need no padding.
   const QByteArray b = ReadAll(Path("karte.bmp"));
   ASSERT_GT(b.size(), 54);
   auto u16 = [&](int at) { return quint8(b[at]) | quint8(b[at + 1]) << 8; };
   auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
   EXPECT_EQ(b.left(2), "BM");
-  EXPECT_EQ(u32(18), 528);
-  EXPECT_EQ(u32(22), 507);
-  EXPECT_EQ(u16(28), 24);  // bits per pixel
-  EXPECT_EQ(u32(30), 0);   // uncompressed
-  // Rows of 528 * 3 = 1584 bytes, already a multiple of four.
+  EXPECT_EQ((std::vector<int>{u32(18), u32(22), u16(28), u32(30)}),
+            (std::vector<int>{528, 507, 24, 0}));
   EXPECT_EQ(b.size(), qsizetype(u32(10)) + 1584 * 507);
-}
 
-TEST_F(ExportTest, JpegIsBaselineAtQualityHundred) {
-  ASSERT_TRUE(form->SaveMapAs(Path("karte.jpg"), kFilterJpeg));
-  const QByteArray b = ReadAll(Path("karte.jpg"));
-  ASSERT_GT(b.size(), 4);
-  bool baseline = false, progressive = false, sawTable = false;
-  // Walk the marker segments up to the start of the scan.
-  for (qsizetype at = 2; at + 4 <= b.size() && quint8(b[at]) == 0xFF;) {
-    const int marker = quint8(b[at + 1]);
-    const int length = quint8(b[at + 2]) << 8 | quint8(b[at + 3]);
-    if (marker == 0xC0) baseline = true;
-    if (marker == 0xC2) progressive = true;
-    if (marker == 0xDB) {
-      // Quality 100 scales every quantisation step down to 1.
-      for (qsizetype t = at + 4; t + 65 <= at + 2 + length; t += 65) {
-        ASSERT_EQ(quint8(b[t]) >> 4, 0);  // 8-bit entries
-        for (int k = 1; k <= 64; ++k) EXPECT_EQ(quint8(b[t + k]), 1);
-        sawTable = true;
-      }
+  // A baseline JPEG whose quality of 100 scales every quantisation step down to 1.
+  const QByteArray j = ReadAll(Path("karte"));
+  EXPECT_TRUE(j.contains("\xFF\xC0"));
+  EXPECT_FALSE(j.contains("\xFF\xC2"));
+  int tables = 0;
+  for (qsizetype at = j.indexOf("\xFF\xDB"); at >= 0 && at + 4 <= j.size();
+       at = j.indexOf("\xFF\xDB", at + 2)) {
+    const int length = quint8(j[at + 2]) << 8 | quint8(j[at + 3]);
+    for (qsizetype t = at + 4; t + 65 <= std::min(at + 2 + length, j.size()); t += 65, ++tables) {
+      EXPECT_EQ(quint8(j[t]) >> 4, 0);  // 8-bit entries
+      for (int k = 1; k <= 64; ++k) EXPECT_EQ(quint8(j[t + k]), 1);
     }
-    if (marker == 0xDA) break;
-    at += 2 + length;
   }
-  EXPECT_TRUE(baseline);
-  EXPECT_FALSE(progressive);
-  EXPECT_TRUE(sawTable);
+  EXPECT_GT(tables, 0);
 }
 
 TEST_F(ExportTest, BitmapSuffixIsAddedOnlyWhenMissing) {
-  const std::pair<QString, QString> names[] = {
-      {"map", "map.bmp"},         {"map.bmp", "map.bmp"},
-      {"MAP.BMP", "MAP.BMP"},     {"map.Bmp", "map.Bmp"},
-      {"map.jpg", "map.jpg.bmp"}, {"map.bmp.x", "map.bmp.x.bmp"},
-  };
-  for (const auto& [chosen, written] : names)
-    EXPECT_EQ(ExportFileName(chosen, ImageFileType::Bitmap), written) << chosen.toStdString();
+  for (auto [chosen, written] : {std::pair{"map", "map.bmp"}, {"map.bmp", "map.bmp"},
+                                 {"MAP.BMP", "MAP.BMP"}, {"map.Bmp", "map.Bmp"},
+                                 {"map.jpg", "map.jpg.bmp"}, {"map.bmp.x", "map.bmp.x.bmp"}})
+    EXPECT_EQ(ExportFileName(chosen, ImageFileType::Bitmap), written) << chosen;
   EXPECT_EQ(ExportFileName("map", ImageFileType::Png), "map.png");
   EXPECT_EQ(ExportFileName("map.bmp", ImageFileType::Jpeg), "map.bmp");
 
@@ -116,19 +81,21 @@ TEST_F(ExportTest, BitmapSuffixIsAddedOnlyWhenMissing) {
   EXPECT_EQ(Entries(), QStringList{"map.bmp"});
 }
 
+// procfs takes no new files, even from the superuser: it stands in for a
+// folder the user may not write to, which a test run as root cannot make.
 TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
-  QFile plain(Path("plain.txt"));
-  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-  plain.close();
+  ASSERT_TRUE(QFile(Path("plain.txt")).open(QIODevice::WriteOnly));
   const std::pair<QString, QString> formats[] = {
       {kFilterJpeg, "jpg"}, {kFilterBitmap, "bmp"}, {kFilterPng, "png"}};
-  for (const auto& [filter, suffix] : formats) ASSERT_TRUE(QDir(dir.path()).mkdir("folder." + suffix));
+  for (const auto& [filter, suffix] : formats)
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder." + suffix));
   const QStringList before = Entries();
   for (const auto& [filter, suffix] : formats) {
     const QString targets[] = {
         Path("missing/map." + suffix),    // no such folder
         Path("plain.txt/map." + suffix),  // a file where a folder should be
         Path("folder." + suffix),         // a folder under the chosen name
+        "/proc/weltnetz-map." + suffix,   // a folder that takes no new file
     };
     for (const QString& target : targets) {
       SCOPED_TRACE(target.toStdString());
@@ -146,31 +113,14 @@ TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
   EXPECT_EQ(form->L6->text(), "100 %");
 }
 
-TEST_F(ExportTest, ReadOnlyFolderIsReportedAndLeavesNothing) {
-  ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-  QFile probe(Path("probe"));
-  if (probe.open(QIODevice::WriteOnly)) {  // the superuser writes anyway
-    probe.remove();
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    GTEST_SKIP() << "permissions are not enforced for this user";
-  }
-  for (const QString& filter : {kFilterJpeg, kFilterBitmap, kFilterPng})
-    EXPECT_FALSE(form->SaveMapAs(Path("map"), filter));
-  EXPECT_EQ(messages.size(), 3u);
-  EXPECT_TRUE(Entries().isEmpty());
-  QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-TEST_F(ExportTest, CopyPutsTheMapOnTheClipboard) {
+TEST_F(ExportTest, CopyPutsTheMapOnTheClipboardOrReportsWhyNot) {
   QGuiApplication::clipboard()->clear();
   form->S4->click();
   const QImage copied = QGuiApplication::clipboard()->image();
   ASSERT_EQ(copied.size(), QSize(528, 507));
   EXPECT_EQ(copied.pixelColor(264, 253), form->GxM1->MainMap().pixelColor(264, 253));
   EXPECT_TRUE(messages.empty());
-}
 
-TEST_F(ExportTest, ClipboardThatCannotBeOpenedIsReported) {
   form->ClipboardWriter = [](const QImage&) { return QString("the clipboard is locked"); };
   form->S4->click();
   ASSERT_EQ(messages.size(), 1u);

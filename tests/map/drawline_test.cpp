@@ -7,14 +7,11 @@
 #include <limits>
 
 #include "mapimage/DrawLine.h"
+#include "tests/map/MapFixture.h"
 
 namespace {
 
-QImage White(int w, int h) {
-  QImage img(w, h, QImage::Format_BGR888);
-  img.fill(Qt::white);
-  return img;
-}
+QImage White(int w, int h) { return Filled(w, h, Qt::white); }
 
 int Grey(const QImage& img, int x, int y) { return qRed(img.pixel(x, y)); }
 
@@ -36,11 +33,8 @@ QImage FullScan(int x1, int y1, int x2, int y2, int w, int h, double width) {
 // 255*sin^2(v/2) with v = width + 2 - 2s: 253.7, 180.6, 58.6 for s = 0, 0.5, 1;
 // blended exactly, ((255 - a)*old + a*k + 127) / 255: 2, 128, 197 on white.
 TEST(DrawLine, AlphaProfileAndExactBlend) {
-  EXPECT_EQ(EdgeAlpha(0, 3), 253);
-  EXPECT_EQ(EdgeAlpha(1, 3), 180);
-  EXPECT_EQ(EdgeAlpha(2, 3), 58);
-  EXPECT_EQ(EdgeAlpha(3, 3), 0);
-  EXPECT_EQ(EdgeAlpha(std::nan(""), 3), 0);
+  for (auto [d, alpha] : {std::pair{0.0, 253}, {1.0, 180}, {2.0, 58}, {3.0, 0}, {std::nan(""), 0}})
+    EXPECT_EQ(EdgeAlpha(d, 3), alpha) << d;
   QImage img = White(24, 12);
   DrawLine(2, 5, 20, 5, img, Qt::black, 1.0, true);
   for (int x = 4; x <= 18; ++x) {
@@ -87,24 +81,21 @@ TEST(DrawLine, AntiAliasedMatchesFullScan) {
   }
 }
 
-TEST(DrawLine, PlainWidthIsTruncatedAndBelowOneNothing) {
-  QImage img = White(24, 12);
-  DrawLine(2, 5, 20, 5, img, Qt::black, 3.7, false);
-  for (int y = 3; y <= 7; ++y) EXPECT_EQ(Grey(img, 10, y), y == 3 || y == 7 ? 255 : 0) << y;
-  for (bool aa : {false, true})
+// Plain widths are truncated and nothing is drawn below one. Projections put
+// line ends a quarter of a billion pixels away; the work stays bounded by the
+// bitmap, and so does an absurd width.
+TEST(DrawLine, WidthsAndFarEnds) {
+  QImage plain = White(24, 12);
+  DrawLine(2, 5, 20, 5, plain, Qt::black, 3.7, false);
+  for (int y = 3; y <= 7; ++y) EXPECT_EQ(Grey(plain, 10, y), y == 3 || y == 7 ? 255 : 0) << y;
+  const int far = 1 << 28;
+  const auto start = std::chrono::steady_clock::now();
+  for (bool aa : {false, true}) {
     for (double width : {0.5, -3.0, std::numeric_limits<double>::quiet_NaN()}) {
       QImage none = White(20, 20);
       DrawLine(0, 0, 19, 19, none, Qt::black, width, aa);
       EXPECT_EQ(none, White(20, 20)) << width;
     }
-}
-
-// Projections put line ends a quarter of a billion pixels away; the work
-// stays bounded by the bitmap.
-TEST(DrawLine, FarEndsAndHugeWidthsStayBounded) {
-  const int far = 1 << 28;
-  const auto start = std::chrono::steady_clock::now();
-  for (bool aa : {false, true}) {
     QImage img = White(50, 40);
     DrawLine(20, -far, 20, far, img, Qt::black, 1.0, aa);
     DrawLine(-far, -far + 7, far, far + 7, img, Qt::black, 1.0, aa);
