@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
+// The hand-over to an attached conversion component, and the grid kinds.
+#include "EngineTest.h"
 
 #include "conversion/GxConvertL.h"
-#include "projection/GxProjectionL.h"
 
 namespace {
 
@@ -17,19 +17,11 @@ TEST(Conversion, ZoneTextIsNormalised) {
   }
 }
 
-TGxProjectionL Projection(TProjection kind, int mapInput) {
-  TGxProjectionL p;
-  p.Projection = kind;
-  p.MapInput = mapInput;
-  ResetProjectionToDefaults(p, 528, 507);
-  return p;
-}
-
 // Both branches of the hand-over: Lambert (EllipsType 1: SetCoordinates) and
 // Bonne (EllipsType 0: Convert).
 TEST(Conversion, AttachedConverterChangesNoResult) {
   for (const TProjection kind : {mpLaConformalConic, mpBonne}) {
-    TGxProjectionL plain = Projection(kind, 30), handed = plain;
+    TGxProjectionL plain = MakeReady(kind, 30), handed = plain;
     TGxConvertL c;
     handed.GxConvert = &c;
     plain.Forward(12, 48);
@@ -58,7 +50,7 @@ TEST(Conversion, IndexCheckRepairsMapInputOnlyWithAConverter) {
       {mpBonne, 0, -5, 220},           {mpBonne, 30, 250, 250},
   };
   for (const Case& k : cases) {
-    TGxProjectionL p = Projection(k.kind, k.before);
+    TGxProjectionL p = MakeReady(k.kind, k.before);
     p.Forward(10, 20);
     EXPECT_EQ(p.MapInput, k.before);
     TGxConvertL c;
@@ -72,7 +64,7 @@ TEST(Conversion, IndexCheckRepairsMapInputOnlyWithAConverter) {
 TEST(Conversion, ExtraEllipsoidIsFoundOnlyThroughAConverter) {
   TGxConvertL c;
   c.AddEllipsoid(52, {1000.0, 4.0});
-  TGxProjectionL p = Projection(mpLaConformalConic, 52);
+  TGxProjectionL p = MakeReady(mpLaConformalConic, 52);
   EXPECT_EQ(p.EllipsoidAxes().a, 6378137.0);
   p.GxConvert = &c;
   p.Forward(10, 50);  // the index check lets 52 pass

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,7 +17,10 @@ struct ToolRun {
 };
 
 ToolRun Tool(const std::string& args, const std::string& input) {
-  const std::string in = testing::TempDir() + "weltnetz_proj_input.txt";
+  // ctest runs the tests of this file in parallel processes: one input file each.
+  static int calls = 0;
+  const std::string in = testing::TempDir() + "weltnetz_proj_input_" +
+                         std::to_string(getpid()) + "_" + std::to_string(++calls) + ".txt";
   std::ofstream(in) << input;
   const std::string cmd =
       std::string(WELTNETZ_TOOLS_DIR) + "/weltnetz-proj " + args + " < " + in + " 2>/dev/null";
@@ -28,6 +32,7 @@ ToolRun Tool(const std::string& args, const std::string& input) {
   while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
   const int st = pclose(f);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  std::remove(in.c_str());
   return r;
 }
 

@@ -1,0 +1,72 @@
+// Corner cases of single kinds that a table row cannot state: a parameter
+// written back, the cuts between lobes, and a Forward nested in an Inverse.
+#include "EngineTest.h"
+
+#include "projection/Families.h"
+
+// Urmaev's factor lies in (0, 1]; the clamped value is written back, by the
+// forward and the inverse alike, so that the parameter shown is the one drawn
+// with. The pole lies at Cy asin(k).
+TEST(Kinds, UrmaevFactorIsClampedAndWrittenBack) {
+  const double cases[][2] = {{0, 0.0001}, {-2, 0.0001}, {3, 1}, {NAN, 0.0001}, {0.5, 0.5}};
+  for (const auto& [other, used] : cases) {
+    TGxProjectionL p = MakeReady(mpUrmaev);
+    p.Other = other;
+    p.Forward(0, 90);
+    EXPECT_EQ(p.ErrorCode, 0);
+    EXPECT_EQ(p.Other, used);
+    EXPECT_NEAR(p.Y0 - p.Y, p.Radius * 1.139753528477 * std::asin(used), 1e-9);
+    p.Other = other;
+    p.Inverse(p.X0, p.Y0 - 10);
+    EXPECT_EQ(p.Other, used);
+  }
+}
+
+// A lobe longitude of 20 deg, 110 deg north or 140 deg south starts a new
+// lobe: the boundary point sits with the eastern neighbour, and away from the
+// equator the two lobes lie apart. Relative longitude = lobe longitude - 180.
+TEST(Kinds, InterruptedMollweideLobeBoundaries) {
+  TGxProjectionL p = MakeReady(mpIMollweide);
+  p.Radius = 100;
+  p.SetTheta(10);
+  const auto x = [&p](double lon, double lat) {
+    p.Forward(lon, lat);
+    return p.X;
+  };
+  for (auto [relLon, lat] : {std::pair{-160.0, 45.0}, {-70.0, 45.0}, {80.0, 45.0},
+                             {-160.0, -45.0}, {-40.0, -45.0}, {110.0, -45.0}}) {
+    const double at = x(10 + relLon, lat);
+    EXPECT_NEAR(at, x(10 + relLon + 1e-6, lat), 1e-4) << relLon << " " << lat;
+    EXPECT_GT(std::fabs(at - x(10 + relLon - 1e-6, lat)), 10) << relLon << " " << lat;
+  }
+  EXPECT_NEAR(x(10, 30), x(10.001, 30), 0.01);  // the centre meridian lies inside lobe 1
+}
+
+// Robinson's inverse checks its outline through the component's own Forward:
+// the nested forward's events come before the inverse's, and right of the
+// outline (where the longitude folds to the far side) its pixel is left behind.
+TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
+  TGxProjectionL p = MakeReady(mpRobinson, 30);
+  std::vector<std::vector<double>> log;  // what, x, y, code
+  p.OnError = [&](TGxProjectionL*, int c) { log.push_back({0, 0, 0, double(c)}); };
+  p.OnForward = [&](TGxProjectionL*, double x, double y, int c) {
+    log.push_back({1, x, y, double(c)});
+  };
+  p.OnInverse = [&](TGxProjectionL*, double x, double y, int c) {
+    log.push_back({2, x, y, double(c)});
+  };
+  p.Inverse(p.X0 + 40, p.Y0 - 60);
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0], (std::vector<double>{0, 0, 0, 0}));
+  EXPECT_NEAR(log[1][1], p.X0 + 40, 1e-9);
+  EXPECT_NEAR(log[1][2], p.Y0 - 60, 1e-9);
+  EXPECT_EQ(log[2][0], 2);
+
+  const KindRoutines* r = RoutinesOf(mpRobinson);
+  p.X = p.X0 + (0.9858 * gx::kPi + 0.05) * p.Radius;
+  p.Y = p.Y0 - 20;
+  r->Inverse(p, r->Row);
+  EXPECT_EQ(p.ErrorCode, 267);
+  EXPECT_LT(p.X, p.X0 - 2 * p.Radius);
+  EXPECT_NEAR(p.Y, p.Y0 - 20, 1e-6);
+}
