@@ -71,10 +71,7 @@ void DrawPlain(int x1, int y1, int x2, int y2, TLineCanvas& canvas, const QColor
     from = QPoint(static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)));
     to = QPoint(static_cast<int>(std::lround(bx)), static_cast<int>(std::lround(by)));
   }
-  QPainter& painter = canvas.Painter();
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setPen(QPen(colour, penWidth, Qt::SolidLine));
-  painter.drawLine(from, to);
+  canvas.PlainLine(from, to, colour, penWidth);
 }
 
 // The column rasteriser. Columns and rows outside the bitmap are not visited:
@@ -138,14 +135,56 @@ void DrawAntiAliased(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int
 
 TLineCanvas::TLineCanvas(QImage& bitmap) : bitmap_(bitmap) {}
 
-TLineCanvas::~TLineCanvas() = default;
+TLineCanvas::~TLineCanvas() { Flush(); }
 
 QPainter& TLineCanvas::Painter() {
+  Flush();
   if (!painter_) painter_ = std::make_unique<QPainter>(&bitmap_);
+  plainSet_ = false;
   return *painter_;
 }
 
-void TLineCanvas::End() { painter_.reset(); }
+QPainter& TLineCanvas::PlainPainter(const QColor& colour, int penWidth) {
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>(&bitmap_);
+    plainSet_ = false;
+  }
+  if (!plainSet_ || penWidth != plainWidth_ || colour != plainColour_) {
+    Flush();
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setPen(QPen(colour, penWidth, Qt::SolidLine));
+    plainColour_ = colour;
+    plainWidth_ = penWidth;
+    plainSet_ = true;
+  }
+  return *painter_;
+}
+
+void TLineCanvas::PlainLine(const QPoint& from, const QPoint& to, const QColor& colour,
+                            int penWidth) {
+  QPainter& painter = PlainPainter(colour, penWidth);
+  // Only a one-pixel pen draws a batch line by line; a wider one would
+  // stroke the batch as one outline.
+  if (penWidth > 1) {
+    painter.drawLine(from, to);
+    return;
+  }
+  pending_[pendingCount_++] = QLine(from, to);
+  if (pendingCount_ == kBatch) Flush();
+}
+
+void TLineCanvas::Flush() {
+  if (pendingCount_ == 0) return;
+  const int n = pendingCount_;
+  pendingCount_ = 0;
+  painter_->drawLines(pending_, n);
+}
+
+void TLineCanvas::End() {
+  Flush();
+  painter_.reset();
+  plainSet_ = false;
+}
 
 double SegmentDistance(double px, double py, double x1, double y1, double x2, double y2,
                        double w) {
@@ -188,10 +227,12 @@ void DrawLine(int x1, int y1, int x2, int y2, TLineCanvas& canvas, const QColor&
     std::swap(x1, x2);
     std::swap(y1, y2);
   }
-  if (antiAlias)
+  if (antiAlias) {
+    canvas.Flush();  // a blend depends on the pixels beneath it
     DrawAntiAliased(x1, y1, x2, y2, bmp, colour, width);
-  else
+  } else {
     DrawPlain(x1, y1, x2, y2, canvas, colour, width);
+  }
 }
 
 void DrawLine(int x1, int y1, int x2, int y2, QImage& bitmap, const QColor& colour, double width,

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLine>
 
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,12 @@ class QPainter;
 // A bitmap being drawn on. Plain lines need a painter; one painter kept open
 // for a whole pass is far cheaper than one per segment. Anti-aliased lines
 // write the pixels directly.
+//
+// Plain one-pixel lines are queued and handed to the painter in batches:
+// QPainter draws each of them exactly as it draws a single line, but the
+// cost of a call per segment was most of a coastline pass. The queued lines
+// reach the bitmap at Flush, which Painter, End, an anti-aliased line and
+// the end of the canvas do first.
 class TLineCanvas {
  public:
   explicit TLineCanvas(QImage& bitmap);
@@ -21,14 +28,29 @@ class TLineCanvas {
   TLineCanvas(const TLineCanvas&) = delete;
   TLineCanvas& operator=(const TLineCanvas&) = delete;
 
+  // For its size; its pixels may lack the queued lines.
   QImage& Bitmap() { return bitmap_; }
-  // Opened on first use; ends with the canvas or with End.
+  // Opened on first use; ends with the canvas or with End. Whoever takes the
+  // painter here may change its pen and hints.
   QPainter& Painter();
+  // Draws a plain line (ends already within the painter's safe range): no
+  // antialiasing, a solid pen of the colour and width. Pen and hint are set
+  // only when they differ from what this canvas set last.
+  void PlainLine(const QPoint& from, const QPoint& to, const QColor& colour, int penWidth);
+  void Flush();
   void End();
 
  private:
+  QPainter& PlainPainter(const QColor& colour, int penWidth);
+
   QImage& bitmap_;
   std::unique_ptr<QPainter> painter_;
+  bool plainSet_ = false;  // the painter holds the plain pen below
+  QColor plainColour_;
+  int plainWidth_ = 0;
+  static constexpr int kBatch = 256;
+  QLine pending_[kBatch];  // drawn with the plain pen above
+  int pendingCount_ = 0;
 };
 
 // Draws (x1, y1)-(x2, y2). Nothing for width < 1 (or NaN) and nothing for a

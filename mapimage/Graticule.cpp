@@ -5,11 +5,14 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <new>
 
 #include "mapimage/Coastlines.h"
 #include "mapimage/DrawLine.h"
 #include "mapimage/GxMapImageL.h"
+#include "mapimage/Lanes.h"
 #include "mapimage/MapPasses.h"
 #include "mapimage/PixelMath.h"
 #include "mapimage/ProgressCounter.h"
@@ -58,13 +61,58 @@ QString GridLabelText(double value) {
   return locale.toString(value, 'g', 15);
 }
 
+namespace {
+
+// Runs of this many points are shared among the threads.
+constexpr int kCoastRun = 1024;
+
+// Without the memory the points are projected one by one as they are drawn.
+bool ReserveCoastPoints(std::vector<double>& v, std::size_t n) {
+  try {
+    v.resize(n);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+}  // namespace
+
 void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
+  const std::vector<TCoastPoint>& coast = *coast_;
+  const std::size_t count = coast.size();
+  // The points are projected first, on several threads when that is safe;
+  // the lines are drawn in order on this one.
+  bool projected = false;
+  const int threads = LanesFor(p, static_cast<std::int64_t>(count));
+  if (threads > 1 && count / kCoastRun < static_cast<std::size_t>(INT_MAX) &&
+      ReserveCoastPoints(coastXY_, 2 * count)) {
+    p.CompleteInverse();
+    TLanes lanes(p, threads);
+    const int runs = static_cast<int>((count + kCoastRun - 1) / kCoastRun);
+    lanes.Run(
+        runs,
+        [&](TGxProjectionL& copy, int run) {
+          const std::size_t end = std::min(count, (static_cast<std::size_t>(run) + 1) * kCoastRun);
+          for (std::size_t i = static_cast<std::size_t>(run) * kCoastRun; i < end; ++i) {
+            copy.Forward(coast[i].Lon, coast[i].Lat);
+            coastXY_[2 * i] = copy.X;
+            coastXY_[2 * i + 1] = copy.Y;
+          }
+        },
+        [](int) { return true; });
+    lanes.MergeInto(p);
+    projected = true;
+  }
+
   TLineCanvas canvas(mainMap_);
   TCoastPoint previous{0.0f, 0.0f};
   double xp = 0, yp = 0;
-  for (const TCoastPoint& point : *coast_) {
-    p.Forward(point.Lon, point.Lat);
-    const double x = p.X, y = p.Y;
+  for (std::size_t i = 0; i < count; ++i) {
+    const TCoastPoint& point = coast[i];
+    if (!projected) p.Forward(point.Lon, point.Lat);
+    const double x = projected ? coastXY_[2 * i] : p.X;
+    const double y = projected ? coastXY_[2 * i + 1] : p.Y;
     const double dm = std::sqrt((xp - x) * (xp - x) + (yp - y) * (yp - y));
     progress.Step(&canvas);
     if (!StartsNewRun(previous, point) &&

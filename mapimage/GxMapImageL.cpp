@@ -2,11 +2,13 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "mapimage/Coastlines.h"
 #include "mapimage/DrawLine.h"
+#include "mapimage/Lanes.h"
 #include "mapimage/MapPasses.h"
 #include "mapimage/PixelMath.h"
 #include "mapimage/ProgressCounter.h"
@@ -209,40 +211,117 @@ void TGxMapImageL::ColorAndCoastPass() {
   if (MapSettings.UseColorEmpty) SaveMap();
 }
 
+// ---- The colour pass ----------------------------------------------------------
+
+// The colour picture as the pixel loops read it: plain pointers into an image
+// that the pass holds, so that no drawing thread touches a QImage.
+struct TColourSource {
+  const uchar* bits;
+  qsizetype stride;
+  int width, height;
+};
+
+namespace {
+
+// Column c of map row r takes the picture's colour where the map shows the
+// Earth; the pixels the projection refuses keep what the row held.
+inline void PaintPixel(TGxProjectionL& p, int c, int r, const TColourSource& picture, uchar* row) {
+  // Row r itself: sampling r - 1 put the picture one row below the
+  // graticule and coastlines that Forward places.
+  p.InverseForDrawing(c, r);
+  if (p.ErrorCode != 0) return;
+  int px, py;
+  if (!SourcePixel(p.X, p.Y, picture.width, picture.height, px, py)) return;
+  const uchar* s = picture.bits + py * picture.stride + 3 * px;
+  uchar* d = row + 3 * c;
+  d[0] = s[0];
+  d[1] = s[1];
+  d[2] = s[2];
+}
+
+bool HasShape(const QImage& img, int W, int H) {
+  return img.width() == W && img.height() == H && img.format() == QImage::Format_BGR888;
+}
+
+}  // namespace
+
 void TGxMapImageL::ColorPass(TGxProjectionL& p, ProgressCounter& progress) {
   // A shared handle: the picture stays alive even if a handler replaces or
   // frees the settings' copy while events run.
   QImage source = *MapSettings.ColorMap();
   if (source.format() != QImage::Format_BGR888)
     source = source.convertToFormat(QImage::Format_BGR888);
-  const int CW = source.width(), CH = source.height();
+  const TColourSource picture{source.constBits(), source.bytesPerLine(), source.width(),
+                              source.height()};
   MakeMainMap24Bit();
   const int W = mainMap_.width(), H = mainMap_.height();
   if (W <= 0 || H <= 0) return;
-  mainMap_.bits();  // detach here, not on some row inside the loop
+  // Whatever the component was left with before, the pass begins from the
+  // fields Inverse would have left.
+  p.CompleteInverse();
 
+  const int threads = H < 2 ? 1 : LanesFor(p, std::int64_t{W} * H);
+  if (threads > 1 && ColorPassInRows(p, progress, picture, threads)) return;
+  ColorPassOnOneThread(p, progress, picture);
+}
+
+void TGxMapImageL::ColorPassOnOneThread(TGxProjectionL& p, ProgressCounter& progress,
+                                        const TColourSource& picture) {
+  const int W = mainMap_.width(), H = mainMap_.height();
+  mainMap_.bits();  // detach here, not on some row inside the loop
   for (int r = 0; r < H; ++r) {
     uchar* row = mainMap_.scanLine(r);
     for (int c = 0; c < W; ++c) {
+      // Handlers that look at the component see what Inverse leaves.
+      if (progress.StepsToReport() == 1) p.CompleteInverse();
       if (progress.Step()) {
         // A handler may have replaced MainMap; stop rather than write into
         // an image of another shape.
-        if (mainMap_.width() != W || mainMap_.height() != H ||
-            mainMap_.format() != QImage::Format_BGR888)
-          return;
+        if (!HasShape(mainMap_, W, H)) return;
         row = mainMap_.scanLine(r);
       }
-      // Row r itself: sampling r - 1 put the picture one row below the
-      // graticule and coastlines that Forward places.
-      p.Inverse(c, r);
-      if (p.ErrorCode != 0) continue;
-      int px, py;
-      if (!SourcePixel(p.X, p.Y, CW, CH, px, py)) continue;
-      const uchar* s = source.constScanLine(py) + 3 * px;
-      uchar* d = row + 3 * c;
-      d[0] = s[0];
-      d[1] = s[1];
-      d[2] = s[2];
+      PaintPixel(p, c, r, picture, row);
     }
   }
+  p.CompleteInverse();
+}
+
+// The rows go to whichever thread is free next, this one included; this one
+// also makes every progress report, in order, as the drawn rows add up, and
+// lets the events run. The threads draw into a copy of MainMap: a handler
+// may replace MainMap while they work.
+bool TGxMapImageL::ColorPassInRows(TGxProjectionL& p, ProgressCounter& progress,
+                                   const TColourSource& picture, int threads) {
+  const int W = mainMap_.width(), H = mainMap_.height();
+  QImage canvas = mainMap_.copy();
+  if (canvas.isNull()) return false;
+  uchar* const bits = canvas.bits();
+  const qsizetype stride = canvas.bytesPerLine();
+
+  std::int64_t counted = 0;
+  auto countUpTo = [&](std::int64_t upTo) {
+    while (counted < upTo) {
+      const std::int64_t n = std::min(upTo - counted, progress.StepsToReport());
+      counted += n;
+      // A handler may have replaced MainMap; the picture then stops as it
+      // did when drawn on one thread.
+      if (progress.Advance(n) && !HasShape(mainMap_, W, H)) return false;
+    }
+    return true;
+  };
+  TLanes lanes(p, threads);
+  const bool finished = lanes.Run(
+      H,
+      [&](TGxProjectionL& copy, int r) {
+        uchar* row = bits + r * stride;
+        for (int c = 0; c < W; ++c) PaintPixel(copy, c, r, picture, row);
+        if (r == H - 1) copy.CompleteInverse();
+      },
+      [&](int rows) { return countUpTo(std::int64_t{rows} * W); });
+  if (!finished || !countUpTo(std::int64_t{W} * H)) return true;
+
+  const qsizetype rowBytes = std::min(canvas.bytesPerLine(), mainMap_.bytesPerLine());
+  for (int y = 0; y < H; ++y) std::memcpy(mainMap_.scanLine(y), canvas.constScanLine(y), rowBytes);
+  lanes.MergeInto(p);
+  return true;
 }

@@ -3,9 +3,15 @@
 // layers, in drawing order: background or colour picture, coastlines,
 // graticule, grid labels.
 //
-// Everything runs on the GUI thread. While a drawing runs, the control lets
-// the application process pending events every 10000 steps; a Render that
-// arrives meanwhile returns at once.
+// Everything runs on the GUI thread, except that the colour picture's rows and
+// the coastline's points may be projected on several threads, each with its
+// own copy of the projection component taken when the pass begins, when no
+// event of the component can fire (no OnError, OnForward or OnInverse handler)
+// and no converter is attached. Those threads draw the picture into an image
+// of their own, copied into MainMap at the end of the pass; the coastline is
+// drawn on the GUI thread from the projected points. While a drawing runs,
+// the control lets the application process pending events every 10000 steps,
+// on the GUI thread; a Render that arrives meanwhile returns at once.
 #pragma once
 
 #include <QColor>
@@ -24,6 +30,7 @@ class TGxCustomMapImage;
 class TGxMapImageL;
 struct TCoastPoint;
 struct TGridCounts;
+struct TColourSource;  // internal to the colour pass
 
 // Events: the Sender (the control) comes first.
 using TGxPaintEvent = std::function<void(TGxCustomMapImage* Sender, QPainter& Canvas)>;
@@ -163,12 +170,19 @@ class TGxMapImageL : public TGxCustomMapImage {
   void LoadCoastlines();
   void ColorAndCoastPass();
   void ColorPass(TGxProjectionL& p, ProgressCounter& progress);
+  void ColorPassOnOneThread(TGxProjectionL& p, ProgressCounter& progress,
+                            const TColourSource& picture);
+  // False when it could not start (no memory for its image): nothing drawn,
+  // nothing counted.
+  bool ColorPassInRows(TGxProjectionL& p, ProgressCounter& progress,
+                       const TColourSource& picture, int threads);
   void CoastPass(TGxProjectionL& p, ProgressCounter& progress);
   void GraticulePass();
   void DrawGridLabels(TGxProjectionL& p, QPainter& canvas, double minLon, double maxLat,
                       double spacing, const TGridCounts& n);
 
   std::unique_ptr<std::vector<TCoastPoint>> coast_;
+  std::vector<double> coastXY_;  // the coast pass's projected points (x, y), when shared
   bool coastLoaded_ = false;
   int mapErrorCode_ = 0;
   bool drawing_ = false;

@@ -25,6 +25,14 @@ class TGxMapImageL::ProgressCounter {
     return true;
   }
 
+  // Steps left up to and including the next report (1 to kProgressInterval).
+  std::int64_t StepsToReport() const { return kProgressInterval - count_ % kProgressInterval; }
+  // n steps at once, 1 <= n <= StepsToReport(): the same as n calls of Step.
+  bool Advance(std::int64_t n) {
+    count_ += n - 1;
+    return Step();
+  }
+
   static int Clamp(std::int64_t v) { return v > INT_MAX ? INT_MAX : static_cast<int>(v); }
 
  private:

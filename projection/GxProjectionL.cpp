@@ -39,6 +39,7 @@ const KindRoutines* RoutinesOf(TProjection kind) {
 }
 
 void TGxProjectionL::Forward(double Lambda, double Phi) {
+  foldPending_ = false;
   ErrorCode = 0;
   X = 0;
   Y = 0;
@@ -74,7 +75,7 @@ void TGxProjectionL::Forward(double Lambda, double Phi) {
     OnForward(this, 0, 0, ErrorCode);
 }
 
-void TGxProjectionL::Inverse(double x, double y) {
+void TGxProjectionL::InverseRoutine(double x, double y) {
   if (RotAngle != 0) {
     const double dx = x - RotCentreX, dy = y - RotCentreY;
     const double c = std::cos(-RotAngle), s = std::sin(-RotAngle);
@@ -91,24 +92,28 @@ void TGxProjectionL::Inverse(double x, double y) {
     if (r.Inverse) r.Inverse(*this, r.Row);
   }
 
-  if (!IsGridKind(Projection)) {
-    if (Tilted()) ObliqueRotate(X, Y, false);
-    // Fold the longitude into [-180, 180] and a latitude beyond the pole back
-    // onto the sphere (100 degrees is 80 degrees on the other meridian side).
-    const double s = std::sin(X), c = std::cos(X);
-    double lambda = X;
-    if (s != 0 && c != 0) {
-      if (c < 0 && s > 0)
-        lambda = gx::kPi - std::asin(s);
-      else if (c < 0 && s < 0)
-        lambda = -gx::kPi - std::asin(s);
-      else if (c > 0)
-        lambda = std::asin(s);
-    }
-    const double phi = std::asin(std::sin(Y));
-    X = lambda * gx::kRadToDeg;
-    Y = phi * gx::kRadToDeg;
+  if (!IsGridKind(Projection) && Tilted()) ObliqueRotate(X, Y, false);
+}
+
+// Fold the longitude into [-180, 180] and a latitude beyond the pole back
+// onto the sphere (100 degrees is 80 degrees on the other meridian side).
+void TGxProjectionL::FoldToDegrees() {
+  const double s = std::sin(X), c = std::cos(X);
+  double lambda = X;
+  if (s != 0 && c != 0) {
+    if (c < 0 && s > 0)
+      lambda = gx::kPi - std::asin(s);
+    else if (c < 0 && s < 0)
+      lambda = -gx::kPi - std::asin(s);
+    else if (c > 0)
+      lambda = std::asin(s);
   }
+  const double phi = std::asin(std::sin(Y));
+  X = lambda * gx::kRadToDeg;
+  Y = phi * gx::kRadToDeg;
+}
+
+void TGxProjectionL::InverseHandOverAndEvent() {
   if (GxConvert) HandOverInverse();
 
   if (!OnInverse || ErrorCode >= 10000) return;
@@ -116,6 +121,28 @@ void TGxProjectionL::Inverse(double x, double y) {
     OnInverse(this, X, Y, 0);
   else
     OnInverse(this, 0, 0, ErrorCode);
+}
+
+void TGxProjectionL::Inverse(double x, double y) {
+  foldPending_ = false;
+  InverseRoutine(x, y);
+  if (!IsGridKind(Projection)) FoldToDegrees();
+  InverseHandOverAndEvent();
+}
+
+void TGxProjectionL::InverseForDrawing(double x, double y) {
+  InverseRoutine(x, y);
+  // The converter reads X and Y and an OnInverse handler may read them
+  // through its Sender: with either, the fold stays.
+  foldPending_ = ErrorCode != 0 && !GxConvert && !OnInverse && !IsGridKind(Projection);
+  if (!foldPending_ && !IsGridKind(Projection)) FoldToDegrees();
+  InverseHandOverAndEvent();
+}
+
+void TGxProjectionL::CompleteInverse() {
+  if (!foldPending_) return;
+  foldPending_ = false;
+  FoldToDegrees();
 }
 
 void TGxProjectionL::ObliqueRotate(double lambda, double phi, bool forwardSense) {

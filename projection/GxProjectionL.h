@@ -10,11 +10,14 @@
 // Forward and Inverse allocate nothing and never throw, whatever the input.
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "projection/Catalogue.h"
 #include "projection/Numerics.h"
@@ -107,9 +110,22 @@ class TGxProjectionL {
   double RotCentreX = 0, RotCentreY = 0, RotAngle = 0;  // plane turn (identity here)
   TZone Zone;
 
+
   // ---- Operations ------------------------------------------------------------
   void Forward(double Lambda, double Phi);  // degrees -> pixels
   void Inverse(double x, double y);         // pixels -> degrees
+
+  // Inverse for the colour pass, which looks only at the accepted pixels:
+  // the same events and the same ErrorCode, but for a refused pixel
+  // (ErrorCode != 0) the final fold of X and Y into degrees is left out when
+  // nothing could see it in between (no OnInverse handler, no converter).
+  // X and Y then still hold the unfolded radians until CompleteInverse turns
+  // them into exactly what Inverse leaves. The fold is about a third of the
+  // cost of a refused pixel, and most maps refuse a good part of the window.
+  void InverseForDrawing(double x, double y);
+  // Completes a result of InverseForDrawing to that of Inverse; does nothing
+  // when the fold was not left out.
+  void CompleteInverse();
 
   void SetError(int Code) {
     ErrorCode = Code;
@@ -222,10 +238,51 @@ class TGxProjectionL {
     return true;
   }
 
+  // ---- Constants kept by the kinds' routines ------------------------------------
+  // Constants that a family's routines derive from the parameters (cone
+  // constants, the ellipsoid's series, sines of a latitude), kept from call
+  // to call in a layout of the routines' choosing, with the bits of the
+  // parameters they came from. The routines compare those bits on every call
+  // and derive the constants anew when any differs, so a parameter may change
+  // between any two calls without anyone saying so. Belongs to the routines.
+  struct DerivedConstants {
+    std::uint32_t Owner = 0;  // the family whose constants these are; 0: none
+    std::uint64_t Key[3] = {};
+    alignas(double) unsigned char Value[128] = {};
+
+    // The constants of `family` for the parameters a, b, c: those kept when
+    // they came from the same bits, otherwise derive()'s, which are kept.
+    // No allocation; T is copied in and out as bytes.
+    template <class T, class Derive>
+    T Of(std::uint32_t family, double a, double b, double c, Derive derive) {
+      static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= sizeof(Value));
+      const std::uint64_t key[3] = {std::bit_cast<std::uint64_t>(a),
+                                    std::bit_cast<std::uint64_t>(b),
+                                    std::bit_cast<std::uint64_t>(c)};
+      T v;
+      if (Owner == family && Key[0] == key[0] && Key[1] == key[1] && Key[2] == key[2]) {
+        std::memcpy(&v, Value, sizeof(T));
+        return v;
+      }
+      v = derive();
+      Owner = family;
+      for (int i = 0; i < 3; ++i) Key[i] = key[i];
+      std::memcpy(Value, &v, sizeof(T));
+      return v;
+    }
+  } Derived;
+
  private:
   void HandOverForward(double& Lambda, double& Phi);
   void HandOverInverse();
   void IndexCheck();
+  // The parts of Inverse: the kind's routine with the plane turn and the
+  // tilt; the fold into degrees; the converter and the event.
+  void InverseRoutine(double x, double y);
+  void FoldToDegrees();
+  void InverseHandOverAndEvent();
+
+  bool foldPending_ = false;  // InverseForDrawing left the fold out
 };
 
 // A kind's routine works in place on the component (X, Y, ErrorCode). A family

@@ -1,9 +1,12 @@
 // Conic kinds: the Lambert conformal, equidistant and Albers equal-area conics
 // on the ellipsoid that MapInput selects, the spherical Bonne projection and
-// the ellipsoidal polyconic. Cone constants are recomputed in every call: the
-// parameters may change between any two calls and caching would cost more than
-// the few logarithms it saves.
+// the ellipsoidal polyconic. The cone constants and the ellipsoid's series
+// are kept in the component between calls (its Derived store) and derived
+// anew whenever the bits of a parameter they come from differ: the parameters
+// may change between any two calls, and deriving them was up to half of a
+// point's cost for the Lambert, equidistant and Albers kinds.
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "projection/Families.h"
@@ -26,12 +29,20 @@ struct Shape {
   double q(double phi) const { return gx::AuthalicQ(e, std::sin(phi), std::cos(phi)); }
 };
 
-Shape ShapeOf(TGxProjectionL& p) {
-  const auto ax = p.StoreEllipsoidAxes();
-  const double es = 1 - ax.ratio * ax.ratio;
+Shape ShapeOfRatio(double ratio) {
+  const double es = 1 - ratio * ratio;
   return {es, std::sqrt(es), gx::MeridianE0(es), gx::MeridianE1(es), gx::MeridianE2(es),
           gx::MeridianE3(es)};
 }
+
+// ---- Constants kept between calls ----------------------------------------------------
+
+// Owners of the component's Derived store.
+enum Family : std::uint32_t { kLambertFamily = 0x434f4e01, kEquidistantFamily, kAlbersFamily,
+                              kBonneFamily };
+
+// The selected ellipsoid's shape, its pair stored in the component as always.
+Shape ShapeOf(TGxProjectionL& p) { return ShapeOfRatio(p.StoreEllipsoidAxes().ratio); }
 
 // ---- The cone frame -----------------------------------------------------------
 // A point at cone radius rho (units of the semi-major axis) turned by theta from
@@ -80,17 +91,18 @@ struct LambertCone {
   double sense;  // +1 northern cone, -1 southern
 };
 
-// False after reporting the failure code (not ready, symmetric parallels or a
-// flat cone, in that order).
-bool LambertConeOf(TGxProjectionL& p, const Shape& s, int notReady, int symmetric, int flat,
-                   LambertCone& c) {
-  if (p.NotReady(notReady)) return false;
-  if (!(std::fabs(p.Phi1 + p.Phi2) >= 1e-7)) {
-    p.SetError(symmetric);
-    return false;
-  }
-  c.sense = p.Phi1 + p.Phi2 < 0 ? -1.0 : 1.0;
-  const double phi1 = c.sense * p.Phi1, phi2 = c.sense * p.Phi2;
+struct LambertConstants {
+  Shape s;
+  LambertCone c;
+  bool drawable;  // false: a flat cone (meaningless for symmetric parallels)
+};
+
+LambertConstants DeriveLambert(double ratio, double Phi1, double Phi2) {
+  LambertConstants k{ShapeOfRatio(ratio), {0, 0, 0}, false};
+  const Shape& s = k.s;
+  LambertCone& c = k.c;
+  c.sense = Phi1 + Phi2 < 0 ? -1.0 : 1.0;
+  const double phi1 = c.sense * Phi1, phi2 = c.sense * Phi2;
   const double m1 = s.m(phi1), t1 = s.t(phi1);
   if (std::fabs(kHalfPi - phi2) < 1e-7)
     c.n = 1;
@@ -102,16 +114,37 @@ bool LambertConeOf(TGxProjectionL& p, const Shape& s, int notReady, int symmetri
   const double scale = c.n * std::pow(t1, c.n);
   if (c.n >= 0.001 && scale > 0) {
     c.F = m1 / scale;
-    if (c.F > 0 && std::isfinite(c.F)) return true;
+    k.drawable = c.F > 0 && std::isfinite(c.F);
   }
+  return k;
+}
+
+LambertConstants LambertOf(TGxProjectionL& p) {
+  const double ratio = p.StoreEllipsoidAxes().ratio;
+  const double phi1 = p.Phi1, phi2 = p.Phi2;
+  return p.Derived.Of<LambertConstants>(kLambertFamily, ratio, phi1, phi2,
+                                         [&] { return DeriveLambert(ratio, phi1, phi2); });
+}
+
+// False after reporting the failure code (not ready, symmetric parallels or a
+// flat cone, in that order).
+bool LambertConeOf(TGxProjectionL& p, const LambertConstants& k, int notReady, int symmetric,
+                   int flat) {
+  if (p.NotReady(notReady)) return false;
+  if (!(std::fabs(p.Phi1 + p.Phi2) >= 1e-7)) {
+    p.SetError(symmetric);
+    return false;
+  }
+  if (k.drawable) return true;
   p.SetError(flat);
   return false;
 }
 
 void LambertForward(TGxProjectionL& p, int) {
-  const Shape s = ShapeOf(p);
-  LambertCone c;
-  bool ok = LambertConeOf(p, s, 270, 271, 272, c);
+  const LambertConstants k = LambertOf(p);
+  const Shape& s = k.s;
+  const LambertCone& c = k.c;
+  bool ok = LambertConeOf(p, k, 270, 271, 272);
   if (ok) {
     p.WrapLongitude();
     const double phim = c.sense * p.Y;
@@ -134,9 +167,10 @@ void LambertForward(TGxProjectionL& p, int) {
 }
 
 void LambertInverse(TGxProjectionL& p, int) {
-  const Shape s = ShapeOf(p);
-  LambertCone c;
-  if (!LambertConeOf(p, s, 275, 273, 274, c)) {
+  const LambertConstants k = LambertOf(p);
+  const Shape& s = k.s;
+  const LambertCone& c = k.c;
+  if (!LambertConeOf(p, k, 275, 273, 274)) {
     p.X = p.Y = 0;
     return;
   }
@@ -169,10 +203,16 @@ struct EquidistantCone {
   double n, G;  // G = rho0, the cone radius of the equator
 };
 
-bool EquidistantConeOf(TGxProjectionL& p, const Shape& s, int symmetric, int failed,
-                       EquidistantCone& c) {
-  const double phi1 = p.Phi1;
-  const double phi2 = p.Other >= 1 ? p.Phi2 : p.Phi1;
+struct EquidistantConstants {
+  Shape s;
+  EquidistantCone c;
+  bool flat;
+};
+
+EquidistantConstants DeriveEquidistant(double ratio, double phi1, double phi2) {
+  EquidistantConstants k{ShapeOfRatio(ratio), {0, 0}, false};
+  const Shape& s = k.s;
+  EquidistantCone& c = k.c;
   const double m1 = s.m(phi1), M1 = s.M(phi1);
   bool flat = !(std::fabs(phi1 + phi2) >= 1e-9);
   if (!flat) {
@@ -180,23 +220,39 @@ bool EquidistantConeOf(TGxProjectionL& p, const Shape& s, int symmetric, int fai
                                         : ConeRatio(m1 - s.m(phi2), s.M(phi2) - M1);
     flat = !(c.n != 0) || !std::isfinite(c.n);
   }
-  if (flat) {
+  k.flat = flat;
+  if (!flat) c.G = m1 / c.n + M1;
+  return k;
+}
+
+// With Other below 1 the second parallel is the first.
+EquidistantConstants EquidistantOf(TGxProjectionL& p) {
+  const double ratio = p.StoreEllipsoidAxes().ratio;
+  const double phi1 = p.Phi1;
+  const double phi2 = p.Other >= 1 ? p.Phi2 : p.Phi1;
+  return p.Derived.Of<EquidistantConstants>(kEquidistantFamily, ratio, phi1, phi2,
+                                             [&] { return DeriveEquidistant(ratio, phi1, phi2); });
+}
+
+bool EquidistantConeOf(TGxProjectionL& p, const EquidistantConstants& k, int symmetric,
+                       int failed) {
+  if (k.flat) {
     // Parallels symmetric about the equator (or the one parallel on it) give a
     // cylinder, not a cone. Both codes are reported, so OnError fires twice.
     p.SetError(symmetric);
     p.SetError(failed);
     return false;
   }
-  c.G = m1 / c.n + M1;
   return true;
 }
 
 void EquidistantForward(TGxProjectionL& p, int) {
   p.Y = std::asin(std::sin(p.Y));
   p.WrapLongitude();
-  const Shape s = ShapeOf(p);
-  EquidistantCone c;
-  if (p.NotReady(360) || !EquidistantConeOf(p, s, 361, 368, c)) {
+  const EquidistantConstants k = EquidistantOf(p);
+  const Shape& s = k.s;
+  const EquidistantCone& c = k.c;
+  if (p.NotReady(360) || !EquidistantConeOf(p, k, 361, 368)) {
     p.X = p.Y = -1;
     return;
   }
@@ -205,9 +261,10 @@ void EquidistantForward(TGxProjectionL& p, int) {
 }
 
 void EquidistantInverse(TGxProjectionL& p, int) {
-  const Shape s = ShapeOf(p);
-  EquidistantCone c;
-  if (p.NotReady(362) || !EquidistantConeOf(p, s, 363, 367, c)) {
+  const EquidistantConstants k = EquidistantOf(p);
+  const Shape& s = k.s;
+  const EquidistantCone& c = k.c;
+  if (p.NotReady(362) || !EquidistantConeOf(p, k, 363, 367)) {
     p.X = p.Y = 0;
     return;
   }
@@ -236,22 +293,46 @@ struct AlbersCone {
   double equatorY;  // pixel row of the equator on the central meridian
 };
 
-bool AlbersConeOf(TGxProjectionL& p, int notReady, int symmetric, Shape& s, AlbersCone& c) {
+struct AlbersConstants {
+  Shape s;
+  double n, K, rho0;
+  double qp;  // q of the pole
+  bool cone;  // false: n = 0 or not finite
+};
+
+AlbersConstants DeriveAlbers(double ratio, double phi1, double phi2) {
+  AlbersConstants k{ShapeOfRatio(ratio), 0, 0, 0, 0, false};
+  const Shape& s = k.s;
+  const double m1 = s.m(phi1), q1 = s.q(phi1);
+  if (std::fabs(phi1 - phi2) <= 1e-9) {
+    k.n = std::sin(phi1);
+  } else {
+    const double m2 = s.m(phi2);
+    k.n = ConeRatio(m1 * m1 - m2 * m2, s.q(phi2) - q1);
+  }
+  // n = 0 (a parallel on the equator) would be a cylinder as well.
+  k.cone = k.n != 0 && std::isfinite(k.n);
+  if (k.cone) {
+    k.K = m1 * m1 + k.n * q1;
+    k.rho0 = gx::SafeSqrt(k.K) / k.n;
+  }
+  // q of the pole: 1 - ((1 - es)/(2e)) ln((1 - e)/(1 + e)).
+  k.qp = s.e < 1e-10 ? 2.0 : 1 - ((1 - s.es) * 0.5 / s.e) * std::log((1 - s.e) / (1 + s.e));
+  return k;
+}
+
+bool AlbersConeOf(TGxProjectionL& p, int notReady, int symmetric, AlbersConstants& k,
+                  AlbersCone& c) {
   if (p.NotReady(notReady)) return false;
   const double phi1 = p.Phi1, phi2 = p.Phi2;
   if (std::fabs(phi1 + phi2) >= 1e-9) {
-    s = ShapeOf(p);
-    const double m1 = s.m(phi1), q1 = s.q(phi1);
-    if (std::fabs(phi1 - phi2) <= 1e-9) {
-      c.n = std::sin(phi1);
-    } else {
-      const double m2 = s.m(phi2);
-      c.n = ConeRatio(m1 * m1 - m2 * m2, s.q(phi2) - q1);
-    }
-    // n = 0 (a parallel on the equator) would be a cylinder as well.
-    if (c.n != 0 && std::isfinite(c.n)) {
-      c.K = m1 * m1 + c.n * q1;
-      c.rho0 = gx::SafeSqrt(c.K) / c.n;
+    const double ratio = p.StoreEllipsoidAxes().ratio;
+    k = p.Derived.Of<AlbersConstants>(kAlbersFamily, ratio, phi1, phi2,
+                                      [&] { return DeriveAlbers(ratio, phi1, phi2); });
+    if (k.cone) {
+      c.n = k.n;
+      c.K = k.K;
+      c.rho0 = k.rho0;
       c.equatorY = phi1 + phi2 < 0 ? p.Y0 / 2 : p.Y0;
       return true;
     }
@@ -263,23 +344,23 @@ bool AlbersConeOf(TGxProjectionL& p, int notReady, int symmetric, Shape& s, Albe
 void AlbersForward(TGxProjectionL& p, int) {
   const double phi = std::asin(std::sin(p.Y));
   p.WrapLongitude();
-  Shape s;
+  AlbersConstants k;
   AlbersCone c;
-  if (!AlbersConeOf(p, 370, 371, s, c)) {
+  if (!AlbersConeOf(p, 370, 371, k, c)) {
     p.X = p.Y = -1;
     return;
   }
   // Rounding may push the radicand a hair below 0 at the pole of a cone that
   // touches it; that is the apex.
-  const double rho = gx::SafeSqrt(c.K - c.n * s.q(phi)) / c.n;
+  const double rho = gx::SafeSqrt(c.K - c.n * k.s.q(phi)) / c.n;
   ConePoint(p, c.equatorY - p.Radius * c.rho0, rho, c.n * (p.X - p.Theta));
   p.SetError(0);
 }
 
 void AlbersInverse(TGxProjectionL& p, int) {
-  Shape s;
+  AlbersConstants k;
   AlbersCone c;
-  if (!AlbersConeOf(p, 372, 373, s, c)) {
+  if (!AlbersConeOf(p, 372, 373, k, c)) {
     p.X = p.Y = 0;
     return;
   }
@@ -287,9 +368,8 @@ void AlbersInverse(TGxProjectionL& p, int) {
   const double q = (c.K - (pol.rho * c.n) * (pol.rho * c.n)) / c.n;
   bool found = true;
   double phi = 0;
-  // q of the pole: 1 - ((1 - es)/(2e)) ln((1 - e)/(1 + e)).
-  const double qp =
-      s.e < 1e-10 ? 2.0 : 1 - ((1 - s.es) * 0.5 / s.e) * std::log((1 - s.e) / (1 + s.e));
+  const Shape& s = k.s;
+  const double qp = k.qp;
   if (s.e >= 1e-10 && std::fabs(std::fabs(qp) - std::fabs(q)) <= 1e-10) {
     phi = q >= 0 ? kHalfPi : -kHalfPi;
   } else {
@@ -323,12 +403,18 @@ void Sinusoidal(TGxProjectionL& p, bool forward) {
   }
 }
 
+// c0 = cot phi0.
+double BonneCot(TGxProjectionL& p, double phi0) {
+  return p.Derived.Of<double>(kBonneFamily, phi0, 0, 0,
+                              [&] { return std::cos(phi0) / std::sin(phi0); });
+}
+
 void BonneForward(TGxProjectionL& p, int) {
   const double phi0 = p.Phi0;
   if (std::fabs(phi0) < 1e-9) return Sinusoidal(p, true);
   if (p.NotReady(411)) return;
   p.WrapLongitude();
-  const double c0 = std::cos(phi0) / std::sin(phi0);
+  const double c0 = BonneCot(p, phi0);
   const double phi = p.Y, dlambda = p.X - p.Theta;
   const double rho = c0 + phi0 - phi;
   const double apexY = p.Y0 - p.Radius * c0;
@@ -355,7 +441,7 @@ void BonneInverse(TGxProjectionL& p, int) {
   const double phi0 = p.Phi0;
   if (std::fabs(phi0) < 1e-9) return Sinusoidal(p, false);
   if (p.NotReady(412)) return;
-  const double c0 = std::cos(phi0) / std::sin(phi0);
+  const double c0 = BonneCot(p, phi0);
   const double u = (p.X - p.X0) / p.Radius, v = (p.Y0 - p.Y) / p.Radius;
   const double d = c0 - v;  // > 0: below the apex
   if (!(phi0 > 0 ? d > 0 : d < 0)) {

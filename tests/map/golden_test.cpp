@@ -1,0 +1,442 @@
+// Output fingerprints of every kind: the window's drawing, byte for byte, and
+// a grid of Forward/Inverse results with their events, bit for bit. They were
+// recorded from a build that is known to draw correctly; the speed work on the
+// drawing and the engine must leave every one of them as it was.
+//
+// After a deliberate change of output (or on another C library, whose sin and
+// asin may differ in the last bit) the file is written anew with
+//   WELTNETZ_GOLDEN_WRITE=1 build/bin/map_tests --gtest_filter='Golden.*'
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QImage>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mapimage/GxMapImageL.h"
+
+namespace {
+
+const std::filesystem::path kGoldenFile =
+    std::filesystem::path(__FILE__).parent_path() / "golden" / "outputs.txt";
+
+// 64-bit FNV-1a.
+class Fnv {
+ public:
+  void Bytes(const void* data, std::size_t n) {
+    const auto* b = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < n; ++i) h_ = (h_ ^ b[i]) * 0x100000001b3ULL;
+  }
+  void Int(std::int64_t v) { Bytes(&v, sizeof v); }
+  void Double(double v) { Int(std::bit_cast<std::int64_t>(v)); }
+  std::uint64_t Value() const { return h_; }
+
+ private:
+  std::uint64_t h_ = 0xcbf29ce484222325ULL;
+};
+
+// Only the used bytes of each row: the padding at a row's end is not drawn.
+void HashImage(Fnv& h, const QImage& img) {
+  h.Int(img.width());
+  h.Int(img.height());
+  h.Int(img.format());
+  const std::size_t used = static_cast<std::size_t>(img.width()) * img.depth() / 8;
+  for (int y = 0; y < img.height(); ++y) h.Bytes(img.constScanLine(y), used);
+}
+
+// Every field that a Forward or Inverse may leave behind.
+void HashWorkingState(Fnv& h, const TGxProjectionL& p) {
+  for (double v : {p.X, p.Y, p.IterLat, p.IterAux, p.SemiMajor, p.AxisRatio, p.Other})
+    h.Double(v);
+  h.Int(p.ErrorCode);
+}
+
+using Results = std::map<std::string, std::uint64_t>;
+
+std::string Hex(std::uint64_t v) {
+  std::ostringstream s;
+  s << std::hex << v;
+  return s.str();
+}
+
+// ---- The drawing ------------------------------------------------------------------
+
+struct Drawing {
+  bool colour = true, grid = true, coast = true;
+  bool antiAlias = false, gridValues = false;
+  int width = 528, height = 507;
+  double oblique = 0;            // degrees
+  double lineWidth = 1;
+  bool projectionEvents = false;  // an OnError handler on the component
+  // A progress handler replaces MainMap by a smaller image halfway through
+  // the picture; the component's fields are then left out of the hash.
+  bool replaceMap = false;
+};
+
+// The window's map: the set-up of tools/render for the kind at a list position.
+void SetUpLikeWindow(TGxMapImageL& map, TGxProjectionL& p, int position, const Drawing& d) {
+  QFont font(QStringLiteral("Verdana"));
+  font.setPixelSize(13);
+  map.setFont(font);
+  map.resize(d.width, d.height);
+  TMapSettings& s = map.MapSettings;
+  s.GxProjection = &p;
+  s.AntiAlias = d.antiAlias;
+  s.ColorEmpty = QColor(255, 255, 255);
+  s.ColorGrid = QColor(0x80, 0x80, 0x80);
+  s.ColorCoast = QColor(0, 0xFF, 0);
+  s.GridValues = d.gridValues;
+  s.LineWidth = d.lineWidth;
+  s.UseColorEmpty = true;
+  s.DrawColorMap = d.colour;
+  s.DrawGrid = d.grid;
+  s.DrawCoast = d.coast;
+  map.SetGridRange(180, -180, 90, -90, 30, 1);
+
+  p.Projection = CatalogueAt(position).Kind;
+  p.SetMapInput(CatalogueAt(position).EllipsType == 1 ? 30 : 220);
+  ResetProjectionToDefaults(p, d.width, d.height);
+  p.SetX0(d.width / 2);
+  p.SetY0(d.height / 2);
+  p.SetOblique(d.oblique);
+  p.AxisTheta = p.Theta;
+  p.AxisPhi = p.Phi0;
+}
+
+// The image, the control's progress and error reports, the component's
+// events when asked for, and the component's fields after the drawing.
+std::uint64_t DrawAndHash(int position, const Drawing& d, QImage* image = nullptr) {
+  TGxMapImageL map;
+  TGxProjectionL p;
+  SetUpLikeWindow(map, p, position, d);
+  Fnv h;
+  map.OnProgress = [&h, &d](TGxMapImageL* sender, int max, int pos) {
+    h.Int(1);
+    h.Int(max);
+    h.Int(pos);
+    if (d.replaceMap && pos == 60000) {
+      QImage smaller(200, 150, QImage::Format_BGR888);
+      smaller.fill(Qt::cyan);
+      sender->SetMainMap(smaller);
+    }
+  };
+  map.OnError = [&h](TGxMapImageL*, int code) {
+    h.Int(2);
+    h.Int(code);
+  };
+  if (d.projectionEvents)
+    p.OnError = [&h](TGxProjectionL*, int code) {
+      h.Int(3);
+      h.Int(code);
+    };
+  map.Render();
+  HashImage(h, map.MainMap());
+  if (!d.replaceMap) HashWorkingState(h, p);
+  if (image) *image = map.MainMap();
+  return h.Value();
+}
+
+void RecordDrawings(Results& out) {
+  for (int pos = kFirstListedPosition; pos < kListCount; ++pos) {
+    const std::string n = std::to_string(pos);
+    out["draw/" + n] = DrawAndHash(pos, {});
+    out["draw/colour/" + n] = DrawAndHash(pos, {.grid = false, .coast = false});
+    out["draw/coast/" + n] = DrawAndHash(pos, {.colour = false, .grid = false});
+  }
+  // Anti-aliased graticule with labels, a tilted globe, a map whose rows do
+  // not divide evenly, and the picture drawn with the component's events on.
+  for (int pos : {3, 13, 19, 29, 30, 40, 42, 46, 53}) {
+    const std::string n = std::to_string(pos);
+    out["draw/aa+labels/" + n] = DrawAndHash(pos, {.antiAlias = true, .gridValues = true});
+    out["draw/tilted/" + n] = DrawAndHash(pos, {.oblique = 35});
+    out["draw/301x263/" + n] = DrawAndHash(pos, {.width = 301, .height = 263});
+    out["draw/events/" + n] = DrawAndHash(pos, {.projectionEvents = true});
+    out["draw/width3/" + n] = DrawAndHash(pos, {.lineWidth = 3});
+    out["draw/replaced/" + n] = DrawAndHash(pos, {.replaceMap = true});
+  }
+}
+
+// ---- The engine ---------------------------------------------------------------------
+
+// Inputs that take every branch: a coarse grid over the globe and over the
+// map and beyond it, the poles and the date line exactly, and values no map
+// has.
+std::vector<std::pair<double, double>> LonLatInputs() {
+  std::vector<std::pair<double, double>> v;
+  for (double lat = -90; lat <= 90; lat += 7.5)
+    for (double lon = -180; lon <= 180; lon += 7.5) v.push_back({lon, lat});
+  for (double lat = -89.99; lat <= 90; lat += 11.17)
+    for (double lon = -200.3; lon <= 200; lon += 13.09) v.push_back({lon, lat});
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (auto pt : {std::pair{nan, 0.0}, {0.0, nan}, {inf, 10.0}, {10.0, -inf}, {1e300, 45.0},
+                  {45.0, 1e300}, {0.0, 90.0}, {0.0, -90.0}, {180.0, 0.0}, {-180.0, 0.0},
+                  {0.0, 0.0}, {1e-12, 1e-12}, {359.0, 91.0}})
+    v.push_back(pt);
+  return v;
+}
+
+std::vector<std::pair<double, double>> PixelInputs() {
+  std::vector<std::pair<double, double>> v;
+  for (int y = -40; y <= 560; y += 8)
+    for (int x = -40; x <= 580; x += 8) v.push_back({x, y});
+  for (double y = 0.25; y < 507; y += 37.3)
+    for (double x = 0.5; x < 528; x += 41.7) v.push_back({x, y});
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (auto pt : {std::pair{nan, 253.0}, {264.0, nan}, {inf, 253.0}, {264.0, -inf},
+                  {1e300, 1e300}, {264.0, 253.0}, {264.0, 0.0}, {0.0, 253.0}})
+    v.push_back(pt);
+  return v;
+}
+
+// Parameter sets applied in turn to one component, so that a result kept
+// from an earlier set would show: the defaults, other parallels, a tilt with
+// the cut-off, another ellipsoid and a not-ready component, then the
+// defaults again.
+void ApplyVariant(TGxProjectionL& p, TProjection kind, int variant) {
+  p.Projection = kind;
+  const int position = p.ListIndex();
+  p.SetMapInput(CatalogueAt(position).EllipsType == 1 ? 30 : 220);
+  p.Oblique = 0;
+  p.ForwardCutOff = false;
+  ResetProjectionToDefaults(p, 528, 507);
+  p.SetX0(264);
+  p.SetY0(253);
+  if (position < kFirstListedPosition) {
+    // Grid kinds and the kind without routines: some plain values to work on.
+    p.Ready = true;
+    p.Radius = 120;
+  }
+  switch (variant) {
+    case 1:
+      p.Phi0 += 12 * gx::kDegToRad;
+      p.Phi1 += 7 * gx::kDegToRad;
+      p.Phi2 -= 9 * gx::kDegToRad;
+      p.Theta = 20 * gx::kDegToRad;
+      break;
+    case 2:
+      p.SetOblique(30);
+      p.SetAxis(10, 50);
+      p.ForwardCutOff = true;
+      break;
+    case 3:
+      p.SetMapInput(5);
+      p.Phi1 = -p.Phi1;
+      p.Phi2 = -p.Phi2;
+      p.Radius *= 1.5;
+      break;
+    case 4:
+      p.Ready = false;
+      break;
+    default:
+      break;
+  }
+}
+
+constexpr int kVariants = 6;  // the last repeats the defaults
+
+std::uint64_t EngineHash(TProjection kind, bool events) {
+  TGxProjectionL p;
+  Fnv h;
+  if (events) {
+    p.OnError = [&h](TGxProjectionL*, int code) {
+      h.Int(11);
+      h.Int(code);
+    };
+    p.OnForward = [&h](TGxProjectionL*, double x, double y, int code) {
+      h.Int(12);
+      h.Double(x);
+      h.Double(y);
+      h.Int(code);
+    };
+    p.OnInverse = [&h](TGxProjectionL*, double lon, double lat, int code) {
+      h.Int(13);
+      h.Double(lon);
+      h.Double(lat);
+      h.Int(code);
+    };
+  }
+  const auto lonLat = LonLatInputs();
+  const auto pixels = PixelInputs();
+  for (int variant = 0; variant < kVariants; ++variant) {
+    ApplyVariant(p, kind, variant % 5);
+    for (auto [lon, lat] : lonLat) {
+      p.Forward(lon, lat);
+      HashWorkingState(h, p);
+    }
+    for (auto [x, y] : pixels) {
+      p.Inverse(x, y);
+      HashWorkingState(h, p);
+    }
+  }
+  return h.Value();
+}
+
+void RecordEngine(Results& out) {
+  for (int k = 0; k < kProjectionCount; ++k) {
+    const auto kind = static_cast<TProjection>(k);
+    const std::string n(EnumName(kind));
+    out["engine/" + n] = EngineHash(kind, false);
+    out["engine/events/" + n] = EngineHash(kind, true);
+  }
+}
+
+// ---- The file ----------------------------------------------------------------------
+
+Results ReadGolden() {
+  Results r;
+  std::ifstream in(kGoldenFile);
+  std::string name, hash;
+  while (in >> name >> hash) r[name] = std::stoull(hash, nullptr, 16);
+  return r;
+}
+
+bool WriteRequested() {
+  const char* v = std::getenv("WELTNETZ_GOLDEN_WRITE");
+  return v && *v && std::string(v) != "0";
+}
+
+void Compare(const Results& now) {
+  if (WriteRequested()) {
+    Results all = ReadGolden();
+    for (const auto& [name, hash] : now) all[name] = hash;
+    std::filesystem::create_directories(kGoldenFile.parent_path());
+    std::ofstream out(kGoldenFile);
+    for (const auto& [name, hash] : all) out << name << ' ' << Hex(hash) << '\n';
+    ASSERT_TRUE(out.good()) << "cannot write " << kGoldenFile;
+    GTEST_SKIP() << "written to " << kGoldenFile;
+  }
+  const Results golden = ReadGolden();
+  ASSERT_FALSE(golden.empty()) << "no recorded outputs in " << kGoldenFile;
+  int differing = 0;
+  for (const auto& [name, hash] : now) {
+    const auto it = golden.find(name);
+    if (it == golden.end()) {
+      ADD_FAILURE() << name << ": not recorded";
+      continue;
+    }
+    if (it->second != hash) {
+      ++differing;
+      ADD_FAILURE() << name << ": " << Hex(hash) << ", recorded " << Hex(it->second);
+    }
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+}  // namespace
+
+TEST(Golden, DrawingsAsRecorded) {
+  Results now;
+  RecordDrawings(now);
+  Compare(now);
+}
+
+TEST(Golden, EngineResultsAndEventsAsRecorded) {
+  Results now;
+  RecordEngine(now);
+  Compare(now);
+}
+
+// The picture drawn while the component reports to a handler (one thread,
+// as before) is the same as without (the faster path when it is allowed).
+TEST(Golden, DrawingDoesNotDependOnEventHandlers) {
+  for (int pos : {3, 19, 29, 42}) {
+    QImage quiet, reporting;
+    DrawAndHash(pos, {}, &quiet);
+    DrawAndHash(pos, {.projectionEvents = true}, &reporting);
+    EXPECT_TRUE(quiet == reporting) << "position " << pos;
+  }
+}
+
+// The colour pass's inverse leaves the fold out only where nobody looks, and
+// completing it gives exactly what Inverse gives.
+TEST(Golden, DrawingInverseCompletesToInverse) {
+  const auto pixels = PixelInputs();
+  for (int k = 0; k < kProjectionCount; ++k) {
+    for (bool watched : {false, true}) {
+      TGxProjectionL p;
+      ApplyVariant(p, static_cast<TProjection>(k), k % 4);
+      if (watched) p.OnInverse = [](TGxProjectionL*, double, double, int) {};
+      int refused = 0;
+      for (auto [x, y] : pixels) {
+        TGxProjectionL full = p, drawing = p;
+        full.Inverse(x, y);
+        drawing.InverseForDrawing(x, y);
+        ASSERT_EQ(drawing.ErrorCode, full.ErrorCode) << EnumName(full.Projection);
+        refused += full.ErrorCode != 0;
+        if (full.ErrorCode == 0 || watched) {
+          EXPECT_EQ(std::bit_cast<std::uint64_t>(drawing.X), std::bit_cast<std::uint64_t>(full.X));
+          EXPECT_EQ(std::bit_cast<std::uint64_t>(drawing.Y), std::bit_cast<std::uint64_t>(full.Y));
+        }
+        drawing.CompleteInverse();
+        Fnv a, b;
+        HashWorkingState(a, full);
+        HashWorkingState(b, drawing);
+        ASSERT_EQ(a.Value(), b.Value()) << EnumName(full.Projection) << " at " << x << ", " << y;
+      }
+      if (p.ListIndex() >= kFirstListedPosition) {
+        EXPECT_GT(refused, 0) << EnumName(p.Projection);
+      }
+    }
+  }
+}
+
+// The constants the conic and azimuthal kinds keep between calls follow
+// every change of a parameter, down to the last bit, and a switch between
+// kinds that keep theirs in the same place.
+TEST(Golden, KeptConstantsFollowEveryParameterChange) {
+  const TProjection kinds[] = {mpLaConformalConic, mpEDConical, mpAlbertsCEA, mpBonne,
+                               mpPolyconic, mpOrthographic, mpStereographic, mpGnomonic,
+                               mpAzimuthalEA, mpLaAzimuthalEA, mpGvnsp};
+  std::mt19937 rng(20240611);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  auto nudge = [&](double& v) {
+    switch (pick(3)) {
+      case 0: v = std::nextafter(v, 10.0); break;  // one bit
+      case 1: v += (pick(41) - 20) * gx::kDegToRad; break;
+      default: v = -v; break;
+    }
+  };
+  TGxProjectionL p;
+  ApplyVariant(p, kinds[0], 0);
+  for (int step = 0; step < 20000; ++step) {
+    if (pick(8) == 0) ApplyVariant(p, kinds[pick(std::size(kinds))], 0);
+    switch (pick(7)) {
+      case 0: nudge(p.Phi0); break;
+      case 1: nudge(p.Phi1); break;
+      case 2: nudge(p.Phi2); break;
+      case 3: nudge(p.Theta); break;
+      case 4: p.Other = pick(2) ? 0.5 : 2 + pick(3); break;
+      case 5: p.SetMapInput(pick(3) ? 30 : pick(52)); break;
+      default: break;
+    }
+    TGxProjectionL fresh = p;
+    fresh.Derived = {};
+    if (pick(2)) {
+      const double lon = pick(361) - 180.0, lat = pick(181) - 90.0 + 0.25;
+      p.Forward(lon, lat);
+      fresh.Forward(lon, lat);
+    } else {
+      const double x = pick(560) - 16.0, y = pick(540) - 16.0;
+      p.Inverse(x, y);
+      fresh.Inverse(x, y);
+    }
+    Fnv a, b;
+    HashWorkingState(a, p);
+    HashWorkingState(b, fresh);
+    ASSERT_EQ(a.Value(), b.Value()) << EnumName(p.Projection) << " at step " << step;
+  }
+}
