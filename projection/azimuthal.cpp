@@ -320,7 +320,10 @@ void AzimuthalInverse(TGxProjectionL& p, int row) {
     const double across = cz - sphi0 * std::sin(phi);
     lambda = lambda0 + std::atan2(X * sz * cphi0, across * rho);
     if (cphi0 < 0) lambda += kPi;
-    const bool lost = (k.guard == LongitudeGuard::ExactlyZero && across == 0) ||
+    // The equal-area kind's exception holds only at the centre line itself:
+    // with across = 0 but X != 0 the point lies a quarter turn from the
+    // centre's meridian plane, and the arctangent gives exactly that.
+    const bool lost = (k.guard == LongitudeGuard::ExactlyZero && across == 0 && X == 0) ||
                       (k.guard == LongitudeGuard::NearZero && std::fabs(across) < 1e-9 &&
                        std::fabs(X) < 1e-9);
     if (lost) lambda = lambda0;

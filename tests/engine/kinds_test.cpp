@@ -70,3 +70,16 @@ TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
   EXPECT_LT(p.X, p.X0 - 2 * p.Radius);
   EXPECT_NEAR(p.Y, p.Y0 - 20, 1e-6);
 }
+
+TEST(Kinds, LambertEqualAreaKeepsTheLongitudeAQuarterTurnAway) {
+  // Centre (25, 50): the point (-65, 45) lies 90 degrees of longitude away,
+  // where cos z - sin(phi0) sin(phi) is exactly 0 in the inverse. It used to
+  // come back on the central meridian.
+  TGxProjectionL p = MakeReady(mpLaAzimuthalEA, 220);
+  p.Forward(-65, 45);
+  ASSERT_EQ(p.ErrorCode, 0);
+  p.Inverse(p.X, p.Y);
+  EXPECT_EQ(p.ErrorCode, 0);
+  EXPECT_NEAR(p.X, -65, 1e-9);
+  EXPECT_NEAR(p.Y, 45, 1e-9);
+}
