@@ -175,32 +175,28 @@ void McBrydeParabolicForward(TGxProjectionL& p, int /*row*/) {
   EndForward(p);
 }
 
+// The arcsine of a sine that may lie beyond +-1: there the status is set and
+// the unclamped argument is kept in place of the angle.
+double ArcSinOrKeep(double v, int failStatus, int& status) {
+  if (std::fabs(v) > 1) {
+    status = failStatus;
+    return v;
+  }
+  if (std::fabs(v) == 1) return std::copysign(kHalfPi, v);
+  return SafeArcSin(v);
+}
+
 // Statuses: 3 y beyond the map, 4 no auxiliary angle, 5 no latitude; after 4
 // and 5 the unclamped argument is left where the angle would be.
 void McBrydeParabolicInverse(TGxProjectionL& p, int /*row*/) {
   if (!BeginInverse(p, 742)) return;
   int status = std::fabs(p.Y) > kHalfPi ? 3 : 0;
   const double s = p.Y / kParabolicFYC;
-  double u;
-  if (std::fabs(s) > 1) {
-    status = 4;
-    u = s;
-  } else if (std::fabs(s) == 1) {
-    u = std::copysign(kHalfPi, s);
-  } else {
-    u = SafeArcSin(s);
-  }
+  const double u = ArcSinOrKeep(s, 4, status);
   const double t = 3 * u;
   p.X = p.X / (kParabolicFXC * (2 * std::cos(kTwoThirds * t) - 1));
   const double w = std::sin(t) / kParabolicCS;
-  if (std::fabs(w) > 1) {
-    status = 5;
-    p.Y = w;
-  } else if (std::fabs(w) == 1) {
-    p.Y = std::copysign(kHalfPi, w);
-  } else {
-    p.Y = SafeArcSin(w);
-  }
+  p.Y = ArcSinOrKeep(w, 5, status);
   p.FinishInverse(742, status);
 }
 
@@ -243,14 +239,7 @@ void McBrydeQuarticInverse(TGxProjectionL& p, int /*row*/) {
   }
   p.X = kQuarticRXC * p.X / (1 + 2 * std::cos(t) / std::cos(t / 2));
   const double w = kQuarticRC * (std::sin(t) + sigma);
-  if (std::fabs(w) > 1) {
-    status = 5;
-    p.Y = w;
-  } else if (std::fabs(w) == 1) {
-    p.Y = std::copysign(kHalfPi, w);
-  } else {
-    p.Y = SafeArcSin(w);
-  }
+  p.Y = ArcSinOrKeep(w, 5, status);
   p.FinishInverse(752, status);
 }
 
