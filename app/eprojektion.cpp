@@ -157,10 +157,8 @@ void Tprojeform::SetUpComponents() {
   s.AntiAlias = false;
   s.GxProjection = &GxPL1;
   s.CoarsIterations = 100;
-  s.ColorEmpty = QColor(Qt::white);
-  s.ColorGrid = QColor(0x80, 0x80, 0x80);
+  UseWindowColours(s);
   s.GridValues = false;
-  s.ColorCoast = QColor(0, 0xFF, 0);
   s.DrawCoast = true;
   s.DrawGrid = true;
   s.DrawColorMap = true;

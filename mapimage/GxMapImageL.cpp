@@ -19,6 +19,13 @@ TMapSettings::TMapSettings() : colorMap_(std::make_unique<QImage>()) {}
 
 TMapSettings::~TMapSettings() = default;
 
+void UseWindowColours(TMapSettings& s) {
+  s.ColorEmpty = QColor(255, 255, 255);
+  s.ColorGrid = QColor(0x80, 0x80, 0x80);
+  s.ColorCoast = QColor(0, 0xFF, 0);
+  s.UseColorEmpty = true;
+}
+
 void TMapSettings::SetColorMap(const QImage& picture) {
   if (!colorMap_) {
     DrawColorMap = false;

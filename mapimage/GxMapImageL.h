@@ -83,6 +83,10 @@ class TMapSettings {
   std::unique_ptr<QImage> colorMap_;
 };
 
+// The window's colours: white background kept between drawings, grey
+// graticule, lime coastlines. The headless tools draw with the same look.
+void UseWindowColours(TMapSettings& s);
+
 // The control with its off-screen image and its paint step. It never erases
 // its background: the paint step covers the whole client area.
 class TGxCustomMapImage : public QWidget {

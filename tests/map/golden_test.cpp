@@ -94,12 +94,9 @@ void SetUpLikeWindow(TGxMapImageL& map, TGxProjectionL& p, int position, const D
   TMapSettings& s = map.MapSettings;
   s.GxProjection = &p;
   s.AntiAlias = d.antiAlias;
-  s.ColorEmpty = QColor(255, 255, 255);
-  s.ColorGrid = QColor(0x80, 0x80, 0x80);
-  s.ColorCoast = QColor(0, 0xFF, 0);
+  UseWindowColours(s);
   s.GridValues = d.gridValues;
   s.LineWidth = d.lineWidth;
-  s.UseColorEmpty = true;
   s.DrawColorMap = d.colour;
   s.DrawGrid = d.grid;
   s.DrawCoast = d.coast;

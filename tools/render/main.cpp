@@ -102,12 +102,9 @@ void ConfigureLikeWindow(TGxMapImageL& map, TGxProjectionL& p, const RenderOptio
   TMapSettings& s = map.MapSettings;
   s.GxProjection = &p;
   s.AntiAlias = o.antiAlias;
-  s.ColorEmpty = QColor(255, 255, 255);
-  s.ColorGrid = QColor(0x80, 0x80, 0x80);
-  s.ColorCoast = QColor(0, 0xFF, 0);
+  UseWindowColours(s);
   s.GridValues = o.gridValues;
   s.LineWidth = o.lineWidth;
-  s.UseColorEmpty = true;
   s.DrawColorMap = o.color;
   s.DrawGrid = o.grid;
   s.DrawCoast = o.coast;
