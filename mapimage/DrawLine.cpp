@@ -7,29 +7,6 @@
 #include <cmath>
 #include <cstdint>
 
-namespace {
-
-// QPainter rasterises in fixed point; coordinates beyond this are clipped to
-// the bitmap (plus a margin for the pen) before they reach it.
-constexpr double kPainterSafe = 16384.0;
-// Widths beyond these cover any bitmap anyway and keep the integer margin and
-// the pen width in range.
-constexpr double kMaxWorkingWidth = 1.0e9;
-constexpr int kMaxPenWidth = 65535;
-
-inline void Blend(uchar* px, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                  std::uint8_t alpha) {
-  // Exact rounding division by 255: alpha 0 keeps the pixel, 255 gives the
-  // colour. (Dividing by 256 darkened every pixel the band touched and never
-  // reached the line colour.)
-  const unsigned a = alpha, na = 255u - alpha;
-  px[0] = static_cast<uchar>((na * px[0] + a * blue + 127u) / 255u);
-  px[1] = static_cast<uchar>((na * px[1] + a * green + 127u) / 255u);
-  px[2] = static_cast<uchar>((na * px[2] + a * red + 127u) / 255u);
-}
-
-// Liang-Barsky clip of (x1,y1)-(x2,y2) to [lo, hiX] x [lo, hiY]; false when
-// nothing is left.
 bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, double hiX,
                  double hiY) {
   const double dx = x2 - x1, dy = y2 - y1;
@@ -52,6 +29,27 @@ bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, doub
   x1 = ax;
   y1 = ay;
   return true;
+}
+
+namespace {
+
+// QPainter rasterises in fixed point; coordinates beyond this are clipped to
+// the bitmap (plus a margin for the pen) before they reach it.
+constexpr double kPainterSafe = 16384.0;
+// Widths beyond these cover any bitmap anyway and keep the integer margin and
+// the pen width in range.
+constexpr double kMaxWorkingWidth = 1.0e9;
+constexpr int kMaxPenWidth = 65535;
+
+inline void Blend(uchar* px, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                  std::uint8_t alpha) {
+  // Exact rounding division by 255: alpha 0 keeps the pixel, 255 gives the
+  // colour. (Dividing by 256 darkened every pixel the band touched and never
+  // reached the line colour.)
+  const unsigned a = alpha, na = 255u - alpha;
+  px[0] = static_cast<uchar>((na * px[0] + a * blue + 127u) / 255u);
+  px[1] = static_cast<uchar>((na * px[1] + a * green + 127u) / 255u);
+  px[2] = static_cast<uchar>((na * px[2] + a * red + 127u) / 255u);
 }
 
 void DrawPlain(int x1, int y1, int x2, int y2, TLineCanvas& canvas, const QColor& colour,

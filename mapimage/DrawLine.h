@@ -78,6 +78,11 @@ std::uint8_t EdgeAlpha(double d, double w);
 void BlendPixel(QImage& bitmap, int x, int y, std::uint8_t red, std::uint8_t green,
                 std::uint8_t blue, std::uint8_t alpha);
 
+// Liang-Barsky clip of (x1,y1)-(x2,y2) to [lo, hiX] x [lo, hiY]; false when
+// nothing is left. Keeps far-off coordinates out of QPainter's fixed point.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, double hiX,
+                 double hiY);
+
 // True when both ends lie beyond the same edge (left of 0, right of W, above 0
 // or below H): such a segment cannot touch the bitmap.
 bool LineOutside(int x1, int x2, int y1, int y2, const QImage& bitmap);

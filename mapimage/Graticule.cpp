@@ -13,6 +13,7 @@
 #include "mapimage/DrawLine.h"
 #include "mapimage/GxMapImageL.h"
 #include "mapimage/Lanes.h"
+#include "mapimage/LineBatch.h"
 #include "mapimage/MapPasses.h"
 #include "mapimage/PixelMath.h"
 #include "mapimage/ProgressCounter.h"
@@ -105,7 +106,10 @@ void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
     projected = true;
   }
 
-  TLineCanvas canvas(mainMap_);
+  // The segments are drawn together at the end, so that their cost is known
+  // before any is drawn (see TLineBatch).
+  TLineBatch segments(mainMap_.width(), mainMap_.height(), MapSettings.LineWidth, false);
+  segments.Reserve(static_cast<std::int64_t>(count));
   TCoastPoint previous{0.0f, 0.0f};
   double xp = 0, yp = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -114,15 +118,17 @@ void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
     const double x = projected ? coastXY_[2 * i] : p.X;
     const double y = projected ? coastXY_[2 * i + 1] : p.Y;
     const double dm = std::sqrt((xp - x) * (xp - x) + (yp - y) * (yp - y));
-    progress.Step(&canvas);
+    progress.Step();
     if (!StartsNewRun(previous, point) &&
         CoastSampleJoins(dm, p.Radius, x, y, mainMap_.width(), mainMap_.height()))
-      DrawLine(RoundPixel(xp), RoundPixel(yp), RoundPixel(x), RoundPixel(y), canvas,
-               MapSettings.ColorCoast, std::min(MapSettings.LineWidth, kMaxLineWidth), false);
+      segments.Add(RoundPixel(xp), RoundPixel(yp), RoundPixel(x), RoundPixel(y));
     previous = point;
     xp = x;
     yp = y;
   }
+  MakeMainMap24Bit();
+  TLineCanvas canvas(mainMap_);
+  segments.Draw(canvas, MapSettings.ColorCoast);
 }
 
 void TGxMapImageL::GraticulePass() {
@@ -161,11 +167,13 @@ void TGxMapImageL::GraticulePass() {
   p.InputFormat = k == 0 ? ifUTM : k == 1 ? ifDatumUTM : k == 2 ? ifNationalGrid : ifGeographic;
   p.InputIndex = p.MapInput;
 
+  // The segments are drawn together once the lines are sampled, so that
+  // their cost is known before any is drawn (see TLineBatch).
   MakeMainMap24Bit();
-  TLineCanvas canvas(mainMap_);
-  const QColor colour = MapSettings.ColorGrid;
-  const double width = std::min(MapSettings.LineWidth, kMaxLineWidth);
-  const bool antiAlias = MapSettings.AntiAlias;
+  TLineBatch segments(mainMap_.width(), mainMap_.height(), MapSettings.LineWidth,
+                      MapSettings.AntiAlias);
+  segments.Reserve((n.MeridianLines + 1) * (n.MeridianSamples + 1) +
+                   (n.ParallelLines + 1) * (n.ParallelSamples + 1));
 
   // P and d carry over from line to line and from meridians to parallels;
   // `first` keeps a line from joining the previous one.
@@ -180,7 +188,7 @@ void TGxMapImageL::GraticulePass() {
       d = std::sqrt(ddx * ddx + ddy * ddy);
     }
     const bool close = k >= kFirstListedPosition ? d / p.Radius < 0.1 : d < spacing;
-    if (ok && !first && close) DrawLine(qx, qy, px, py, canvas, colour, width, antiAlias);
+    if (ok && !first && close) segments.Add(px, py, qx, qy);
     first = false;
     px = qx;
     py = qy;
@@ -200,6 +208,9 @@ void TGxMapImageL::GraticulePass() {
       sample(minLon + static_cast<double>(j) * step, phi, first);
   }
 
+  MakeMainMap24Bit();
+  TLineCanvas canvas(mainMap_);
+  segments.Draw(canvas, MapSettings.ColorGrid);
   if (MapSettings.GridValues) DrawGridLabels(p, canvas.Painter(), minLon, maxLat, spacing, n);
 }
 

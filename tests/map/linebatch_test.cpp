@@ -1,0 +1,114 @@
+// The line layers' segment batch: exact one-by-one drawing within the work
+// budget, bounded polyline drawing beyond it.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "mapimage/DrawLine.h"
+#include "mapimage/LineBatch.h"
+#include "tests/map/MapFixture.h"
+
+namespace {
+
+int Dark(const QImage& img) {
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) n += qRed(img.pixel(x, y)) < 128;
+  return n;
+}
+
+int Painted(const QImage& img) {
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) != qRgb(255, 255, 255);
+  return n;
+}
+
+}  // namespace
+
+// Within the budget the batch draws exactly what DrawLine draws segment by
+// segment, anti-aliased and plain, blends of overlapping segments included.
+TEST(LineBatch, WithinBudgetDrawsEverySegmentAsDrawLineDoes) {
+  const TSegment path[] = {{5, 5, 40, 12}, {40, 12, 40, 12}, {40, 12, 33, 45}, {33, 45, 5, 5},
+                           {-20, 30, 80, 31}};
+  for (bool aa : {true, false})
+    for (double width : {1.0, 3.5}) {
+      QImage expected = Filled(60, 50, Qt::white), drawn = expected;
+      TLineBatch batch(60, 50, width, aa);
+      for (const TSegment& s : path) {
+        DrawLine(s.x1, s.y1, s.x2, s.y2, expected, Qt::darkBlue, width, aa);
+        batch.Add(s.x1, s.y1, s.x2, s.y2);
+      }
+      ASSERT_TRUE(batch.WithinBudget());
+      {
+        TLineCanvas canvas(drawn);
+        batch.Draw(canvas, Qt::darkBlue);
+      }
+      EXPECT_EQ(drawn, expected) << "aa " << aa << " width " << width;
+    }
+}
+
+// A pile of segments far beyond the budget (every sample of a very fine
+// graticule on one spot) keeps only what its polyline needs and draws the
+// same shape: a wide dot where the pile is, a wide stroke along a line.
+TEST(LineBatch, BeyondBudgetDrawsPolylinesFromFewSegments) {
+  for (bool aa : {true, false}) {
+    QImage img = Filled(100, 100, Qt::white);
+    TLineBatch batch(100, 100, 30, aa);
+    for (int i = 0; i < 200000; ++i) batch.Add(30, 30, 30, 30);
+    for (int x = 30; x < 60; ++x)
+      for (int repeat = 0; repeat < 1000; ++repeat) batch.Add(x, 30, x + (repeat == 999), 30);
+    EXPECT_FALSE(batch.WithinBudget());
+    EXPECT_LT(batch.Segments().size(), 100u);
+    {
+      TLineCanvas canvas(img);
+      batch.Draw(canvas, Qt::black);
+    }
+    // Along the stroke and across its width of 30; nothing far from it.
+    for (int x = 30; x <= 60; x += 5)
+      for (int y = 20; y <= 40; y += 2) EXPECT_LT(qRed(img.pixel(x, y)), 128) << x << "," << y;
+    for (auto [x, y] : {std::pair{5, 30}, {92, 30}, {45, 60}, {45, 3}})
+      EXPECT_EQ(qRed(img.pixel(x, y)), 255) << x << "," << y;
+    EXPECT_GT(Dark(img), 30 * 26);
+    EXPECT_LT(Dark(img), 62 * 32);
+  }
+}
+
+// A polyline whose points leave the painter's safe range (or are NaN-saturated
+// pixels) is clipped, and a break between two polylines is not bridged.
+TEST(LineBatch, PolylinesAreClippedAndBrokenWhereTheSegmentsAre) {
+  QImage img = Filled(50, 50, Qt::white);
+  TLineBatch batch(50, 50, 64, false);
+  batch.Add(-(1 << 28), 10, 1 << 28, 10);
+  batch.Add(25, 40, 25, 40);  // new polyline: a dot, not a line from (1 << 28, 10)
+  for (int i = 0; i < 300000; ++i) batch.Add(25, 40, 25, 40);
+  ASSERT_FALSE(batch.WithinBudget());
+  QImage drawn = img;
+  {
+    TLineCanvas canvas(drawn);
+    batch.Draw(canvas, Qt::black);
+  }
+  EXPECT_LT(qRed(drawn.pixel(0, 10)), 128);
+  EXPECT_LT(qRed(drawn.pixel(49, 10)), 128);
+  EXPECT_LT(qRed(drawn.pixel(25, 40)), 128);
+}
+
+// The settings that used to hold the drawing for minutes: a 64-pixel
+// anti-aliased graticule sampled every 0.0024 degrees (2 million samples),
+// and the coastlines at that width. They now draw the same lines, wide.
+TEST(LineBatch, FineWideGraticuleDrawsItsLines) {
+  WindowMap fine(kMollweide, 200, 150), coarse(kMollweide, 200, 150);
+  for (WindowMap* m : {&fine, &coarse}) {
+    m->Layers(false, true, true);
+    m->map.MapSettings.AntiAlias = true;
+    m->map.MapSettings.LineWidth = 64;
+  }
+  fine.map.SetGridRange(180, -180, 90, -90, 30, 0.0024);
+  fine.map.Render();
+  coarse.map.Render();
+  EXPECT_TRUE(fine.errors.empty());
+  // Both cover most of the small map with wide grey lines.
+  const int a = Painted(fine.map.MainMap()), b = Painted(coarse.map.MainMap());
+  EXPECT_GT(a, 200 * 150 / 2);
+  EXPECT_NEAR(a, b, 200 * 150 / 10);
+}
