@@ -6,12 +6,16 @@
 #include <cstdint>
 #include <cstring>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <climits>
+#include <optional>
+
 #include "mapimage/Coastlines.h"
-#include "mapimage/DrawLine.h"
-#include "mapimage/Lanes.h"
-#include "mapimage/MapPasses.h"
-#include "mapimage/PixelMath.h"
-#include "mapimage/ProgressCounter.h"
+#include "mapimage/MapFrame.h"
+#include "mapimage/MapRenderer.h"
+#include "mapimage/ProjectionParams.h"
 
 // ---- TMapSettings -----------------------------------------------------------
 
@@ -98,22 +102,119 @@ void TGxCustomMapImage::paintEvent(QPaintEvent*) {
 
 // ---- TGxMapImageL -------------------------------------------------------------
 
-TGxMapImageL::TGxMapImageL(QWidget* parent) : TGxCustomMapImage(parent) {
+namespace {
+
+// A drawing is restarted at most this often for changes that come in while
+// it runs; later changes wait for its end.
+constexpr int kMaxRestarts = 4;
+
+}  // namespace
+
+// The control's own reports: its progress handler every kProgressInterval
+// steps, with the events let run after each; then a look whether the
+// drawing has to start over.
+class TGxMapImageL::ControlOutput : public TFrameOutput {
+ public:
+  ControlOutput(TGxMapImageL& map, const TMapLook& look, TGxProjectionL* p, bool mayRestart)
+      : map_(map), look_(look), p_(p), mayRestart_(mayRestart),
+        params_(p ? TProjectionParams::Of(*p) : TProjectionParams{}),
+        projection_(map.MapSettings.GxProjection), picture_(PictureKey()) {}
+
+  ~ControlOutput() override {
+    // Changes held back while the drawing ran reach the component now.
+    if (held_ && p_) held_->ApplyTo(*p_);
+  }
+
+  void Begin(std::int64_t total) override {
+    total_ = total;
+    count_ = 0;
+    map_.DoProgress(Clamp(total), 0);
+    if (Changed()) stopped_ = true;
+  }
+  void End(std::int64_t total) override {
+    map_.DoProgress(Clamp(total), Clamp(total));
+    if (Changed()) stopped_ = true;
+  }
+  void Error(int code) override { map_.SetMapError(code); }
+  void ColourAndCoastDrawn() override {
+    if (look_.UseColorEmpty) map_.SaveMap();
+  }
+
+  Result Advance(std::int64_t n) override {
+    count_ += n;
+    if (count_ % kProgressInterval != 0) return Result::Quiet;
+    map_.DoProgress(Clamp(total_), Clamp(count_));
+    QCoreApplication::processEvents();
+    if (Changed()) {
+      stopped_ = true;
+      return Result::Stop;
+    }
+    return Result::EventsRan;
+  }
+  std::int64_t StepsToReport() const override {
+    return kProgressInterval - count_ % kProgressInterval;
+  }
+  bool Stopped() const override { return stopped_; }
+
+ private:
+  static int Clamp(std::int64_t v) { return v > INT_MAX ? INT_MAX : static_cast<int>(v); }
+
+  qint64 PictureKey() const {
+    const QImage* picture = map_.MapSettings.ColorMap();
+    return picture ? picture->cacheKey() : -1;
+  }
+
+  // True when the drawing has to start over: a Render came in, or the
+  // parameters or the settings it is drawn from changed. Once it may not
+  // restart any more, changed parameters of the component are held back
+  // until it ends (the settings are read from a copy anyway).
+  bool Changed() {
+    const bool settings = map_.restartRequested_ || map_.Look() != look_ ||
+                          map_.MapSettings.GxProjection != projection_ ||
+                          PictureKey() != picture_;
+    const bool params = p_ && !(TProjectionParams::Of(*p_) == params_);
+    if (mayRestart_) return settings || params;
+    if (params) {
+      held_ = TProjectionParams::Of(*p_);
+      params_.ApplyTo(*p_);
+    }
+    return false;
+  }
+
+  TGxMapImageL& map_;
+  const TMapLook& look_;
+  TGxProjectionL* p_;
+  bool mayRestart_;
+  TProjectionParams params_;
+  std::optional<TProjectionParams> held_;
+  const TGxProjectionL* projection_;
+  qint64 picture_;
+  std::int64_t total_ = 0, count_ = 0;
+  bool stopped_ = false;
+};
+
+TGxMapImageL::TGxMapImageL(QWidget* parent)
+    : TGxCustomMapImage(parent), layers_(std::make_unique<TMapLayers>()) {
   LoadCoastlines();
   MapSettings.SetColorMap(LoadEarthPicture());
 }
 
 // Nothing here deletes files from the temporary folder: this program creates
 // no temporary files, and wiping every "Gx*.tmp" there destroyed files that
-// belonged to other programs.
+// belonged to other programs. The worker stops (and is waited for) with its
+// object, a child of this control.
 TGxMapImageL::~TGxMapImageL() = default;
 
 const std::vector<TCoastPoint>& TGxMapImageL::Coastline() const { return *coast_; }
 
-std::vector<TCoastPoint>& TGxMapImageL::CoastBuffer() { return *coast_; }
+std::vector<TCoastPoint>& TGxMapImageL::CoastBuffer() {
+  // A background drawing may still read the old points.
+  if (coast_.use_count() > 1) coast_ = std::make_shared<std::vector<TCoastPoint>>(*coast_);
+  return *coast_;
+}
 
 void TGxMapImageL::LoadCoastlines() {
-  coast_ = std::make_unique<std::vector<TCoastPoint>>(::LoadCoastlines());
+  coast_ = std::make_shared<std::vector<TCoastPoint>>(::LoadCoastlines());
   coastLoaded_ = true;
 }
 
@@ -162,173 +263,115 @@ void TGxMapImageL::RestoreMap() {
   painter.drawImage(0, 0, savedMap_);
 }
 
+TMapLook TGxMapImageL::Look() const {
+  const TMapSettings& s = MapSettings;
+  TMapLook look;
+  look.AntiAlias = s.AntiAlias;
+  look.ColorEmpty = s.ColorEmpty;
+  look.ColorGrid = s.ColorGrid;
+  look.GridValues = s.GridValues;
+  look.ColorCoast = s.ColorCoast;
+  look.DrawCoast = s.DrawCoast;
+  look.DrawGrid = s.DrawGrid;
+  look.DrawColorMap = s.DrawColorMap;
+  look.LineWidth = s.LineWidth;
+  look.UseColorEmpty = s.UseColorEmpty;
+  look.Font = font();
+  return look;
+}
+
+void TGxMapImageL::PrepareMainMap(const TMapLook& look) {
+  bool filled = false;
+  // The image follows the control's size: a map drawn for a resized control
+  // on an image of the old size fell off it.
+  if (mainMap_.isNull() || mainMap_.size() != size()) {
+    SetMainMap(QImage(width(), height(), QImage::Format_BGR888));
+    if (!mainMap_.isNull()) mainMap_.fill(look.ColorEmpty);
+    filled = true;
+  }
+  MakeMainMap24Bit();
+  if (look.UseColorEmpty && !filled && !mainMap_.isNull()) mainMap_.fill(look.ColorEmpty);
+}
+
 void TGxMapImageL::Render() {
-  if (drawing_) return;
+  if (drawing_) {
+    restartRequested_ = true;
+    return;
+  }
   drawing_ = true;
   // Cleared however the drawing ends: a flag left standing would refuse
   // every later drawing.
   struct DrawingGuard {
     bool& flag;
-    ~DrawingGuard() { flag = false; }
-  } guard{drawing_};
+    bool& restart;
+    ~DrawingGuard() {
+      flag = false;
+      restart = false;
+    }
+  } guard{drawing_, restartRequested_};
+  // A background drawing delivered after this one would show an older map.
+  if (renderer_ && BackgroundBusy()) {
+    renderer_->Cancel();
+    delivered_ = expected_;
+  }
 
-  RestoreMap();
-  MakeMainMap24Bit();
-  ColorAndCoastPass();
-  GraticulePass();
+  for (int attempt = 0;; ++attempt) {
+    restartRequested_ = false;
+    const TMapLook look = Look();
+    TGxProjectionL* p = MapSettings.GxProjection;
+    RestoreMap();
+    MakeMainMap24Bit();
+    PrepareMainMap(look);
+    if (mainMap_.isNull() && width() > 0 && height() > 0) SetMapError(kMapErrorNoImage);
+    ChooseLayers(*layers_, look);
+    const TFrameInput in{p, look, *coast_, coastLoaded_, MapSettings.ColorMap(), true};
+    ControlOutput output(*this, look, p, attempt < kMaxRestarts);
+    if (DrawMapFrame(in, *layers_, mainMap_, output)) break;
+  }
   update();
 }
 
-void TGxMapImageL::ColorAndCoastPass() {
-  bool filled = false;
-  if (mainMap_.isNull()) {
-    SetMainMap(QImage(width(), height(), QImage::Format_BGR888));
-    if (!mainMap_.isNull()) mainMap_.fill(MapSettings.ColorEmpty);
-    filled = true;
+// ---- Drawing in the background ------------------------------------------------
+
+void TGxMapImageL::RenderInBackground(bool preview) {
+  if (!renderer_) {
+    renderer_ = new TMapRenderer(this);
+    QObject::connect(renderer_, &TMapRenderer::Rendered, this,
+                     [this](const TRenderedMap& map) { ReceiveRendered(map); });
+    QObject::connect(renderer_, &TMapRenderer::Progress, this,
+                     [this](quint64 id, int max, int position) {
+                       if (id == expected_) DoProgress(max, position);
+                     });
   }
-  MakeMainMap24Bit();
-  if (MapSettings.UseColorEmpty && !filled && !mainMap_.isNull())
-    mainMap_.fill(MapSettings.ColorEmpty);
+  TMapLook look = Look();
+  look.Preview = preview;
+  TMapSnapshot snapshot =
+      TMapSnapshot::Of(MapSettings.GxProjection, look, MapSettings.ColorMap(), coast_,
+                       coastLoaded_, size());
+  if (!look.UseColorEmpty) snapshot.base = savedMap_.isNull() ? mainMap_ : savedMap_;
+  expected_ = renderer_->Render(std::move(snapshot));
+}
 
-  TGxProjectionL* p = MapSettings.GxProjection;
-  if (!p) {
-    SetMapError(kMapErrorNoProjection);
-    return;
+bool TGxMapImageL::BackgroundBusy() const { return renderer_ && delivered_ != expected_; }
+
+bool TGxMapImageL::WaitForBackground(int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (BackgroundBusy()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   }
-  const QImage* colorMap = MapSettings.ColorMap();
-  const bool drawColor = colorMap && MapSettings.DrawColorMap && !colorMap->isNull() &&
-                         colorMap->width() > 0 && colorMap->height() > 0;
-  const bool drawCoast = MapSettings.DrawCoast && coastLoaded_;
-  // The coast pass counts every point of the data; the total counts the
-  // same points, so a finished drawing ends exactly at (T, T).
-  const std::int64_t total =
-      (drawColor ? std::int64_t{mainMap_.width()} * mainMap_.height() : 0) +
-      (drawCoast ? static_cast<std::int64_t>(coast_->size()) : 0);
-  DoProgress(ProgressCounter::Clamp(total), 0);
-  ProgressCounter progress(*this, total);
-
-  if (drawColor) ColorPass(*p, progress);
-  if (!MapSettings.ColorMap()) SetMapError(kMapErrorNoColorMap);
-  if (p->ListIndex() <= 2)
-    SetMapError(kMapErrorGridKind);
-  else if (drawCoast && p->Radius > 0.0001)
-    CoastPass(*p, progress);
-
-  DoProgress(ProgressCounter::Clamp(total), ProgressCounter::Clamp(total));
-  if (MapSettings.UseColorEmpty) SaveMap();
-}
-
-// ---- The colour pass ----------------------------------------------------------
-
-// The colour picture as the pixel loops read it: plain pointers into an image
-// that the pass holds, so that no drawing thread touches a QImage.
-struct TColourSource {
-  const uchar* bits;
-  qsizetype stride;
-  int width, height;
-};
-
-namespace {
-
-// Column c of map row r takes the picture's colour where the map shows the
-// Earth; the pixels the projection refuses keep what the row held.
-inline void PaintPixel(TGxProjectionL& p, int c, int r, const TColourSource& picture, uchar* row) {
-  // Row r itself: sampling r - 1 put the picture one row below the
-  // graticule and coastlines that Forward places.
-  p.InverseForDrawing(c, r);
-  if (p.ErrorCode != 0) return;
-  int px, py;
-  if (!SourcePixel(p.X, p.Y, picture.width, picture.height, px, py)) return;
-  const uchar* s = picture.bits + py * picture.stride + 3 * px;
-  uchar* d = row + 3 * c;
-  d[0] = s[0];
-  d[1] = s[1];
-  d[2] = s[2];
-}
-
-bool HasShape(const QImage& img, int W, int H) {
-  return img.width() == W && img.height() == H && img.format() == QImage::Format_BGR888;
-}
-
-}  // namespace
-
-void TGxMapImageL::ColorPass(TGxProjectionL& p, ProgressCounter& progress) {
-  // A shared handle: the picture stays alive even if a handler replaces or
-  // frees the settings' copy while events run.
-  QImage source = *MapSettings.ColorMap();
-  if (source.format() != QImage::Format_BGR888)
-    source = source.convertToFormat(QImage::Format_BGR888);
-  const TColourSource picture{source.constBits(), source.bytesPerLine(), source.width(),
-                              source.height()};
-  MakeMainMap24Bit();
-  const int W = mainMap_.width(), H = mainMap_.height();
-  if (W <= 0 || H <= 0) return;
-  // Whatever the component was left with before, the pass begins from the
-  // fields Inverse would have left.
-  p.CompleteInverse();
-
-  const int threads = H < 2 ? 1 : LanesFor(p, std::int64_t{W} * H);
-  if (threads > 1 && ColorPassInRows(p, progress, picture, threads)) return;
-  ColorPassOnOneThread(p, progress, picture);
-}
-
-void TGxMapImageL::ColorPassOnOneThread(TGxProjectionL& p, ProgressCounter& progress,
-                                        const TColourSource& picture) {
-  const int W = mainMap_.width(), H = mainMap_.height();
-  mainMap_.bits();  // detach here, not on some row inside the loop
-  for (int r = 0; r < H; ++r) {
-    uchar* row = mainMap_.scanLine(r);
-    for (int c = 0; c < W; ++c) {
-      // Handlers that look at the component see what Inverse leaves.
-      if (progress.StepsToReport() == 1) p.CompleteInverse();
-      if (progress.Step()) {
-        // A handler may have replaced MainMap; stop rather than write into
-        // an image of another shape.
-        if (!HasShape(mainMap_, W, H)) return;
-        row = mainMap_.scanLine(r);
-      }
-      PaintPixel(p, c, r, picture, row);
-    }
-  }
-  p.CompleteInverse();
-}
-
-// The rows go to whichever thread is free next, this one included; this one
-// also makes every progress report, in order, as the drawn rows add up, and
-// lets the events run. The threads draw into a copy of MainMap: a handler
-// may replace MainMap while they work.
-bool TGxMapImageL::ColorPassInRows(TGxProjectionL& p, ProgressCounter& progress,
-                                   const TColourSource& picture, int threads) {
-  const int W = mainMap_.width(), H = mainMap_.height();
-  QImage canvas = mainMap_.copy();
-  if (canvas.isNull()) return false;
-  uchar* const bits = canvas.bits();
-  const qsizetype stride = canvas.bytesPerLine();
-
-  std::int64_t counted = 0;
-  auto countUpTo = [&](std::int64_t upTo) {
-    while (counted < upTo) {
-      const std::int64_t n = std::min(upTo - counted, progress.StepsToReport());
-      counted += n;
-      // A handler may have replaced MainMap; the picture then stops as it
-      // did when drawn on one thread.
-      if (progress.Advance(n) && !HasShape(mainMap_, W, H)) return false;
-    }
-    return true;
-  };
-  TLanes lanes(p, threads);
-  const bool finished = lanes.Run(
-      H,
-      [&](TGxProjectionL& copy, int r) {
-        uchar* row = bits + r * stride;
-        for (int c = 0; c < W; ++c) PaintPixel(copy, c, r, picture, row);
-        if (r == H - 1) copy.CompleteInverse();
-      },
-      [&](int rows) { return countUpTo(std::int64_t{rows} * W); });
-  if (!finished || !countUpTo(std::int64_t{W} * H)) return true;
-
-  const qsizetype rowBytes = std::min(canvas.bytesPerLine(), mainMap_.bytesPerLine());
-  for (int y = 0; y < H; ++y) std::memcpy(mainMap_.scanLine(y), canvas.constScanLine(y), rowBytes);
-  lanes.MergeInto(p);
   return true;
+}
+
+void TGxMapImageL::ReceiveRendered(const TRenderedMap& map) {
+  if (map.id != expected_) return;  // abandoned for a newer one
+  delivered_ = map.id;
+  for (int code : map.errors) SetMapError(code);
+  if (!map.image.isNull()) {
+    mainMap_ = map.image;
+    if (!map.preview && MapSettings.UseColorEmpty) SaveMap();
+  }
+  update();
+  if (OnRendered) OnRendered(this, map);
 }

@@ -3,15 +3,18 @@
 // layers, in drawing order: background or colour picture, coastlines,
 // graticule, grid labels.
 //
-// Everything runs on the GUI thread, except that the colour picture's rows and
-// the coastline's points may be projected on several threads, each with its
-// own copy of the projection component taken when the pass begins, when no
-// event of the component can fire (no OnError, OnForward or OnInverse handler)
-// and no converter is attached. Those threads draw the picture into an image
-// of their own, copied into MainMap at the end of the pass; the coastline is
-// drawn on the GUI thread from the projected points. While a drawing runs,
-// the control lets the application process pending events every 10000 steps,
-// on the GUI thread; a Render that arrives meanwhile returns at once.
+// Two ways to draw. Render draws at once on the calling (GUI) thread through
+// the component itself, with its events, reporting progress every 10000
+// steps and letting pending events run meanwhile; a request that comes in
+// meanwhile (or a change of the component's parameters or the settings)
+// restarts it, so that a map is always drawn from one set of parameters.
+// RenderInBackground takes a snapshot of everything and has a worker thread
+// draw it while the widget goes on showing the last finished map; the
+// window draws this way.
+//
+// Within either, the colour picture's rows and the coastline's points may
+// be projected on several threads, each with its own copy of the component,
+// when no event of the component can fire and no converter is attached.
 #pragma once
 
 #include <QColor>
@@ -23,14 +26,16 @@
 #include <memory>
 #include <vector>
 
+#include "mapimage/MapLayer.h"
 #include "projection/GxProjectionL.h"
 
 class QPainter;
+class TMapRenderer;
+struct TMapLayers;
+struct TRenderedMap;
 class TGxCustomMapImage;
 class TGxMapImageL;
 struct TCoastPoint;
-struct TGridCounts;
-struct TColourSource;  // internal to the colour pass
 
 // Events: the Sender (the control) comes first.
 using TGxPaintEvent = std::function<void(TGxCustomMapImage* Sender, QPainter& Canvas)>;
@@ -38,11 +43,7 @@ using TMapErrorEvent = std::function<void(TGxMapImageL* Sender, int Return)>;
 // Max may be 0 (no colour layer and no coastlines): handlers must not divide by it unguarded.
 using TProgress = std::function<void(TGxMapImageL* Sender, int Max, int Position)>;
 
-// Map-control error codes (MapErrorCode).
-inline constexpr int kMapErrorNoProjection = 1;  // no projection assigned; graticule also when DrawGrid is off
-inline constexpr int kMapErrorGridKind = 3;      // grid kinds (list positions 0..2) carry no coastlines
-inline constexpr int kMapErrorNoColorMap = 4;    // the settings hold no colour picture
-inline constexpr int kMapErrorGridUnusable = 5;  // projection or graticule range unusable for a graticule
+using TRenderedEvent = std::function<void(TGxMapImageL* Sender, const TRenderedMap& Map)>;
 
 // Progress is reported every this many steps (pixels or coastline points).
 inline constexpr int kProgressInterval = 10000;
@@ -139,6 +140,10 @@ class TGxMapImageL : public TGxCustomMapImage {
   TMapErrorEvent OnError;
   TProgress OnProgress;
 
+  // A finished background drawing has become MainMap (or failed: see the
+  // map's errors). Fired on the GUI thread, after OnError for its errors.
+  TRenderedEvent OnRendered;
+
   bool CoastLoaded() const { return coastLoaded_; }
   int MapErrorCode() const { return mapErrorCode_; }
   bool Drawing() const { return drawing_; }
@@ -155,40 +160,56 @@ class TGxMapImageL : public TGxCustomMapImage {
                     double Step);
   // The projection's defaults for its kind on a map of the control's size.
   void ResetToDefaults();
-  // Draws every layer into MainMap and repaints. Ignored while a drawing
-  // runs. An exception from an event handler ends the drawing early and
-  // propagates; the control is ready to draw again afterwards.
+  // Draws every layer into MainMap and repaints, on this thread. A call that
+  // arrives while a drawing runs (from a handler) restarts that drawing once
+  // the handler returns, as does a change of the projection's parameters or
+  // the settings; after a few restarts in one drawing, further changes wait
+  // for its end (the map stays drawn from one set of parameters, the latest
+  // set stays in the component). An exception from an event handler ends the
+  // drawing early and propagates; the control is ready to draw again
+  // afterwards. MainMap takes the control's size when its size differs.
   void Render();
   // SavedMap := a copy of MainMap.
   void SaveMap();
   // Draws SavedMap into MainMap at (0, 0).
   void RestoreMap();
 
+  // The settings as one drawing's look (the control's font for the labels).
+  TMapLook Look() const;
+
+  // ---- Drawing in the background -------------------------------------------
+  // Takes a snapshot now and has it drawn on the worker thread; a drawing
+  // still running or waiting is abandoned for it. Progress (not for a
+  // preview) comes through OnProgress, then the errors through OnError; the
+  // image becomes MainMap, a full drawing is saved when UseColorEmpty is on,
+  // and OnRendered fires. A Render in between abandons it.
+  void RenderInBackground(bool preview = false);
+  // True while a background drawing is asked for and not yet delivered.
+  bool BackgroundBusy() const;
+  // Lets events run until no background drawing is outstanding; false
+  // when the time ran out first.
+  bool WaitForBackground(int timeoutMs = 60000);
+
  protected:
   // The coastline buffer, for derived controls that bring their own data.
   std::vector<TCoastPoint>& CoastBuffer();
 
  private:
-  class ProgressCounter;
+  class ControlOutput;
 
   void LoadCoastlines();
-  void ColorAndCoastPass();
-  void ColorPass(TGxProjectionL& p, ProgressCounter& progress);
-  void ColorPassOnOneThread(TGxProjectionL& p, ProgressCounter& progress,
-                            const TColourSource& picture);
-  // False when it could not start (no memory for its image): nothing drawn,
-  // nothing counted.
-  bool ColorPassInRows(TGxProjectionL& p, ProgressCounter& progress,
-                       const TColourSource& picture, int threads);
-  void CoastPass(TGxProjectionL& p, ProgressCounter& progress);
-  void GraticulePass();
-  void DrawGridLabels(TGxProjectionL& p, QPainter& canvas, double minLon, double maxLat,
-                      double spacing, const TGridCounts& n);
+  // MainMap at the control's size, filled when new or when UseColorEmpty.
+  void PrepareMainMap(const TMapLook& look);
+  void ReceiveRendered(const TRenderedMap& map);
 
-  std::unique_ptr<std::vector<TCoastPoint>> coast_;
-  std::vector<double> coastXY_;  // the coast pass's projected points (x, y), when shared
+  std::shared_ptr<std::vector<TCoastPoint>> coast_;
+  std::unique_ptr<TMapLayers> layers_;
   bool coastLoaded_ = false;
   int mapErrorCode_ = 0;
   bool drawing_ = false;
+  bool restartRequested_ = false;
   QImage savedMap_;
+  TMapRenderer* renderer_ = nullptr;  // a child object, created on first use
+  quint64 expected_ = 0;   // the background drawing whose image is wanted
+  quint64 delivered_ = 0;  // the last one delivered (or abandoned)
 };

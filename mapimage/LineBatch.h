@@ -51,6 +51,8 @@ class TLineBatch {
   // True while the segments will be drawn one by one.
   bool WithinBudget() const { return cost_ <= kLineLayerBudget; }
   double EstimatedCost() const { return cost_; }
+  double Width() const { return width_; }
+  bool AntiAlias() const { return antiAlias_; }
   const std::vector<TSegment>& Segments() const { return segments_; }
 
   // Draws every segment: one by one with DrawLine, exactly as a pass that

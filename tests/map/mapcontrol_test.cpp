@@ -31,25 +31,90 @@ TEST(MapControl, ProgressSequence) {
   EXPECT_EQ(w.map.MainMap(), Filled(528, 507, Qt::white));
 }
 
-TEST(MapControl, DrawingFlagAgainstReentryAndExceptions) {
+// A Render asked for while a drawing runs (from a handler) restarts it once
+// the handler returns; a handler that asks at every report cannot keep the
+// drawing from ending. An exception leaves the control ready.
+TEST(MapControl, RequestDuringADrawingRestartsItAndExceptionsEndIt) {
+  WindowMap clean(kEquirectangular, 200, 150);
+  clean.map.Render();
   WindowMap w(kEquirectangular, 200, 150);
-  int starts = 0;
+  int starts = 0, requests = 0;
   w.map.OnProgress = [&](TGxMapImageL* m, int, int pos) {
     starts += pos == 0;
-    if (pos == 10000) m->Render();  // returns at once: no second start
+    if (pos == 10000 && requests++ == 0) m->Render();  // once: one restart
     if (pos == 20000) {
       EXPECT_TRUE(m->Drawing());
     }
   };
   w.map.Render();
-  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(starts, 2);
   EXPECT_FALSE(w.map.Drawing());
+  EXPECT_EQ(w.map.MainMap(), clean.map.MainMap());
+
+  starts = 0;
+  w.map.OnProgress = [&](TGxMapImageL* m, int, int pos) {
+    starts += pos == 0;
+    if (pos == 10000) m->Render();  // every time
+  };
+  w.map.Render();
+  EXPECT_GT(starts, 1);
+  EXPECT_LT(starts, 10);
+  EXPECT_EQ(w.map.MainMap(), clean.map.MainMap());
 
   w.map.OnProgress = [](TGxMapImageL*, int, int pos) {
     if (pos == 20000) throw std::runtime_error("stop");
   };
   EXPECT_THROW(w.map.Render(), std::runtime_error);
   EXPECT_FALSE(w.map.Drawing());  // later drawings are not refused
+}
+
+// A map is drawn from one set of parameters: a handler that changes the
+// radius while the picture is drawn gets a map of the new radius (the
+// drawing starts over), never the picture of one radius under the lines of
+// another. One that changes it at every report gets a map of one radius,
+// and the component keeps the last radius set.
+TEST(MapControl, ParametersChangedDuringADrawingNeverMixTwoMaps) {
+  auto drawn = [](double radius) {
+    WindowMap m(kMollweide, 300, 200);
+    m.p.Radius = radius;
+    m.map.Render();
+    return m.map.MainMap();
+  };
+  const QImage at40 = drawn(40);
+  WindowMap w(kMollweide, 300, 200);
+  w.p.Radius = 74.9;
+  w.map.OnProgress = [&](TGxMapImageL*, int, int pos) {
+    if (pos == 30000) w.p.Radius = 40;
+  };
+  w.map.Render();
+  EXPECT_EQ(w.map.MainMap(), at40);
+
+  double next = 30;
+  w.p.Radius = next;
+  w.map.OnProgress = [&](TGxMapImageL*, int, int pos) {
+    if (pos > 0) w.p.Radius = (next += 1);
+  };
+  w.map.Render();
+  const QImage result = w.map.MainMap();
+  bool matchesOne = false;
+  for (double r = 30; r <= next && !matchesOne; r += 1) matchesOne = result == drawn(r);
+  EXPECT_TRUE(matchesOne);
+  EXPECT_EQ(w.p.Radius, next);
+}
+
+// The image follows the control's size (a map drawn for the new size on an
+// image of the old one fell off it).
+TEST(MapControl, ImageFollowsTheControlsSize) {
+  WindowMap w(kMollweide, 528, 507);
+  w.map.Render();
+  w.map.resize(300, 200);
+  w.map.ResetToDefaults();
+  w.p.SetX0(150);
+  w.p.SetY0(100);
+  w.map.Render();
+  WindowMap fresh(kMollweide, 300, 200);
+  fresh.map.Render();
+  EXPECT_EQ(w.map.MainMap(), fresh.map.MainMap());
 }
 
 TEST(MapControl, ErrorCodes) {

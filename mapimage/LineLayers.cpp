@@ -1,5 +1,5 @@
-// The vector layers: coastlines (last step of the colour-and-coast pass) and
-// the graticule with its labels.
+#include "mapimage/LineLayers.h"
+
 #include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
@@ -11,12 +11,9 @@
 
 #include "mapimage/Coastlines.h"
 #include "mapimage/DrawLine.h"
-#include "mapimage/GxMapImageL.h"
 #include "mapimage/Lanes.h"
-#include "mapimage/LineBatch.h"
 #include "mapimage/MapPasses.h"
 #include "mapimage/PixelMath.h"
-#include "mapimage/ProgressCounter.h"
 
 namespace {
 
@@ -35,6 +32,24 @@ bool CountOk(double span, double interval) {
 // Labels far off the map are invisible; beyond this QPainter's fixed-point
 // text placement is not to be trusted.
 constexpr int kLabelSafe = 1 << 14;
+
+// Runs of this many coastline points are shared among the threads.
+constexpr int kCoastRun = 1024;
+
+// Without the memory the points are projected one by one as they are drawn.
+bool ReserveCoastPoints(std::vector<double>& v, std::size_t n) {
+  try {
+    v.resize(n);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+// The drawing needs every step counted; a stop ends the layer undrawn.
+bool Counted(TDrawProgress& progress) {
+  return progress.Advance(1) != TDrawProgress::Result::Stop;
+}
 
 }  // namespace
 
@@ -62,32 +77,45 @@ QString GridLabelText(double value) {
   return locale.toString(value, 'g', 15);
 }
 
-namespace {
-
-// Runs of this many points are shared among the threads.
-constexpr int kCoastRun = 1024;
-
-// Without the memory the points are projected one by one as they are drawn.
-bool ReserveCoastPoints(std::vector<double>& v, std::size_t n) {
-  try {
-    v.resize(n);
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+void DrawTrace(const TMapTrace& trace, QImage& target) {
+  if (target.format() != QImage::Format_BGR888) target = target.convertToFormat(QImage::Format_BGR888);
+  TLineCanvas canvas(target);
+  trace.lines.Draw(canvas, trace.colour);
+  if (trace.labels.empty()) return;
+  QPainter& painter = canvas.Painter();
+  painter.setFont(trace.font);
+  painter.setPen(trace.colour);
+  painter.setBackgroundMode(Qt::TransparentMode);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  for (const TLabel& label : trace.labels) painter.drawText(label.baseline, label.text);
 }
 
-}  // namespace
+// ---- Coastlines -----------------------------------------------------------------
 
-void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
-  const std::vector<TCoastPoint>& coast = *coast_;
+std::int64_t TCoastLayer::Steps(const TLayerInput& in, const QImage&) const {
+  return static_cast<std::int64_t>(in.coast.size());
+}
+
+int TCoastLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress) {
+  std::vector<TMapTrace> traces;
+  int error = 0;
+  Trace(in, target, progress, traces, error);
+  for (const TMapTrace& t : traces) DrawTrace(t, target);
+  return error;
+}
+
+bool TCoastLayer::Trace(TLayerInput& in, const QImage& target, TDrawProgress& progress,
+                        std::vector<TMapTrace>& out, int&) {
+  TGxProjectionL& p = in.p;
+  const std::vector<TCoastPoint>& coast = in.coast;
   const std::size_t count = coast.size();
   // The points are projected first, on several threads when that is safe;
-  // the lines are drawn in order on this one.
+  // the lines are traced in order on this one.
   bool projected = false;
-  const int threads = LanesFor(p, static_cast<std::int64_t>(count));
+  const int threads =
+      in.threadsAllowed ? LanesFor(p, static_cast<std::int64_t>(count)) : 1;
   if (threads > 1 && count / kCoastRun < static_cast<std::size_t>(INT_MAX) &&
-      ReserveCoastPoints(coastXY_, 2 * count)) {
+      ReserveCoastPoints(xy_, 2 * count)) {
     p.CompleteInverse();
     TLanes lanes(p, threads);
     const int runs = static_cast<int>((count + kCoastRun - 1) / kCoastRun);
@@ -97,8 +125,8 @@ void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
           const std::size_t end = std::min(count, (static_cast<std::size_t>(run) + 1) * kCoastRun);
           for (std::size_t i = static_cast<std::size_t>(run) * kCoastRun; i < end; ++i) {
             copy.Forward(coast[i].Lon, coast[i].Lat);
-            coastXY_[2 * i] = copy.X;
-            coastXY_[2 * i + 1] = copy.Y;
+            xy_[2 * i] = copy.X;
+            xy_[2 * i + 1] = copy.Y;
           }
         },
         [](int) { return true; });
@@ -106,38 +134,48 @@ void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
     projected = true;
   }
 
-  // The segments are drawn together at the end, so that their cost is known
+  // All segments are drawn together at the end, so that their cost is known
   // before any is drawn (see TLineBatch).
-  TLineBatch segments(mainMap_.width(), mainMap_.height(), MapSettings.LineWidth, false);
-  segments.Reserve(static_cast<std::int64_t>(count));
+  TMapTrace& trace = out.emplace_back(target.width(), target.height(), in.look.LineWidth, false,
+                                      in.look.ColorCoast);
+  trace.lines.Reserve(static_cast<std::int64_t>(count));
   TCoastPoint previous{0.0f, 0.0f};
   double xp = 0, yp = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const TCoastPoint& point = coast[i];
     if (!projected) p.Forward(point.Lon, point.Lat);
-    const double x = projected ? coastXY_[2 * i] : p.X;
-    const double y = projected ? coastXY_[2 * i + 1] : p.Y;
+    const double x = projected ? xy_[2 * i] : p.X;
+    const double y = projected ? xy_[2 * i + 1] : p.Y;
     const double dm = std::sqrt((xp - x) * (xp - x) + (yp - y) * (yp - y));
-    progress.Step();
+    if (!Counted(progress)) {
+      out.pop_back();
+      return true;
+    }
+    // The size is read at every point: a progress handler may have
+    // replaced the image.
     if (!StartsNewRun(previous, point) &&
-        CoastSampleJoins(dm, p.Radius, x, y, mainMap_.width(), mainMap_.height()))
-      segments.Add(RoundPixel(xp), RoundPixel(yp), RoundPixel(x), RoundPixel(y));
+        CoastSampleJoins(dm, p.Radius, x, y, target.width(), target.height()))
+      trace.lines.Add(RoundPixel(xp), RoundPixel(yp), RoundPixel(x), RoundPixel(y));
     previous = point;
     xp = x;
     yp = y;
   }
-  MakeMainMap24Bit();
-  TLineCanvas canvas(mainMap_);
-  segments.Draw(canvas, MapSettings.ColorCoast);
+  return true;
 }
 
-void TGxMapImageL::GraticulePass() {
-  TGxProjectionL* pp = MapSettings.GxProjection;
-  if (!pp || !MapSettings.DrawGrid) {
-    SetMapError(kMapErrorNoProjection);
-    return;
-  }
-  TGxProjectionL& p = *pp;
+// ---- Graticule --------------------------------------------------------------------
+
+int TGraticuleLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress) {
+  std::vector<TMapTrace> traces;
+  int error = 0;
+  Trace(in, target, progress, traces, error);
+  for (const TMapTrace& t : traces) DrawTrace(t, target);
+  return error;
+}
+
+bool TGraticuleLayer::Trace(TLayerInput& in, const QImage& target, TDrawProgress&,
+                            std::vector<TMapTrace>& out, int& error) {
+  TGxProjectionL& p = in.p;
   const double minLon = p.GridMinLon, maxLat = p.GridMaxLat;
   const double spacing = p.GridSpacing, step = p.GridStep;
   const int k = p.ListIndex();
@@ -151,8 +189,8 @@ void TGxMapImageL::GraticulePass() {
   }
   TGridCounts n;
   if (!usable || !GridCountsOf(p, n)) {
-    SetMapError(kMapErrorGridUnusable);
-    return;
+    error = kMapErrorGridUnusable;
+    return true;
   }
 
   struct InputRestore {
@@ -167,13 +205,11 @@ void TGxMapImageL::GraticulePass() {
   p.InputFormat = k == 0 ? ifUTM : k == 1 ? ifDatumUTM : k == 2 ? ifNationalGrid : ifGeographic;
   p.InputIndex = p.MapInput;
 
-  // The segments are drawn together once the lines are sampled, so that
-  // their cost is known before any is drawn (see TLineBatch).
-  MakeMainMap24Bit();
-  TLineBatch segments(mainMap_.width(), mainMap_.height(), MapSettings.LineWidth,
-                      MapSettings.AntiAlias);
-  segments.Reserve((n.MeridianLines + 1) * (n.MeridianSamples + 1) +
-                   (n.ParallelLines + 1) * (n.ParallelSamples + 1));
+  const int W = target.width(), H = target.height();
+  TMapTrace& trace = out.emplace_back(W, H, in.look.LineWidth, in.look.AntiAlias,
+                                      in.look.ColorGrid);
+  trace.lines.Reserve((n.MeridianLines + 1) * (n.MeridianSamples + 1) +
+                      (n.ParallelLines + 1) * (n.ParallelSamples + 1));
 
   // P and d carry over from line to line and from meridians to parallels;
   // `first` keeps a line from joining the previous one.
@@ -188,7 +224,7 @@ void TGxMapImageL::GraticulePass() {
       d = std::sqrt(ddx * ddx + ddy * ddy);
     }
     const bool close = k >= kFirstListedPosition ? d / p.Radius < 0.1 : d < spacing;
-    if (ok && !first && close) segments.Add(px, py, qx, qy);
+    if (ok && !first && close) trace.lines.Add(px, py, qx, qy);
     first = false;
     px = qx;
     py = qy;
@@ -207,28 +243,16 @@ void TGxMapImageL::GraticulePass() {
     for (std::int64_t j = 0; j <= n.ParallelSamples; ++j)
       sample(minLon + static_cast<double>(j) * step, phi, first);
   }
+  if (!in.look.GridValues) return true;
 
-  MakeMainMap24Bit();
-  TLineCanvas canvas(mainMap_);
-  segments.Draw(canvas, MapSettings.ColorGrid);
-  if (MapSettings.GridValues) DrawGridLabels(p, canvas.Painter(), minLon, maxLat, spacing, n);
-}
-
-void TGxMapImageL::DrawGridLabels(TGxProjectionL& p, QPainter& canvas, double minLon,
-                                  double maxLat, double spacing, const TGridCounts& n) {
-  // The rows are the parallels and the columns the meridians of the pass.
+  // Labels. The rows are the parallels and the columns the meridians.
+  trace.font = in.look.Font;
   const std::int64_t rows = n.ParallelLines, cols = n.MeridianLines;
-  const int W = mainMap_.width(), H = mainMap_.height();
-
-  canvas.setFont(font());
-  canvas.setPen(MapSettings.ColorGrid);
-  canvas.setBackgroundMode(Qt::TransparentMode);
-  canvas.setRenderHint(QPainter::TextAntialiasing, true);
-  const int ascent = QFontMetrics(canvas.font()).ascent();
+  const int ascent = QFontMetrics(trace.font, &target).ascent();
   auto label = [&](const QString& text) {
     const int x = RoundPixel(p.X) + 2, y = RoundPixel(p.Y) + 2;
     if (x < -kLabelSafe || y < -kLabelSafe || x > W + kLabelSafe || y > H + kLabelSafe) return;
-    canvas.drawText(QPoint(x, y + ascent), text);
+    trace.labels.push_back({QPoint(x, y + ascent), text});
   };
   auto inside = [&]() {
     const int x = RoundPixel(p.X), y = RoundPixel(p.Y);
@@ -267,4 +291,5 @@ void TGxMapImageL::DrawGridLabels(TGxProjectionL& p, QPainter& canvas, double mi
   p.Forward(lambdaA, phiA);
   if (p.ErrorCode == 0)
     label(GridLabelText(lambdaA) + QStringLiteral("/") + GridLabelText(phiA));
+  return true;
 }

@@ -1,0 +1,11 @@
+// The colour layer: the Earth picture re-projected pixel by pixel through
+// the projection's inverse, nearest source pixel.
+#pragma once
+
+#include "mapimage/MapLayer.h"
+
+class TColourLayer : public TMapLayer {
+ public:
+  std::int64_t Steps(const TLayerInput& in, const QImage& target) const override;
+  int Draw(TLayerInput& in, QImage& target, TDrawProgress& progress) override;
+};

@@ -1,0 +1,78 @@
+#include "mapimage/MapFrame.h"
+
+#include "mapimage/ColourLayer.h"
+
+void ChooseLayers(TMapLayers& layers, const TMapLook& look) {
+  switch (look.Background) {
+    case TBackground::EarthPicture:
+      if (!dynamic_cast<TColourLayer*>(layers.picture.get()))
+        layers.picture = std::make_unique<TColourLayer>();
+      break;
+  }
+  layers.overlays.clear();
+}
+
+namespace {
+
+// The picture layer draws the Earth picture only when there is one to draw.
+bool PictureWanted(const TFrameInput& in) {
+  if (!in.look.DrawColorMap) return false;
+  if (in.look.Background != TBackground::EarthPicture) return true;
+  return in.colorMap && !in.colorMap->isNull() && in.colorMap->width() > 0 &&
+         in.colorMap->height() > 0;
+}
+
+}  // namespace
+
+bool DrawMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFrameOutput& out) {
+  static const QImage kNoPicture;
+  const QImage& picture = in.colorMap ? *in.colorMap : kNoPicture;
+
+  // The colour-and-coast part.
+  if (!in.p) {
+    out.Error(kMapErrorNoProjection);
+  } else {
+    TGxProjectionL& p = *in.p;
+    TLayerInput layer{p, in.look, in.coast, picture, in.threadsAllowed};
+    const bool drawPicture = PictureWanted(in) && layers.picture;
+    const bool drawCoast = in.look.DrawCoast && in.coastLoaded;
+    // The coast layer counts every point of the data; the total counts the
+    // same points, so a finished drawing ends exactly at (T, T).
+    const std::int64_t total = (drawPicture ? layers.picture->Steps(layer, target) : 0) +
+                               (drawCoast ? layers.coast.Steps(layer, target) : 0);
+    out.Begin(total);
+    if (out.Stopped()) return false;
+    if (drawPicture) {
+      const int e = layers.picture->Draw(layer, target, out);
+      if (e) out.Error(e);
+    }
+    if (out.Stopped()) return false;
+    if (!in.colorMap) out.Error(kMapErrorNoColorMap);
+    if (p.ListIndex() <= 2) {
+      out.Error(kMapErrorGridKind);
+    } else if (drawCoast && p.Radius > 0.0001) {
+      const int e = layers.coast.Draw(layer, target, out);
+      if (e) out.Error(e);
+    }
+    if (out.Stopped()) return false;
+    out.End(total);
+    if (out.Stopped()) return false;
+    out.ColourAndCoastDrawn();
+  }
+
+  // The graticule and its labels, then whatever lies on top.
+  if (!in.p || !in.look.DrawGrid) {
+    out.Error(kMapErrorNoProjection);
+  } else {
+    TLayerInput layer{*in.p, in.look, in.coast, picture, in.threadsAllowed};
+    if (const int e = layers.graticule.Draw(layer, target, out)) out.Error(e);
+  }
+  if (in.p) {
+    TLayerInput layer{*in.p, in.look, in.coast, picture, in.threadsAllowed};
+    for (auto& overlay : layers.overlays) {
+      if (out.Stopped()) return false;
+      if (const int e = overlay->Draw(layer, target, out)) out.Error(e);
+    }
+  }
+  return !out.Stopped();
+}
