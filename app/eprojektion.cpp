@@ -1,6 +1,9 @@
 #include "app/eprojektion.h"
 
 #include <QFileDialog>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QWheelEvent>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -17,6 +20,8 @@
 #include <vector>
 
 #include "app/ImageExport.h"
+#include "app/MapNavigation.h"
+#include "mapimage/MapRenderer.h"
 #include "projection/Catalogue.h"
 
 // The speed-button glyphs are compiled in (XPM is C), so the program needs no
@@ -28,7 +33,8 @@
 namespace {
 
 constexpr int kClientWidth = 565;
-constexpr int kClientHeight = 716;
+// The specified 716 rows, and a row of further switches below them.
+constexpr int kClientHeight = 776;
 // Ellipsoid index set by the window: the start-up choice, then the one for
 // ellipsoidal kinds and the one for all others.
 constexpr int kStartMapInput = 250;
@@ -51,7 +57,13 @@ const QString kHelpText = QStringLiteral(
     "Automatik: zeichnet nach jedem Wechsel der Projektion oder einer Ebene "
     "sofort neu.\n"
     "Darstellung oder Eingabetaste: zeichnet mit den eingestellten Werten neu; "
-    "geänderte Zahlen wirken erst dann.\n\n"
+    "geänderte Zahlen wirken erst dann.\n"
+    "Randbeschnitt: schneidet Linien ab, wo eine Projektion über ihren "
+    "Gültigkeitsbereich hinaus zeichnen würde.\n\n"
+    "Mit der Maus: Ziehen dreht den Globus (Winkel, bei Azimutalprojektionen "
+    "auch die Mittelbreite), das Mausrad vergrößert und verkleinert, ein "
+    "Doppelklick rückt den Punkt in die Mitte. Unter der Karte steht die "
+    "Position des Mauszeigers.\n\n"
     "Knöpfe oben links: Programm beenden (auch Esc), Abbildung als JPEG-, "
     "Bitmap- oder PNG-Datei speichern, Abbildung in die Zwischenablage "
     "kopieren.");
@@ -88,6 +100,12 @@ void ShowInSpin(QSpinBox* spin, double value) {
   spin->setValue(static_cast<int>(std::nearbyint(bounded)));
 }
 
+// A key of the remembered settings for each spin edit and switch.
+constexpr const char* kKeyKind = "kind";
+constexpr const char* kKeySpins[] = {"radius", "tilt", "longitude", "parameter", "parameter2"};
+constexpr const char* kKeySwitches[] = {"colour", "graticule", "coastlines", "automatic",
+                                        "cutoff"};
+
 }  // namespace
 
 Tprojeform::Tprojeform(QWidget* parent) : QWidget(parent) {
@@ -100,9 +118,10 @@ Tprojeform::Tprojeform(QWidget* parent) : QWidget(parent) {
 
 Tprojeform::~Tprojeform() {
   // GxPL1 goes before the child controls do; the map control must not be left
-  // pointing at it.
+  // pointing at it. A drawing still on the worker is abandoned with it.
   GxM1->MapSettings.GxProjection = nullptr;
   GxM1->OnProgress = nullptr;
+  GxM1->OnRendered = nullptr;
 }
 
 void Tprojeform::SetUpLook() {
@@ -127,6 +146,21 @@ void Tprojeform::SetUpLook() {
   S7->setIcon(QIcon(QPixmap(exit_xpm)));
   S5->setIcon(QIcon(QPixmap(save_xpm)));
   S4->setIcon(QIcon(QPixmap(copy_xpm)));
+
+  CB2->setToolTip(QStringLiteral("Projektion wählen"));
+  D2->setToolTip(QStringLiteral("Mit den eingestellten Werten neu zeichnen (Eingabetaste)"));
+  rx1->setToolTip(QStringLiteral("Erdradius in Pixeln; auch mit dem Mausrad"));
+  rx2->setToolTip(QStringLiteral("Neigung des Globus um den Kartenmittelpunkt, in Grad"));
+  rx3->setToolTip(QStringLiteral("Länge des Mittelmeridians, in Grad; auch durch Ziehen der Karte"));
+  rx4->setToolTip(QStringLiteral("Breitenparameter der Projektion, in Grad"));
+  rx5->setToolTip(QStringLiteral("Zweiter Breitenparameter der Projektion, in Grad"));
+  CB1->setToolTip(QStringLiteral("Das Farbbild der Erde zeigen"));
+  CB3->setToolTip(QStringLiteral("Längen- und Breitenkreise zeigen"));
+  CB5->setToolTip(QStringLiteral("Die Küstenlinien zeigen"));
+  CB6->setToolTip(QStringLiteral("Nach jedem Wechsel der Projektion oder einer Ebene neu zeichnen"));
+  CB7->setToolTip(QStringLiteral(
+      "Linien nicht über den Gültigkeitsbereich der Projektion hinaus zeichnen"));
+  GxM1->setToolTip(QString());
 
   // Enter and Escape act from anywhere in the window, through items of a
   // pop-up menu that never shows them.
@@ -166,6 +200,14 @@ void Tprojeform::SetUpComponents() {
   s.UseColorEmpty = true;
 
   ClipboardWriter = CopyImageToClipboard;
+
+  // The mouse explores the map: its moves are watched even without a
+  // button, for the read-out.
+  GxM1->setMouseTracking(true);
+  GxM1->installEventFilter(this);
+  rest_.setSingleShot(true);
+  rest_.setInterval(kRestMilliseconds);
+  connect(&rest_, &QTimer::timeout, this, &Tprojeform::D2c);
 }
 
 void Tprojeform::Wire() {
@@ -176,6 +218,10 @@ void Tprojeform::Wire() {
   };
   GxM1->OnProgress = [this](TGxMapImageL* sender, int max, int position) {
     GxM1P(sender, max, position);
+  };
+  // The window keeps its own copy of each finished full drawing.
+  GxM1->OnRendered = [this](TGxMapImageL* sender, const TRenderedMap& map) {
+    if (!map.preview) sender->SaveMap();
   };
 
   connect(S7, &QToolButton::clicked, this, &Tprojeform::S7C);
@@ -190,6 +236,9 @@ void Tprojeform::Wire() {
   connect(CB1, &QCheckBox::toggled, this, &Tprojeform::CB1C);
   connect(CB3, &QCheckBox::toggled, this, &Tprojeform::CB3Click);
   connect(CB5, &QCheckBox::toggled, this, &Tprojeform::CB3Click);
+  connect(CB7, &QCheckBox::toggled, this, [this] {
+    if (CB6->isChecked()) D2c();
+  });
   for (QSpinBox* spin : {rx1, rx2, rx3, rx4, rx5})
     connect(spin, &QSpinBox::valueChanged, this, &Tprojeform::rx1Change);
 }
@@ -212,10 +261,11 @@ void Tprojeform::FormCreate() {
   GxM1->ResetToDefaults();
   GxPL1.GetInfo();
   GxPL1.GetConstants();
+  RestoreSettings();
   D2c();
 }
 
-void Tprojeform::D2c() {
+void Tprojeform::WriteParameters() {
   TMapSettings& s = GxM1->MapSettings;
   s.DrawColorMap = CB1->isChecked();
   GxPL1.SetRadius(ReadSpin(rx1));
@@ -226,11 +276,37 @@ void Tprojeform::D2c() {
   GxPL1.SetY0(GxM1->height() / 2);
   GxPL1.SetOblique(ReadSpin(rx2));
   GxPL1.SetAxis(ReadSpin(rx3), ReadSpin(rx4));
+  // The series of some kinds run wild beyond their range: cut off by
+  // default. Unticked, the lines are drawn as the kinds give them.
+  GxPL1.ForwardCutOff = CB7->isChecked();
   s.DrawCoast = CB5->isChecked();
   s.DrawGrid = CB3->isChecked();
-  GxM1->Render();
-  GxM1->SaveMap();
-  ApplyPendingKindChange();
+  probe_ = ProbeOf(GxPL1);
+}
+
+// The drawing goes to the map control's worker; the window stays live and
+// shows the last finished map meanwhile, and the newest request wins.
+void Tprojeform::D2c() {
+  rest_.stop();
+  WriteParameters();
+  GxM1->RenderInBackground();
+  SaveSettings();
+}
+
+void Tprojeform::Preview() {
+  WriteParameters();
+  GxM1->RenderInBackground(true);
+  rest_.start();
+}
+
+bool Tprojeform::WaitForDrawing(int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (rest_.isActive() || GxM1->BackgroundBusy()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
 }
 
 void Tprojeform::GxProjection1GetConstants(TGxProjectionL*, double Radius, double Theta,
@@ -246,14 +322,10 @@ void Tprojeform::GxProjection1GetConstants(TGxProjectionL*, double Radius, doubl
 }
 
 void Tprojeform::CB2C() {
-  // A kind chosen while a drawing runs waits for its end; the latest choice
-  // is taken then, so the list and the map never disagree.
-  if (GxM1->Drawing()) {
-    kindChangePending_ = true;
-    return;
-  }
-  kindChangePending_ = false;
-
+  // A drawing in progress is drawn from its own snapshot, so the kind may
+  // change at once: the new drawing replaces it, and the list and the map
+  // never disagree.
+  drag_.active = false;
   const int i = CB2->currentIndex();
   if (i >= 0) {
     const int position = i + kFirstListedPosition;
@@ -271,10 +343,6 @@ void Tprojeform::CB2C() {
   GxPL1.GetInfo();
   GxPL1.GetConstants();
   if (CB6->isChecked()) D2c();
-}
-
-void Tprojeform::ApplyPendingKindChange() {
-  if (kindChangePending_ && !GxM1->Drawing()) CB2C();
 }
 
 void Tprojeform::CB1C() {
@@ -347,4 +415,162 @@ void Tprojeform::Report(const QString& title, const QString& text, bool warning)
   } else {
     QMessageBox::information(this, title, text);
   }
+}
+
+// ---- Exploring with the mouse ------------------------------------------------------
+
+bool Tprojeform::CentreLatitudeFollowsMouse() const {
+  // The azimuthal kinds whose parameter field is the centre latitude.
+  switch (GxPL1.Projection) {
+    case mpAzimuthalEA:
+    case mpLaAzimuthalEA:
+    case mpOrthographic:
+    case mpStereographic:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Tprojeform::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != GxM1) return QWidget::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      auto* e = static_cast<QMouseEvent*>(event);
+      if (e->button() != Qt::LeftButton) break;
+      drag_.active = true;
+      drag_.start = e->position().toPoint();
+      drag_.theta = rx3->value();
+      drag_.phi0 = rx4->value();
+      drag_.probe = probe_;
+      drag_.onMap = PointUnder(drag_.probe, drag_.start.x(), drag_.start.y(), drag_.lon, drag_.lat);
+      return true;
+    }
+    case QEvent::MouseMove: {
+      auto* e = static_cast<QMouseEvent*>(event);
+      const QPoint at = e->position().toPoint();
+      L9->setText(ReadoutText(probe_, at.x(), at.y()));
+      if (drag_.active && (e->buttons() & Qt::LeftButton)) MapDragged(at);
+      return true;
+    }
+    case QEvent::MouseButtonRelease: {
+      auto* e = static_cast<QMouseEvent*>(event);
+      if (e->button() == Qt::LeftButton) drag_.active = false;
+      return true;
+    }
+    case QEvent::MouseButtonDblClick: {
+      auto* e = static_cast<QMouseEvent*>(event);
+      if (e->button() == Qt::LeftButton) MapDoubleClicked(e->position().toPoint());
+      return true;
+    }
+    case QEvent::Wheel: {
+      auto* e = static_cast<QWheelEvent*>(event);
+      MapWheel(e->angleDelta().y() / 120.0);
+      return true;
+    }
+    case QEvent::Leave:
+      L9->clear();
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void Tprojeform::MapDragged(QPoint at) {
+  const bool phi0Free = CentreLatitudeFollowsMouse();
+  double theta = drag_.theta, phi0 = drag_.phi0;
+  // The point grabbed stays under the cursor where the kind lets it; where
+  // it cannot (or the press was beside the map), the globe turns by the
+  // angle the motion spans on a sphere of the map's radius.
+  TGxProjectionL probe = drag_.probe;
+  if (!drag_.onMap ||
+      !CentreKeepingPoint(probe, drag_.lon, drag_.lat, at.x(), at.y(), phi0Free, theta, phi0)) {
+    const double radius = std::max(GxPL1.Radius, 1.0);
+    theta = drag_.theta - (at.x() - drag_.start.x()) / radius * gx::kRadToDeg;
+    phi0 = drag_.phi0 + (at.y() - drag_.start.y()) / radius * gx::kRadToDeg;
+  }
+  const int newTheta = static_cast<int>(std::nearbyint(WrapLongitude(theta)));
+  const int newPhi0 = static_cast<int>(std::nearbyint(std::clamp(phi0, -90.0, 90.0)));
+  bool changed = false;
+  if (newTheta != rx3->value()) {
+    rx3->setValue(newTheta == -180 && rx3->value() == 180 ? 180 : newTheta);
+    changed = true;
+  }
+  if (phi0Free && newPhi0 != rx4->value()) {
+    rx4->setValue(newPhi0);
+    changed = true;
+  }
+  if (changed) Preview();
+}
+
+void Tprojeform::MapWheel(double notches) {
+  if (notches == 0 || !std::isfinite(notches)) return;
+  const double radius = rx1->value() * std::pow(1.1, notches);
+  const int next = static_cast<int>(
+      std::nearbyint(std::clamp(radius, double(rx1->minimum()), double(rx1->maximum()))));
+  // At least one pixel per notch, so that a small radius still grows.
+  const int stepped = next == rx1->value()
+                          ? std::clamp(rx1->value() + (notches > 0 ? 1 : -1), rx1->minimum(),
+                                       rx1->maximum())
+                          : next;
+  if (stepped == rx1->value()) return;
+  rx1->setValue(stepped);
+  Preview();
+}
+
+void Tprojeform::MapDoubleClicked(QPoint at) {
+  drag_.active = false;
+  double lon, lat;
+  TGxProjectionL probe = probe_;
+  if (!PointUnder(probe, at.x(), at.y(), lon, lat)) return;  // beside the map: nothing
+  rx3->setValue(static_cast<int>(std::nearbyint(WrapLongitude(lon))));
+  if (CentreLatitudeFollowsMouse()) rx4->setValue(static_cast<int>(std::nearbyint(lat)));
+  D2c();
+}
+
+// ---- Remembered settings -------------------------------------------------------------
+
+void Tprojeform::SaveSettings() const {
+  QSettings settings;
+  settings.setValue(kKeyKind, QString::fromUtf8(EnumName(GxPL1.Projection).data(),
+                                                qsizetype(EnumName(GxPL1.Projection).size())));
+  const QSpinBox* spins[] = {rx1, rx2, rx3, rx4, rx5};
+  for (int i = 0; i < 5; ++i) settings.setValue(kKeySpins[i], spins[i]->value());
+  const QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7};
+  for (int i = 0; i < 5; ++i) settings.setValue(kKeySwitches[i], switches[i]->isChecked());
+}
+
+// The first start, and any start whose remembered kind is unknown, is the
+// specified one.
+bool Tprojeform::RestoreSettings() {
+  QSettings settings;
+  const QString kind = settings.value(kKeyKind).toString();
+  int item = -1;
+  for (int i = 0; i < CB2->count(); ++i) {
+    const std::string_view name = EnumName(CatalogueAt(i + kFirstListedPosition).Kind);
+    if (kind == QString::fromUtf8(name.data(), qsizetype(name.size()))) item = i;
+  }
+  if (item < 0) return false;
+  {
+    const QSignalBlocker quiet(CB2);
+    CB2->setCurrentIndex(item);
+  }
+  const bool automatic = CB6->isChecked();
+  CB6->setChecked(false);  // nothing draws until everything is set
+  CB2C();
+  QSpinBox* spins[] = {rx1, rx2, rx3, rx4, rx5};
+  for (int i = 0; i < 5; ++i)
+    if (settings.contains(kKeySpins[i])) spins[i]->setValue(settings.value(kKeySpins[i]).toInt());
+  QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7};
+  for (int i = 0; i < 5; ++i) {
+    const QSignalBlocker quiet(switches[i]);
+    switches[i]->setChecked(settings.value(kKeySwitches[i], i == 3 ? automatic : switches[i]->isChecked()).toBool());
+  }
+  // The interlock holds for remembered switches too.
+  if (!CB1->isChecked() && !CB5->isChecked()) {
+    const QSignalBlocker quiet(CB5);
+    CB5->setChecked(true);
+  }
+  return true;
 }

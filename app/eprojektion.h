@@ -7,7 +7,10 @@
 // there (CB2, rx1, L6, ...); the handlers repeat them (CB2C, D2c, ...).
 #pragma once
 
+#include <QElapsedTimer>
+#include <QPoint>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -56,15 +59,43 @@ class Tprojeform : public QWidget, public Ui::projeform {
   // so that nothing waits for a click.
   std::function<void(const QString&, const QString&)> OnMessage;
 
-  // True while a kind chosen during a drawing waits for that drawing's end.
-  bool KindChangePending() const { return kindChangePending_; }
+  // ---- Exploring with the mouse ---------------------------------------------
+  // Drawings go to the map control's worker thread; while the mouse drags
+  // or the wheel turns, quick previews; once it rests this long, the full
+  // drawing.
+  static constexpr int kRestMilliseconds = 150;
+  // The centre latitude follows a vertical drag (and a double click) for
+  // the kinds whose parameter is the centre latitude.
+  bool CentreLatitudeFollowsMouse() const;
+  // Waits until the last requested drawing is on screen; false on timeout.
+  bool WaitForDrawing(int timeoutMs = 60000);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void SetUpLook();
   void SetUpComponents();
   void Wire();
   void Report(const QString& title, const QString& text, bool warning);
-  void ApplyPendingKindChange();
+  // The redraw's first steps: the spin edits and the switches into the
+  // component and the settings.
+  void WriteParameters();
+  void Preview();
+  void MapDragged(QPoint at);
+  void MapWheel(double notches);
+  void MapDoubleClicked(QPoint at);
+  void SaveSettings() const;
+  bool RestoreSettings();
 
-  bool kindChangePending_ = false;
+  TGxProjectionL probe_;  // a copy of GxPL1 as last drawn, for the read-out
+  struct Drag {
+    bool active = false;
+    QPoint start;
+    int theta = 0, phi0 = 0;  // the spin values at the press
+    bool onMap = false;       // (lon, lat) under the cursor at the press
+    double lon = 0, lat = 0;
+    TGxProjectionL probe;     // the component as at the press
+  } drag_;
+  QTimer rest_;
 };

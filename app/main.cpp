@@ -10,6 +10,9 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Weltnetz"));
+  // Where the window remembers its last map (QSettings).
+  QCoreApplication::setOrganizationName(QStringLiteral("Weltnetz"));
+  QCoreApplication::setApplicationName(QStringLiteral("Weltnetz"));
 
   std::unique_ptr<Tprojeform> projeform;
   try {

@@ -7,6 +7,10 @@ add_library(weltnetz_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/eprojektion.h
   ${CMAKE_CURRENT_LIST_DIR}/ImageExport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageExport.h
+  ${CMAKE_CURRENT_LIST_DIR}/MapNavigation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MapNavigation.h
+  ${CMAKE_CURRENT_LIST_DIR}/SpinEdit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SpinEdit.h
   ${WELTNETZ_UI_DIR}/eprojektion.ui)
 set_target_properties(weltnetz_window PROPERTIES
   AUTOMOC ON

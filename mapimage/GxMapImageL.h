@@ -186,6 +186,8 @@ class TGxMapImageL : public TGxCustomMapImage {
   void RenderInBackground(bool preview = false);
   // True while a background drawing is asked for and not yet delivered.
   bool BackgroundBusy() const;
+  // How many background drawings have been asked for.
+  quint64 BackgroundRequests() const { return expected_; }
   // Lets events run until no background drawing is outstanding; false
   // when the time ran out first.
   bool WaitForBackground(int timeoutMs = 60000);

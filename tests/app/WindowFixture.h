@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -17,7 +18,9 @@
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    QSettings().clear();  // what an earlier test's window remembered
     form = std::make_unique<Tprojeform>();
+    ASSERT_TRUE(form->WaitForDrawing());
     form->OnMessage = [this](const QString& title, const QString& text) {
       messages.emplace_back(title, text);
     };

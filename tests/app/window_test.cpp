@@ -8,25 +8,30 @@
 #include <cmath>
 #include <set>
 
+#include "mapimage/MapRenderer.h"
 #include "tests/app/WindowFixture.h"
 
 namespace {
 
 constexpr double kDeg = 3.14159265358979323846 / 180.0;
 
-// Counts drawings (a drawing reports position 0 first) and keeps what the
-// progress label showed after each report.
+// Counts the drawings asked for (a newer request may replace an unfinished
+// one on the worker) and keeps what the progress label showed after each
+// report.
 struct ProgressSpy {
-  explicit ProgressSpy(Tprojeform& form) {
+  explicit ProgressSpy(Tprojeform& form) : form_(form), first_(form.GxM1->BackgroundRequests()) {
     TProgress window = form.GxM1->OnProgress;
     form.GxM1->OnProgress = [this, window, &form](TGxMapImageL* s, int max, int position) {
       window(s, max, position);
-      if (position == 0) ++drawings;
       shown.push_back(form.L6->text());
     };
   }
-  int drawings = 0;
+  int Drawings() const { return static_cast<int>(form_.GxM1->BackgroundRequests() - first_); }
   std::vector<QString> shown;
+
+ private:
+  Tprojeform& form_;
+  quint64 first_;
 };
 
 std::vector<int> Values(const Tprojeform& f) {
@@ -39,11 +44,11 @@ std::vector<int> Values(const Tprojeform& f) {
 // leaves its parent or hides another (rx5 and L4 show for some kinds only).
 TEST_F(WindowTest, ControlsFitTheWindowWithoutOverlap) {
   EXPECT_EQ(form->windowTitle(), "Weltnetz");
-  EXPECT_EQ(form->size(), QSize(565, 716));
+  EXPECT_EQ(form->size(), QSize(565, 776));  // a row of further switches below the specified 716
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
   EXPECT_EQ(form->GxM1->geometry(), QRect(17, 30, 528, 507));
-  EXPECT_EQ(form->P1->geometry(), QRect(0, 552, 565, 164));
-  EXPECT_EQ(form->P1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 18);
+  EXPECT_EQ(form->P1->geometry(), QRect(0, 552, 565, 224));
+  EXPECT_EQ(form->P1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 19);
   for (QWidget* parent : {static_cast<QWidget*>(form.get()), static_cast<QWidget*>(form->P1)}) {
     QList<QWidget*> shown;
     for (QWidget* w : parent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
@@ -150,10 +155,10 @@ TEST_F(WindowTest, WithoutAutomatikOnlyDarstellungOrEnterRedraws) {
   form->CB2->setCurrentIndex(Item(40));  // Mercator
   form->CB5->setChecked(true);
   form->rx1->setValue(60);
-  EXPECT_EQ(spy.drawings, 0);
+  EXPECT_EQ(spy.Drawings(), 0);
   EXPECT_EQ(form->GxPL1.Radius, 65 * 507.0 / 440.0);
   form->D2->click();
-  EXPECT_EQ(spy.drawings, 1);
+  EXPECT_EQ(spy.Drawings(), 1);
   EXPECT_EQ(form->GxPL1.Radius, 60);
   EXPECT_EQ(form->GxPL1.X0, 264);
   EXPECT_TRUE(form->GxM1->MapSettings.DrawCoast);
@@ -163,7 +168,7 @@ TEST_F(WindowTest, WithoutAutomatikOnlyDarstellungOrEnterRedraws) {
   EXPECT_EQ(form->M2->shortcuts(),
             (QList<QKeySequence>{QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}));
   form->M2->trigger();
-  EXPECT_EQ(spy.drawings, 2);
+  EXPECT_EQ(spy.Drawings(), 2);
   EXPECT_EQ(form->GxPL1.Radius, 70);
 }
 
@@ -172,7 +177,8 @@ TEST_F(WindowTest, WithoutAutomatikOnlyDarstellungOrEnterRedraws) {
 TEST_F(WindowTest, LayerInterlockKeepsColourMapOrCoastlines) {
   ProgressSpy spy(*form);
   form->CB1->setChecked(false);
-  EXPECT_EQ(spy.drawings, 2);
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(spy.Drawings(), 2);
   EXPECT_FALSE(form->GxM1->MapSettings.DrawColorMap);
   EXPECT_TRUE(form->GxM1->MapSettings.DrawCoast);
   EXPECT_TRUE(form->CB3->isChecked() && form->CB5->isChecked());
@@ -192,6 +198,8 @@ TEST_F(WindowTest, LayerInterlockKeepsColourMapOrCoastlines) {
 TEST_F(WindowTest, ProgressLabelRunsFromZeroToHundred) {
   ProgressSpy spy(*form);
   form->D2->click();
+  EXPECT_EQ(form->L6->text(), "100 %");  // until the worker reports
+  ASSERT_TRUE(form->WaitForDrawing());
   ASSERT_GE(spy.shown.size(), 3u);
   EXPECT_EQ(spy.shown.front(), "0 %");
   EXPECT_EQ(spy.shown.back(), "100 %");
@@ -204,28 +212,39 @@ TEST_F(WindowTest, ProgressLabelRunsFromZeroToHundred) {
   }
 }
 
-// The map control lets events through while it draws; a kind chosen then is
-// drawn right after the running drawing, and the last choice is the one taken.
-TEST_F(WindowTest, KindChosenDuringADrawingIsAppliedAfterIt) {
-  std::vector<TProjection> seen;
-  bool pending = false;
-  QTimer::singleShot(0, form.get(), [&] {
-    form->CB2->setCurrentIndex(Item(40));  // Mercator
-    form->CB2->setCurrentIndex(Item(42));  // Mollweide
-    seen.push_back(form->GxPL1.Projection);
-    pending = form->KindChangePending();
-  });
+// A drawing is made from its own snapshot on the worker, so a kind chosen
+// while one runs is taken at once: its drawing replaces the running one, and
+// the last choice is the map shown.
+TEST_F(WindowTest, KindChosenDuringADrawingReplacesIt) {
+  std::vector<quint64> delivered;
+  form->GxM1->OnRendered = [&](TGxMapImageL*, const TRenderedMap& map) {
+    delivered.push_back(map.id);
+  };
   form->D2c();
-  ASSERT_EQ(seen.size(), 1u);  // the timer ran inside the drawing
-  EXPECT_EQ(seen[0], mpAzimuthalEA);
-  EXPECT_TRUE(pending);
-  EXPECT_FALSE(form->KindChangePending());
+  form->CB2->setCurrentIndex(Item(40));  // Mercator
+  form->CB2->setCurrentIndex(Item(42));  // Mollweide
   EXPECT_EQ(form->GxPL1.Projection, mpMollweide);
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(delivered, std::vector<quint64>{form->GxM1->BackgroundRequests()});
   EXPECT_EQ(form->CB2->currentText(), "Mollweide-Projektion");
   EXPECT_EQ(form->rx1->value(), 86);  // 75 * 507 / 440 = 86.4
   EXPECT_TRUE(form->rx4->isHidden());
   EXPECT_EQ(form->GxPL1.X0, 264);  // drawn with it, "Automatik" being on
   EXPECT_EQ(form->L6->text(), "100 %");
+  // What is shown is the Mollweide map of those parameters.
+  TGxMapImageL reference;
+  reference.resize(528, 507);
+  reference.setFont(form->GxM1->font());
+  TGxProjectionL p = form->GxPL1;
+  p.OnGetConstants = nullptr;
+  reference.MapSettings.GxProjection = &p;
+  UseWindowColours(reference.MapSettings);
+  reference.MapSettings.DrawColorMap = true;
+  reference.MapSettings.DrawCoast = false;
+  reference.MapSettings.DrawGrid = true;
+  reference.Render();
+  EXPECT_EQ(form->GxM1->MainMap(), reference.MainMap());
+  EXPECT_EQ(form->GxM1->SavedMap(), reference.MainMap());
 }
 
 TEST_F(WindowTest, HelpAndEscapeReachTheirHandlers) {
