@@ -102,6 +102,7 @@ int WriteAll(int fd, const char* data, qsizetype size) {
       if (errno == EINTR) continue;
       return errno;
     }
+    if (written == 0) return EIO;  // a device that takes nothing must not spin here
     data += written;
     size -= written;
   }

@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <unistd.h>
-
 #include "app/ImageExport.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/map/TinyDisk.h"
@@ -110,21 +108,6 @@ TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
   EXPECT_TRUE(ReadAll(Path("e.jpg")).startsWith("\xFF\xD8\xFF"));
   EXPECT_TRUE(ReadAll(Path("e.bmp")).startsWith("BM"));
   EXPECT_EQ(Entries(), (QStringList{"e.bmp", "e.jpg", "e.png"}));
-}
-
-// A read-only file is replaced only by the superuser, keeping its mode.
-TEST_F(ExportTest, ReplacedFileKeepsItsMode) {
-  const QString file = Path("karte.png");
-  ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
-  const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-  ASSERT_TRUE(QFile::setPermissions(file, readOnly));
-  const bool root = ::geteuid() == 0;
-  EXPECT_EQ(form->SaveMapAs(file, kFilterPng), root);
-  EXPECT_EQ(QImage(file).isNull(), !root);
-  EXPECT_EQ(messages.size(), root ? 0u : 1u);
-  // The owner, group and other bits; the "user" ones depend on who asks.
-  EXPECT_EQ(QFile::permissions(file) & 0x7077, readOnly);
-  EXPECT_EQ(Entries(), QStringList{"karte.png"});
 }
 
 // A full disk is named in the system's words, not as "Unknown error".

@@ -54,20 +54,11 @@ TEST(ImageFile, FormatFollowsTheExtension) {
       {"d/a.JpG", ImageFormat::Jpeg}, {"a.bmp", ImageFormat::Bitmap}, {"a.gif", std::nullopt},
       {"png", std::nullopt},          {"a.png.x", std::nullopt},     {"a.", std::nullopt}};
   for (const auto& [name, format] : cases) EXPECT_EQ(FormatOfFileName(name), format) << name;
-
-  QTemporaryDir dir;
-  const QImage img = Filled(8, 8, Qt::red);
-  EXPECT_TRUE(WriteImageFile(img, dir.filePath("a.gif")).contains(".png"));
-  ImageFileOptions asPng;
-  asPng.format = ImageFormat::Png;  // an explicit format wins over the name
-  ASSERT_EQ(WriteImageFile(img, dir.filePath("a.jpg"), asPng), "");
-  EXPECT_TRUE(Contents(dir.filePath("a.jpg")).startsWith("\x89PNG"));
-  EXPECT_EQ(Entries(dir.path()), QStringList{"a.jpg"});
 }
 
 // Qt reads PNG text chunks and JPEG comments of the form "key: value" back
 // into QImage::text.
-TEST(ImageFile, MetadataReadsBack) {
+TEST(ImageFile, MetadataReadsBackOrIsRefused) {
   QTemporaryDir dir;
   ImageFileOptions o;
   o.text = {{"Software", "Weltnetz"}, {"Recipe", "--kind 42 --radius 100\nLänge 30°"}};
@@ -79,21 +70,17 @@ TEST(ImageFile, MetadataReadsBack) {
     if (QByteArray(name).endsWith(".bmp")) continue;  // a bitmap has no place for text
     for (const auto& [key, value] : o.text) EXPECT_EQ(back.text(key), value) << key.toStdString();
   }
-}
 
-TEST(ImageFile, BadMetadataIsRefusedBeforeWriting) {
-  QTemporaryDir dir;
+  // What one of the formats could not hold is refused before anything is written.
   const QString tooLong(70000, QLatin1Char('x'));
   for (const auto& [key, value] : {std::pair<QString, QString>{"", "v"}, {"two words", "v"},
                                    {"a:b", "v"}, {QString(80, 'k'), "v"}, {"Länge", "v"},
                                    {"Recipe", tooLong}}) {
-    ImageFileOptions o;
     o.text = {{key, value}};
-    for (const char* name : {"m.png", "m.jpg"})
-      EXPECT_TRUE(WriteImageFile(Filled(8, 8, Qt::red), dir.filePath(name), o).contains("metadata"))
-          << key.left(20).toStdString();
+    EXPECT_TRUE(WriteImageFile(Filled(8, 8, Qt::red), dir.filePath("bad.png"), o).contains("metadata"))
+        << key.left(20).toStdString();
   }
-  EXPECT_TRUE(Entries(dir.path()).isEmpty());
+  EXPECT_EQ(Entries(dir.path()), (QStringList{"m.bmp", "m.jpg", "m.png"}));
 }
 
 // A read-only file is replaced only by whoever could also write into it (the
