@@ -377,10 +377,10 @@ void Tprojeform::S2C() {
   QFileDialog dialog(this, QStringLiteral("Abbildung speichern"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters({kFilterJpeg, kFilterBitmap, kFilterPng});
-  dialog.setDefaultSuffix(SuffixOf(ImageFileType::Jpeg));
+  dialog.setDefaultSuffix(SuffixOf(ImageFormat::Jpeg));
   // A bare name takes the suffix of the chosen filter, not always "jpg".
   connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-    dialog.setDefaultSuffix(SuffixOf(TypeOfFilter(filter)));
+    dialog.setDefaultSuffix(SuffixOf(FormatOfFilter(filter)));
   });
   if (dialog.exec() != QDialog::Accepted) return;
   const QStringList files = dialog.selectedFiles();
@@ -389,8 +389,7 @@ void Tprojeform::S2C() {
 }
 
 bool Tprojeform::SaveMapAs(const QString& fileName, const QString& filter) {
-  const ImageFileType type = TypeOfFilter(filter);
-  const QString why = WriteImageFile(GxM1->MainMap(), ExportFileName(fileName, type), type);
+  const QString why = WriteExport(GxM1->MainMap(), ExportTargetOf(fileName, filter));
   if (why.isEmpty()) return true;
   Report(QStringLiteral("Abbildung speichern"),
          QStringLiteral("Die Abbildung wurde nicht gespeichert.\n%1").arg(why), true);

@@ -50,8 +50,9 @@ class Tprojeform : public QWidget, public Ui::projeform {
   void ShowHelp();
 
   // ---- Seams -----------------------------------------------------------------
-  // The part of S2C after the dialog: writes MainMap under the chosen name as
-  // the chosen filter says. Reports a failure and returns false.
+  // The part of S2C after the dialog: writes MainMap under the chosen name,
+  // in the format its extension names or else the chosen filter's
+  // (ExportTargetOf). Reports a failure and returns false.
   bool SaveMapAs(const QString& fileName, const QString& filter);
   // Puts the picture on the clipboard; returns an empty string or the reason.
   std::function<QString(const QImage&)> ClipboardWriter;

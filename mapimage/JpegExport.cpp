@@ -1,6 +1,6 @@
 #include "mapimage/JpegExport.h"
 
-#include <QSaveFile>
+#include "mapimage/ImageFile.h"
 
 #include <csetjmp>
 #include <cstdlib>
@@ -69,7 +69,7 @@ void TermDest(j_compress_ptr cinfo) {
 // The libjpeg part, free of C++ objects with destructors because a longjmp
 // out of it must not skip any. On success the bytes are in e.dest.
 bool Encode(Encoder& e, const uchar* rgb, int width, int height, qsizetype stride, int quality,
-            bool progressive) {
+            bool progressive, const QList<QByteArray>& comments) {
   jpeg_compress_struct& cinfo = e.cinfo;
   cinfo.err = jpeg_std_error(&e.err.pub);
   e.err.pub.error_exit = OnJpegError;
@@ -91,6 +91,9 @@ bool Encode(Encoder& e, const uchar* rgb, int width, int height, qsizetype strid
   jpeg_set_quality(&cinfo, quality, TRUE);
   if (progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
+  for (qsizetype i = 0; i < comments.size(); ++i)
+    jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comments[i].constData()),
+                      static_cast<unsigned int>(comments[i].size()));
   while (cinfo.next_scanline < cinfo.image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(rgb + stride * cinfo.next_scanline);
     jpeg_write_scanlines(&cinfo, &row, 1);
@@ -102,36 +105,31 @@ bool Encode(Encoder& e, const uchar* rgb, int width, int height, qsizetype strid
 
 }  // namespace
 
-bool SaveAsJpeg(const QImage& image, const QString& file, int quality, bool progressive,
-                QString* error) {
-  auto fail = [&](const QString& why) {
-    if (error) *error = why;
-    return false;
-  };
-  if (image.isNull() || image.width() <= 0 || image.height() <= 0)
-    return fail(QStringLiteral("cannot write %1: the image is empty").arg(file));
-  if (quality < 0) quality = 0;
-  if (quality > 100) quality = 100;
-
+QByteArray EncodeJpeg(const QImage& image, int quality, bool progressive,
+                      const QList<QByteArray>& comments, QString& why) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-  if (rgb.isNull()) return fail(QStringLiteral("cannot write %1: out of memory").arg(file));
+  if (rgb.isNull()) {
+    why = NotEnoughMemoryFor(image.size());
+    return {};
+  }
   Encoder e{};
   const bool encoded = Encode(e, rgb.constBits(), rgb.width(), rgb.height(), rgb.bytesPerLine(),
-                              quality, progressive);
+                              quality, progressive, comments);
   std::unique_ptr<unsigned char, decltype(&std::free)> data(e.dest.data, &std::free);
-  if (!encoded)
-    return fail(QStringLiteral("cannot write %1: JPEG encoder: %2")
-                    .arg(file, QString::fromLocal8Bit(e.err.message)));
-  const auto size = static_cast<qint64>(e.dest.size);
-
-  QSaveFile out(file);
-  bool ok = out.open(QIODevice::WriteOnly);
-  if (ok) ok = out.write(reinterpret_cast<const char*>(data.get()), size) == size;
-  if (!ok) {
-    const QString why = out.errorString();
-    out.cancelWriting();
-    return fail(QStringLiteral("cannot write %1: %2").arg(file, why));
+  if (!encoded) {
+    why = QStringLiteral("JPEG encoder: %1").arg(QString::fromLocal8Bit(e.err.message));
+    return {};
   }
-  if (!out.commit()) return fail(QStringLiteral("cannot write %1: %2").arg(file, out.errorString()));
-  return true;
+  return QByteArray(reinterpret_cast<const char*>(data.get()), static_cast<qsizetype>(e.dest.size));
+}
+
+bool SaveAsJpeg(const QImage& image, const QString& file, int quality, bool progressive,
+                QString* error) {
+  ImageFileOptions options;
+  options.format = ImageFormat::Jpeg;
+  options.jpegQuality = quality;
+  options.jpegProgressive = progressive;
+  const QString why = WriteImageFile(image, file, options);
+  if (error) *error = why;
+  return why.isEmpty();
 }

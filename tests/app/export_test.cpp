@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/ImageExport.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/map/TinyDisk.h"
 
 namespace {
 
@@ -69,16 +72,57 @@ TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   EXPECT_GT(tables, 0);
 }
 
-TEST_F(ExportTest, BitmapSuffixIsAddedOnlyWhenMissing) {
-  for (auto [chosen, written] : {std::pair{"map", "map.bmp"}, {"map.bmp", "map.bmp"},
-                                 {"MAP.BMP", "MAP.BMP"}, {"map.Bmp", "map.Bmp"},
-                                 {"map.jpg", "map.jpg.bmp"}, {"map.bmp.x", "map.bmp.x.bmp"}})
-    EXPECT_EQ(ExportFileName(chosen, ImageFileType::Bitmap), written) << chosen;
-  EXPECT_EQ(ExportFileName("map", ImageFileType::Png), "map.png");
-  EXPECT_EQ(ExportFileName("map.bmp", ImageFileType::Jpeg), "map.bmp");
+// The name's known extension decides the format; the filter only decides
+// for a name without one, and then a bitmap or PNG gets its suffix.
+TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
+  struct Case {
+    const char* chosen;
+    QString filter;
+    const char* written;
+    ImageFormat format;
+  };
+  const Case cases[] = {
+      {"map", kFilterBitmap, "map.bmp", ImageFormat::Bitmap},
+      {"map.bmp", kFilterBitmap, "map.bmp", ImageFormat::Bitmap},
+      {"MAP.BMP", kFilterBitmap, "MAP.BMP", ImageFormat::Bitmap},
+      {"map.bmp.x", kFilterBitmap, "map.bmp.x.bmp", ImageFormat::Bitmap},
+      {"map.jpg", kFilterBitmap, "map.jpg", ImageFormat::Jpeg},
+      {"karte", kFilterJpeg, "karte", ImageFormat::Jpeg},
+      {"e.png", kFilterJpeg, "e.png", ImageFormat::Png},
+      {"e.Bmp", kFilterPng, "e.Bmp", ImageFormat::Bitmap},
+      {"e.jpeg", kFilterPng, "e.jpeg", ImageFormat::Jpeg},
+      {"map", kFilterPng, "map.png", ImageFormat::Png},
+      {"map", "Alle Dateien (*)", "map.bmp", ImageFormat::Bitmap},
+  };
+  for (const Case& c : cases) {
+    const ExportTarget t = ExportTargetOf(c.chosen, c.filter);
+    EXPECT_EQ(t.fileName, c.written) << c.chosen;
+    EXPECT_EQ(t.format, c.format) << c.chosen;
+  }
 
-  ASSERT_TRUE(form->SaveMapAs(Path("map.bmp"), kFilterBitmap));
-  EXPECT_EQ(Entries(), QStringList{"map.bmp"});
+  // The bytes on disk are of the format the name promises.
+  const std::pair<const char*, QString> saves[] = {
+      {"e.png", kFilterJpeg}, {"e.jpg", kFilterPng}, {"e.bmp", kFilterJpeg}};
+  for (const auto& [name, filter] : saves) ASSERT_TRUE(form->SaveMapAs(Path(name), filter)) << name;
+  EXPECT_TRUE(ReadAll(Path("e.png")).startsWith("\x89PNG\r\n"));
+  EXPECT_TRUE(ReadAll(Path("e.jpg")).startsWith("\xFF\xD8\xFF"));
+  EXPECT_TRUE(ReadAll(Path("e.bmp")).startsWith("BM"));
+  EXPECT_EQ(Entries(), (QStringList{"e.bmp", "e.jpg", "e.png"}));
+}
+
+// A full disk is named in the system's words, not as "Unknown error".
+TEST_F(ExportTest, FullDiskIsReported) {
+  QString tiny;
+  OnTinyDisk(tiny);
+  if (tiny.isEmpty()) return;
+  for (const QString& filter : {kFilterJpeg, kFilterBitmap, kFilterPng}) {
+    messages.clear();
+    EXPECT_FALSE(form->SaveMapAs(QDir(tiny).filePath("karte"), filter));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].second.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << messages[0].second.toStdString();
+  }
+  EXPECT_TRUE(QDir(tiny).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
 }
 
 // procfs takes no new files, even from the superuser: it stands in for a

@@ -1,9 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "projection/Catalogue.h"
+#include "tests/map/TinyDisk.h"
 
 namespace {
 
@@ -12,16 +22,26 @@ struct ToolRun {
   QString out, err;
 };
 
-ToolRun Render(const QStringList& args) {
+const QString kTool = QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz-render");
+
+ToolRun Run(const QString& program, const QStringList& args) {
   QProcess proc;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
   proc.setProcessEnvironment(env);
-  proc.start(QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz-render"), args);
+  proc.start(program, args);
   if (!proc.waitForFinished(120000)) return {-1, {}, "did not finish"};
   return {proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2,
           QString::fromLocal8Bit(proc.readAllStandardOutput()),
           QString::fromLocal8Bit(proc.readAllStandardError())};
+}
+
+ToolRun Render(const QStringList& args) { return Run(kTool, args); }
+
+// The tool started by a shell script, which sees it as "$0" and args as "$1"...:
+// for names that are not valid UTF-8, and for limits set with ulimit.
+ToolRun RenderFromShell(const QString& script, const QStringList& args) {
+  return Run(QStringLiteral("sh"), QStringList{"-c", script, kTool} + args);
 }
 
 QStringList Entries(const QString& dir) {
@@ -42,14 +62,80 @@ TEST(RenderTool, BadOptionsExitTwo) {
   }
 }
 
+// Sizes beyond 8192 once took gigabytes and minutes; now they, like any
+// size that is not two whole numbers from 1 to 8192, are refused up front.
+TEST(RenderTool, SizeOutsideTheLimitIsRefused) {
+  QTemporaryDir dir;
+  for (const char* size : {"0x5", "5x0", "-3x10", "8193x10", "10x8193", "65535x65535", "axb", "10x",
+                           "x10", "10x10x10", " 10x10", "+5x5", "1e3x10", "10X10"}) {
+    const ToolRun r = Render({"--size", size, "--time", "-o", dir.filePath("a.png")});
+    EXPECT_EQ(r.code, 2) << size;
+    EXPECT_TRUE(r.err.contains("--size") && r.err.contains("8192")) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+  }
+  EXPECT_TRUE(Entries(dir.path()).isEmpty());
+  for (const char* size : {"8192x2", "2x8192"}) {
+    const ToolRun r =
+        Render({"--size", size, "--radius", "1000", "--layers", "color", "-o", dir.filePath("a.png")});
+    ASSERT_EQ(r.code, 0) << size << r.err.toStdString();
+    const QImage written(dir.filePath("a.png"));
+    EXPECT_EQ(QStringLiteral("%1x%2").arg(written.width()).arg(written.height()), size);
+  }
+}
+
+// A map whose image cannot be allocated is a failure that names its size,
+// with neither a file nor a time. The address-space limit lets Qt start
+// (about 150 MB) but cannot hold the 192 MiB of an 8192 x 8192 map.
+TEST(RenderTool, FailedAllocationNamesTheSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "address-space limits do not work under the sanitizers";
+#else
+  QTemporaryDir dir;
+  const ToolRun r = RenderFromShell("ulimit -v 200000 && exec \"$0\" \"$@\"",
+                                    {"--size", "8192x8192", "--layers", "grid", "--time", "-o",
+                                     dir.filePath("big.png")});
+  EXPECT_EQ(r.code, 1) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("8192x8192")) << r.err.toStdString();
+  EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+  EXPECT_TRUE(Entries(dir.path()).isEmpty());
+#endif
+}
+
+// A grid kind, a refused radius, a projection switched off: nothing can be
+// drawn, and a blank picture must not pass for a map.
+TEST(RenderTool, MapWithNothingDrawnIsAFailure) {
+  QTemporaryDir dir;
+  const std::pair<QStringList, const char*> cases[] = {
+      {{"--kind", "0"}, "the projection is not ready"},
+      {{"--not-ready", "--kind", "42"}, "the projection is not ready"},
+      {{"--radius", "-5"}, "nothing could be drawn"},
+      {{"--radius", "nan", "--layers", "coast"}, "nothing could be drawn"},
+  };
+  const QRegularExpression engineCode(QStringLiteral("engine code [1-9][0-9]* at the map centre"));
+  for (const auto& [args, reason] : cases) {
+    const ToolRun r = Render(args + QStringList{"--time", "-o", dir.filePath("m.png")});
+    EXPECT_EQ(r.code, 1) << args.join(' ').toStdString();
+    EXPECT_TRUE(r.err.contains(reason)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(engineCode)) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+  }
+  EXPECT_TRUE(Render({"--kind", "0", "-o", dir.filePath("m.png")}).err.contains("map error codes: 3"));
+  EXPECT_TRUE(Entries(dir.path()).isEmpty());
+  // With no layer asked for, the blank picture is what was asked.
+  EXPECT_EQ(Render({"--layers", "", "-o", dir.filePath("m.png")}).code, 0);
+}
+
 TEST(RenderTool, WritesEachFormatAndEveryKind) {
   QTemporaryDir dir;
   for (const char* name : {"m.png", "m.jpg", "m.bmp"}) {
     const ToolRun r = Render({"--kind", "42", "--size", "200x150", "--layers", "color,grid,coast",
                               "--time", "-o", dir.filePath(name)});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("render_ms ") && r.out.mid(10).trimmed().toDouble() > 0)
-        << r.out.toStdString();
+    const QStringList fields = r.out.trimmed().split(' ');
+    ASSERT_EQ(fields.size(), 4) << r.out.toStdString();
+    EXPECT_EQ(fields[0], "render_ms");
+    EXPECT_GT(fields[1].toDouble(), 0);
+    EXPECT_EQ(fields.mid(2), (QStringList{"42", "mpMollweide"}));
     const QImage written(dir.filePath(name));
     EXPECT_EQ(written.size(), QSize(200, 150)) << name;
     EXPECT_EQ(written.pixelColor(0, 0), QColor(Qt::white));  // outside Mollweide's ellipse
@@ -60,7 +146,15 @@ TEST(RenderTool, WritesEachFormatAndEveryKind) {
   ASSERT_EQ(files.size(), 62);
   EXPECT_EQ(files.front(), "03.png");
   EXPECT_EQ(files.back(), "64.png");
-  EXPECT_EQ(r.out.count("render_ms "), 62);
+  // Each time line names its kind, in catalogue order.
+  const QStringList lines = r.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 62);
+  for (int position = kFirstListedPosition; position < kListCount; ++position) {
+    const QStringList fields = lines[position - kFirstListedPosition].split(' ');
+    ASSERT_EQ(fields.size(), 4) << lines[position - kFirstListedPosition].toStdString();
+    EXPECT_EQ(fields[2].toInt(), position);
+    EXPECT_EQ(fields[3].toStdString(), EnumName(CatalogueAt(position).Kind));
+  }
 }
 
 // A write that fails says why, exits 1 and leaves nothing behind.
@@ -74,4 +168,36 @@ TEST(RenderTool, FailedWriteLeavesNoFile) {
   }
   EXPECT_EQ(Entries(dir.path()), (QStringList{"taken.jpg", "taken.png"}));
   EXPECT_EQ(Render({"--size", "60x40", "-o", dir.filePath("no/such/folder/m.png")}).code, 1);
+
+  // A read-only file is replaced only by the superuser, and keeps its mode.
+  const QString file = dir.filePath("old.png");
+  ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+  const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+  ASSERT_TRUE(QFile::setPermissions(file, readOnly));
+  EXPECT_EQ(Render({"--size", "60x40", "-o", file}).code, ::geteuid() == 0 ? 0 : 1);
+  EXPECT_EQ(QFile::permissions(file) & 0x7077, readOnly);  // owner, group, other
+}
+
+TEST(RenderTool, FullDiskIsNamed) {
+  QString tiny;
+  OnTinyDisk(tiny);
+  if (tiny.isEmpty()) return;
+  const ToolRun r = Render({"--size", "200x150", "-o", QDir(tiny).filePath("m.bmp")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << r.err.toStdString();
+  EXPECT_TRUE(Entries(tiny).isEmpty());
+}
+
+// Such a name used to be written with U+FFFD in place of the bad bytes and
+// reported as written.
+TEST(RenderTool, NameThatIsNotUtf8IsRefused) {
+  QTemporaryDir dir;
+  for (const char* option : {"-o", "--all"}) {
+    const ToolRun r = RenderFromShell(
+        QStringLiteral("exec \"$0\" --size 60x40 %1 \"$1/$(printf 'x\\377\\376.png')\"").arg(option),
+        {dir.path()});
+    EXPECT_EQ(r.code, 2) << option;
+    EXPECT_TRUE(r.err.contains("UTF-8")) << r.err.toStdString();
+  }
+  EXPECT_TRUE(Entries(dir.path()).isEmpty());
 }

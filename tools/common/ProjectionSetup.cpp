@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mapimage/ImageLimits.h"
+
 const char* const kSetupUsage =
     "  --kind K        catalogue position 0-64 or exact display name (default 4)\n"
     "  --enum N        set Projection directly by ordinal 0-65\n"
@@ -33,11 +35,25 @@ bool ParseInt(const char* text, long lo, long hi, int& out) {
 
 }  // namespace
 
-bool ParseSize(const std::string& text, int& width, int& height) {
+bool ParseSize(const std::string& text, int& width, int& height, std::string& why) {
+  // Digits only: strtol would also take signs, blanks and "0x" prefixes.
+  auto side = [](const std::string& digits, int& out) {
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    out = std::stoi(digits);
+    return out >= 1 && out <= kMaxMapSide;
+  };
   const auto x = text.find('x');
-  if (x == std::string::npos) return false;
-  return ParseInt(text.substr(0, x).c_str(), 1, 65535, width) &&
-         ParseInt(text.substr(x + 1).c_str(), 1, 65535, height);
+  int w = 0, h = 0;
+  if (x == std::string::npos || !side(text.substr(0, x), w) || !side(text.substr(x + 1), h)) {
+    why = "WxH expected, each side a whole number of pixels from 1 to " +
+          std::to_string(kMaxMapSide) + ": " + text;
+    return false;
+  }
+  width = w;
+  height = h;
+  return true;
 }
 
 int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::string& error) {
@@ -98,8 +114,9 @@ int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::stri
     }
     s.enumOrdinal = ordinal;
   } else if (opt == "--size") {
-    if (!ParseSize(value, s.width, s.height)) {
-      error = std::string("--size: WxH expected: ") + value;
+    std::string why;
+    if (!ParseSize(value, s.width, s.height, why)) {
+      error = "--size: " + why;
       return -1;
     }
   } else {  // --map-input

@@ -25,8 +25,10 @@ extern const char* const kSetupUsage;
 // (error then says why).
 int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::string& error);
 
-// Parses "WxH" with both sides in 1..65535.
-bool ParseSize(const std::string& text, int& width, int& height);
+// Parses "WxH", both sides whole numbers from 1 to kMaxMapSide
+// (mapimage/ImageLimits.h). On failure why says so and the sizes keep their
+// values.
+bool ParseSize(const std::string& text, int& width, int& height, std::string& why);
 
 // Prepares p: the kind; MapInput 30 for kinds with EllipsType 1, else 220; the
 // defaults reset for width x height; X0, Y0 at the map's centre (integer

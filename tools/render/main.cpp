@@ -3,18 +3,19 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QFont>
-#include <QImageWriter>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "mapimage/GxMapImageL.h"
-#include "mapimage/JpegExport.h"
+#include "mapimage/ImageFile.h"
+#include "mapimage/ImageLimits.h"
+#include "projection/Catalogue.h"
 #include "tools/common/ProjectionSetup.h"
 
 namespace {
@@ -32,8 +33,19 @@ void Usage(const char* message) {
                "  -o FILE         output; .png, .jpg/.jpeg (quality 100) or .bmp\n"
                "  --all DIR       every listed kind with its defaults into DIR/NN.png\n"
                "                  (NN the catalogue position; other set-up options apply)\n"
-               "  --time          print render_ms <milliseconds> for each map\n",
-               kSetupUsage);
+               "  --time          print render_ms <milliseconds> <position> <enum name>\n"
+               "                  for each map (position - for a kind outside the list)\n"
+               "\n"
+               "Each side of --size is at most %d pixels. A map counts as drawn only when\n"
+               "the map control made an image of the asked size, the projection is Ready,\n"
+               "and - when any layer is asked for - at least one pixel differs from the\n"
+               "white background (a radius the engine refuses draws nothing). Otherwise\n"
+               "the reason is printed with the engine's code for the map centre and the\n"
+               "map control's error codes, nothing is written, no render_ms is printed and\n"
+               "the exit status is 1 (--all stops at the first such kind). A file is written\n"
+               "beside its target and renamed over it; a replaced file keeps its mode.\n"
+               "Bad options exit with 2.\n",
+               kSetupUsage, kMaxMapSide);
 }
 
 struct RenderOptions {
@@ -61,37 +73,12 @@ bool ParseLayers(const std::string& list, RenderOptions& o) {
   return true;
 }
 
-enum class FileKind { Png, Jpeg, Bmp, Unknown };
-
-FileKind KindOf(const QString& file) {
-  const QString ext = QFileInfo(file).suffix().toLower();
-  if (ext == "png") return FileKind::Png;
-  if (ext == "jpg" || ext == "jpeg") return FileKind::Jpeg;
-  if (ext == "bmp") return FileKind::Bmp;
-  return FileKind::Unknown;
-}
-
-// Writes through a temporary file beside the target, renamed on success, so
-// that a failed write never leaves a partial file under the requested name.
-bool Save(const QImage& image, const QString& file, QString& error) {
-  const FileKind kind = KindOf(file);
-  if (kind == FileKind::Jpeg) return SaveAsJpeg(image, file, 100, false, &error);
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly)) {
-    error = QStringLiteral("cannot write %1: %2").arg(file, out.errorString());
-    return false;
-  }
-  QImageWriter writer(&out, kind == FileKind::Png ? "png" : "bmp");
-  if (!writer.write(image)) {
-    error = QStringLiteral("cannot write %1: %2").arg(file, writer.errorString());
-    out.cancelWriting();
-    return false;
-  }
-  if (!out.commit()) {
-    error = QStringLiteral("cannot write %1: %2").arg(file, out.errorString());
-    return false;
-  }
-  return true;
+// A name that does not survive the trip through Qt's file names (not valid
+// UTF-8) would be written under another name, with U+FFFD in place of the
+// bad bytes, and reported as written; it is refused instead.
+bool FileNameOf(const char* given, QString& name) {
+  name = QFile::decodeName(given);
+  return QFile::encodeName(name) == QByteArray(given);
 }
 
 // The window's map settings.
@@ -111,23 +98,75 @@ void ConfigureLikeWindow(TGxMapImageL& map, TGxProjectionL& p, const RenderOptio
   map.SetGridRange(180, -180, 90, -90, 30, 1);
 }
 
-// Draws one map; false (with the reason printed) when it cannot be written.
+// True when every pixel of the image has the background colour.
+bool OnlyBackground(const QImage& image, const QColor& background) {
+  QImage row(image.width(), 1, image.format());
+  if (row.isNull()) return false;  // no memory to look: the map stays
+  row.fill(background);
+  const auto bytes = static_cast<std::size_t>(row.bytesPerLine());
+  for (int y = 0; y < image.height(); ++y)
+    if (std::memcmp(image.constScanLine(y), row.constScanLine(0), bytes) != 0) return false;
+  return true;
+}
+
+// Why the drawing cannot count as a map, empty when it can (the rule is in
+// the usage text). mapErrors holds the map control's codes of the drawing.
+QString WhyNotDrawn(const TGxMapImageL& map, TGxProjectionL& p, const ProjectionSetup& setup,
+                    const RenderOptions& o, const std::vector<int>& mapErrors) {
+  const QSize asked(setup.width, setup.height);
+  if (map.MainMap().size() != asked)
+    return QStringLiteral("the map control could not make the map's image: %1")
+        .arg(NotEnoughMemoryFor(asked));
+  const bool anyLayer = o.color || o.grid || o.coast;
+  if (p.Ready && !(anyLayer && OnlyBackground(map.MainMap(), map.MapSettings.ColorEmpty)))
+    return {};
+  // The engine answers for the centre with its not-ready code when it
+  // refuses to work at all, which is the usual reason for a blank map.
+  p.Forward(p.Theta * gx::kRadToDeg, p.Phi0 * gx::kRadToDeg);
+  QStringList codes;
+  for (int code : mapErrors) codes << QString::number(code);
+  return QStringLiteral("%1 (engine code %2 at the map centre; map error codes: %3)")
+      .arg(p.Ready ? QStringLiteral("nothing could be drawn")
+                   : QStringLiteral("the projection is not ready"))
+      .arg(p.ErrorCode)
+      .arg(codes.isEmpty() ? QStringLiteral("none") : codes.join(QStringLiteral(", ")));
+}
+
+// "42 mpMollweide": the list position ("-" for a kind outside the list) and
+// the enumeration name of the projection's kind.
+std::string KindName(const TGxProjectionL& p) {
+  const int position = p.ListIndex();
+  const bool listed = CatalogueAt(position).Kind == p.Projection;
+  return (listed ? std::to_string(position) : std::string("-")) + " " +
+         std::string(EnumName(p.Projection));
+}
+
+// Draws one map and writes it when a file is given; false (with the reason
+// printed) when the map failed or could not be written.
 bool DrawOne(TGxMapImageL& map, TGxProjectionL& p, const ProjectionSetup& setup,
              const RenderOptions& o, const QString& file) {
   ApplySetup(setup, p);
+  std::vector<int> mapErrors;
+  map.OnError = [&mapErrors](TGxMapImageL*, int code) { mapErrors.push_back(code); };
   QElapsedTimer timer;
   timer.start();
   map.Render();
   const double ms = static_cast<double>(timer.nsecsElapsed()) / 1.0e6;
+  map.OnError = nullptr;
   map.SaveMap();
+  const std::string kind = KindName(p);
+  if (const QString why = WhyNotDrawn(map, p, setup, o, mapErrors); !why.isEmpty()) {
+    std::fprintf(stderr, "weltnetz-render: %dx%d map of %s: %s\n", setup.width, setup.height,
+                 kind.c_str(), why.toLocal8Bit().constData());
+    return false;
+  }
   if (o.time) {
-    std::printf("render_ms %.3f\n", ms);
+    std::printf("render_ms %.3f %s\n", ms, kind.c_str());
     std::fflush(stdout);
   }
   if (file.isEmpty()) return true;
-  QString error;
-  if (!Save(map.MainMap(), file, error)) {
-    std::fprintf(stderr, "weltnetz-render: %s\n", error.toLocal8Bit().constData());
+  if (const QString why = WriteImageFile(map.MainMap(), file); !why.isEmpty()) {
+    std::fprintf(stderr, "weltnetz-render: %s\n", why.toLocal8Bit().constData());
     return false;
   }
   return true;
@@ -180,14 +219,16 @@ int main(int argc, char** argv) {
           Usage(("--line-width: not a number: " + value).c_str());
           return 2;
         }
-      } else if (opt == "-o") {
-        o.output = QString::fromLocal8Bit(value.c_str());
-        if (KindOf(o.output) == FileKind::Unknown) {
+      } else {
+        QString& name = opt == "-o" ? o.output : o.allDir;
+        if (!FileNameOf(value.c_str(), name)) {
+          Usage((opt + ": the name is not valid UTF-8, which is how file names are taken").c_str());
+          return 2;
+        }
+        if (opt == "-o" && !FormatOfFileName(name)) {
           Usage(("-o: the file must end in .png, .jpg, .jpeg or .bmp: " + value).c_str());
           return 2;
         }
-      } else {
-        o.allDir = QString::fromLocal8Bit(value.c_str());
       }
     } else {
       Usage(("unknown option " + opt).c_str());

@@ -1,0 +1,203 @@
+#include "mapimage/ImageFile.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "mapimage/JpegExport.h"
+
+namespace {
+
+struct Suffix {
+  const char* text;
+  ImageFormat format;
+};
+
+// The first suffix of a format is the one it is written with.
+constexpr Suffix kSuffixes[] = {{"jpg", ImageFormat::Jpeg},
+                                {"jpeg", ImageFormat::Jpeg},
+                                {"bmp", ImageFormat::Bitmap},
+                                {"png", ImageFormat::Png}};
+
+// JPEG allows 65535 bytes in a marker segment, two of them its length.
+constexpr qsizetype kMaxJpegComment = 65533;
+// PNG keywords are 1 to 79 characters.
+constexpr qsizetype kMaxTextKey = 79;
+
+// A failed system call, in the system's words and the user's language.
+QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)).trimmed(); }
+
+bool IsValidKey(const QString& key) {
+  if (key.isEmpty() || key.size() > kMaxTextKey) return false;
+  return std::all_of(key.begin(), key.end(), [](QChar c) {
+    return c.unicode() > 0x20 && c.unicode() < 0x7F && c != QLatin1Char(':');
+  });
+}
+
+// The metadata checked against both formats' limits, so that a text that
+// one format would take and the other not is refused the same way.
+QString CheckText(const ImageFileOptions& o) {
+  for (const auto& [key, value] : o.text) {
+    if (!IsValidKey(key))
+      return QStringLiteral("the metadata key \"%1\" is not 1 to 79 printable ASCII characters "
+                            "without blanks and colons")
+          .arg(key);
+    if (key.toUtf8().size() + 2 + value.toUtf8().size() > kMaxJpegComment)
+      return QStringLiteral("the metadata \"%1\" is longer than the 65533 bytes a JPEG comment "
+                            "holds")
+          .arg(key);
+  }
+  return {};
+}
+
+QByteArray EncodeWithQt(const QImage& image, ImageFormat format, const ImageFileOptions& o,
+                        QString& why) {
+  QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  if (format == ImageFormat::Png)
+    for (const auto& [key, value] : o.text) rgb.setText(key, value);
+  if (rgb.isNull()) {
+    why = NotEnoughMemoryFor(image.size());
+    return {};
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format == ImageFormat::Png ? "png" : "bmp");
+  if (!writer.write(rgb)) {
+    why = QStringLiteral("the image could not be encoded: %1").arg(writer.errorString());
+    return {};
+  }
+  return bytes;
+}
+
+QByteArray Encode(const QImage& image, ImageFormat format, const ImageFileOptions& o,
+                  QString& why) {
+  if (format != ImageFormat::Jpeg) return EncodeWithQt(image, format, o, why);
+  QList<QByteArray> comments;
+  for (const auto& [key, value] : o.text) comments.append((key + QStringLiteral(": ") + value).toUtf8());
+  return EncodeJpeg(image, std::clamp(o.jpegQuality, 0, 100), o.jpegProgressive, comments, why);
+}
+
+// Writes all bytes, going on after a short write or an interrupted call.
+// 0 on success, else the errno of the failed call.
+int WriteAll(int fd, const char* data, qsizetype size) {
+  while (size > 0) {
+    const std::size_t chunk = static_cast<std::size_t>(std::min<qsizetype>(size, 1 << 30));
+    const ssize_t written = ::write(fd, data, chunk);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;  // a device that takes nothing must not spin here
+    data += written;
+    size -= written;
+  }
+  return 0;
+}
+
+// A temporary file in the target's folder (a rename only replaces within one
+// file system), hidden and with a random part; -1 and errno on failure. Made
+// with open(O_EXCL) rather than mkstemp so that a new file gets the usual
+// 0666 less the umask without the umask being read.
+int CreateTemporaryBeside(const QByteArray& target, QByteArray& temporary) {
+  const qsizetype slash = target.lastIndexOf('/');
+  const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = folder + ".weltnetz-" +
+                QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Puts bytes under the name as the header describes. 0 on success, else
+// the errno of the step that failed (nothing is left behind then).
+int ReplaceFile(QByteArray target, const QByteArray& bytes) {
+  struct stat old {};
+  if (::lstat(target.constData(), &old) == 0 && S_ISLNK(old.st_mode)) {
+    char resolved[PATH_MAX];
+    if (::realpath(target.constData(), resolved)) target = resolved;
+  }
+  const bool replacing = ::stat(target.constData(), &old) == 0;
+  if (replacing) {
+    if (S_ISDIR(old.st_mode)) return EISDIR;
+    if (::access(target.constData(), W_OK) != 0) return errno;
+  }
+
+  QByteArray temporary;
+  const int fd = CreateTemporaryBeside(target, temporary);
+  if (fd < 0) return errno;
+  int error = 0;
+  if (replacing) {
+    // The superuser gives the file back to its owner. Anyone else may not
+    // (EPERM) and ends up owning the new file, the price of replacing it.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) error = errno;
+    if (!error && ::fchmod(fd, old.st_mode & 0777) != 0) error = errno;
+  }
+  if (!error) error = WriteAll(fd, bytes.constData(), bytes.size());
+  // A full disk or a failing device may show only here, on a file system
+  // that accepts the writes into its cache.
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && ::rename(temporary.constData(), target.constData()) != 0) error = errno;
+  if (error) ::unlink(temporary.constData());
+  return error;
+}
+
+}  // namespace
+
+std::optional<ImageFormat> FormatOfFileName(const QString& fileName) {
+  const QString suffix = QFileInfo(fileName).suffix();
+  for (const Suffix& s : kSuffixes)
+    if (suffix.compare(QLatin1String(s.text), Qt::CaseInsensitive) == 0) return s.format;
+  return std::nullopt;
+}
+
+QString SuffixOf(ImageFormat format) {
+  const auto* s = std::find_if(std::begin(kSuffixes), std::end(kSuffixes),
+                               [format](const Suffix& x) { return x.format == format; });
+  return QLatin1String(s->text);
+}
+
+QString NotEnoughMemoryFor(QSize size) {
+  return QStringLiteral("not enough memory for a %1x%2 image").arg(size.width()).arg(size.height());
+}
+
+QString WriteImageFile(const QImage& image, const QString& fileName,
+                       const ImageFileOptions& options) {
+  auto fail = [&fileName](const QString& why) {
+    return QStringLiteral("cannot write %1: %2").arg(fileName, why);
+  };
+  if (fileName.isEmpty()) return fail(QStringLiteral("no file name was given"));
+  const std::optional<ImageFormat> format =
+      options.format ? options.format : FormatOfFileName(fileName);
+  if (!format) return fail(QStringLiteral("the name ends in none of .jpg, .jpeg, .bmp and .png"));
+  if (image.isNull()) return fail(QStringLiteral("there is no picture"));
+  if (const QString why = CheckText(options); !why.isEmpty()) return fail(why);
+
+  QString why;
+  QByteArray bytes;
+  try {
+    bytes = Encode(image, *format, options, why);
+  } catch (const std::bad_alloc&) {
+    why = NotEnoughMemoryFor(image.size());
+  }
+  if (!why.isEmpty()) return fail(why);
+  if (const int error = ReplaceFile(QFile::encodeName(fileName), bytes)) return fail(SystemReason(error));
+  return {};
+}

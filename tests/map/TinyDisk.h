@@ -1,0 +1,39 @@
+// A full disk for the tests, without root and without filling a real disk:
+// the test runs once more in a child process inside a user and mount
+// namespace of its own (unshare -rm), with a 16 KiB tmpfs mounted on a
+// temporary folder. Where such namespaces are not allowed (some containers)
+// the test is skipped.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+// In the child: folder := the small file system's folder, and the test goes
+// on. In the parent: runs this test in the child, records its outcome (or a
+// skip) and leaves folder empty; the caller then returns.
+inline void OnTinyDisk(QString& folder) {
+  folder = qEnvironmentVariable("WELTNETZ_TINY_DISK");
+  if (!folder.isEmpty()) return;
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  QTemporaryDir mountPoint;
+  QProcess child;
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QStringLiteral("unshare"),
+              {"-rm", "sh", "-c",
+               "mount -t tmpfs -o size=16k weltnetz-test \"$1\" || exit 0\n"
+               "echo tiny disk mounted\n"
+               "WELTNETZ_TINY_DISK=\"$1\" exec \"$0\" --gtest_filter=\"$2\"",
+               QCoreApplication::applicationFilePath(), mountPoint.path(),
+               QStringLiteral("%1.%2").arg(test->test_suite_name(), test->name())});
+  const bool finished = child.waitForFinished(120000);
+  const QString output = QString::fromLocal8Bit(child.readAll());
+  if (!output.startsWith(QStringLiteral("tiny disk mounted")))
+    GTEST_SKIP() << "no mount namespace for a small file system: " << output.toStdString();
+  ASSERT_TRUE(finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)
+      << output.toStdString();
+}

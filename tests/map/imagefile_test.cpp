@@ -1,0 +1,187 @@
+// The one image writer: formats, metadata, replaced files, and failures that
+// must name their reason and leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "mapimage/ImageFile.h"
+#include "tests/map/MapFixture.h"
+#include "tests/map/TinyDisk.h"
+
+namespace {
+
+QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QStringList Entries(const QString& dir) {
+  return QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden, QDir::Name);
+}
+
+unsigned ModeOf(const QString& file) {
+  struct stat st {};
+  return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_mode & 07777 : ~0u;
+}
+
+QByteArray Contents(const QString& file) {
+  QFile f(file);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The process's address space in bytes (VmSize), 0 when unknown.
+rlim_t AddressSpaceInUse() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+    if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').front().toULongLong() * 1024;
+  return 0;
+}
+
+}  // namespace
+
+TEST(ImageFile, FormatFollowsTheExtension) {
+  const std::pair<const char*, std::optional<ImageFormat>> cases[] = {
+      {"a.png", ImageFormat::Png},    {"A.PNG", ImageFormat::Png},   {"a.jpeg", ImageFormat::Jpeg},
+      {"d/a.JpG", ImageFormat::Jpeg}, {"a.bmp", ImageFormat::Bitmap}, {"a.gif", std::nullopt},
+      {"png", std::nullopt},          {"a.png.x", std::nullopt},     {"a.", std::nullopt}};
+  for (const auto& [name, format] : cases) EXPECT_EQ(FormatOfFileName(name), format) << name;
+}
+
+// Qt reads PNG text chunks and JPEG comments of the form "key: value" back
+// into QImage::text.
+TEST(ImageFile, MetadataReadsBackOrIsRefused) {
+  QTemporaryDir dir;
+  ImageFileOptions o;
+  o.text = {{"Software", "Weltnetz"}, {"Recipe", "--kind 42 --radius 100\nLänge 30°"}};
+  for (const char* name : {"m.png", "m.jpg", "m.bmp"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(WriteImageFile(Filled(40, 30, QColor(10, 120, 200)), dir.filePath(name), o), "");
+    const QImage back(dir.filePath(name));
+    ASSERT_EQ(back.size(), QSize(40, 30));
+    if (QByteArray(name).endsWith(".bmp")) continue;  // a bitmap has no place for text
+    for (const auto& [key, value] : o.text) EXPECT_EQ(back.text(key), value) << key.toStdString();
+  }
+
+  // What one of the formats could not hold is refused before anything is written.
+  const QString tooLong(70000, QLatin1Char('x'));
+  for (const auto& [key, value] : {std::pair<QString, QString>{"", "v"}, {"two words", "v"},
+                                   {"a:b", "v"}, {QString(80, 'k'), "v"}, {"Länge", "v"},
+                                   {"Recipe", tooLong}}) {
+    o.text = {{key, value}};
+    EXPECT_TRUE(WriteImageFile(Filled(8, 8, Qt::red), dir.filePath("bad.png"), o).contains("metadata"))
+        << key.left(20).toStdString();
+  }
+  EXPECT_EQ(Entries(dir.path()), (QStringList{"m.bmp", "m.jpg", "m.png"}));
+}
+
+// A read-only file is replaced only by whoever could also write into it (the
+// superuser); a replaced file keeps its mode, a new one takes the umask.
+TEST(ImageFile, ReplacedFileKeepsItsMode) {
+  QTemporaryDir dir;
+  const bool root = ::geteuid() == 0;
+  for (const unsigned mode : {0444u, 0640u, 0604u}) {
+    SCOPED_TRACE(mode);
+    const QString file = dir.filePath("old.png");
+    QFile::remove(file);
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), mode), 0);
+
+    const QString why = WriteImageFile(Filled(16, 12, Qt::blue), file);
+    if (root || (mode & 0200)) {
+      EXPECT_EQ(why, "");
+      EXPECT_EQ(QImage(file).size(), QSize(16, 12));
+    } else {
+      EXPECT_TRUE(why.contains(Reason(EACCES))) << why.toStdString();
+      EXPECT_EQ(Contents(file), "old");
+    }
+    EXPECT_EQ(ModeOf(file), mode);
+    EXPECT_EQ(Entries(dir.path()), QStringList{"old.png"});
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  ASSERT_EQ(WriteImageFile(Filled(4, 4, Qt::blue), dir.filePath("new.bmp")), "");
+  EXPECT_EQ(ModeOf(dir.filePath("new.bmp")), 0666u & ~mask);
+}
+
+TEST(ImageFile, LinkIsFollowed) {
+  QTemporaryDir dir;
+  ASSERT_EQ(WriteImageFile(Filled(4, 4, Qt::blue), dir.filePath("real.png")), "");
+  ASSERT_TRUE(QFile::link(dir.filePath("real.png"), dir.filePath("link.png")));
+  ASSERT_EQ(WriteImageFile(Filled(9, 7, Qt::blue), dir.filePath("link.png")), "");
+  EXPECT_TRUE(QFileInfo(dir.filePath("link.png")).isSymLink());
+  EXPECT_EQ(QImage(dir.filePath("real.png")).size(), QSize(9, 7));
+  EXPECT_EQ(Entries(dir.path()), (QStringList{"link.png", "real.png"}));
+}
+
+TEST(ImageFile, FailedWriteNamesTheReasonAndLeavesNothing) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("taken.png"));
+  ASSERT_TRUE(QFile(dir.filePath("plain.txt")).open(QIODevice::WriteOnly));
+  const std::pair<const char*, int> cases[] = {
+      {"taken.png", EISDIR}, {"missing/m.png", ENOENT}, {"plain.txt/m.jpg", ENOTDIR}};
+  for (const auto& [name, error] : cases) {
+    const QString why = WriteImageFile(Filled(8, 8, Qt::red), dir.filePath(name));
+    EXPECT_TRUE(why.startsWith("cannot write " + dir.filePath(name) + ": ")) << why.toStdString();
+    EXPECT_TRUE(why.contains(Reason(error))) << why.toStdString();
+  }
+  EXPECT_TRUE(WriteImageFile(QImage(), dir.filePath("none.png")).contains("no picture"));
+  EXPECT_EQ(Entries(dir.path()), (QStringList{"plain.txt", "taken.png"}));
+}
+
+// "No space left on device" in the system's words, and the older file of
+// that name untouched.
+TEST(ImageFile, FullDiskSaysSoAndKeepsTheOlderFile) {
+  QString tiny;
+  OnTinyDisk(tiny);
+  if (tiny.isEmpty()) return;
+  const QString file = QDir(tiny).filePath("map.png");
+  ASSERT_EQ(WriteImageFile(Filled(8, 8, Qt::red), file), "");
+  const QByteArray before = Contents(file);
+  for (const char* format : {"png", "jpg", "bmp"}) {
+    ImageFileOptions o;
+    o.format = FormatOfFileName(QStringLiteral("x.") + format);
+    QImage noise(200, 150, QImage::Format_RGB32);  // beyond 16 KiB in every format
+    for (int y = 0; y < noise.height(); ++y)
+      for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 ^ y * 13, x * y, y));
+    const QString why = WriteImageFile(noise, file, o);
+    EXPECT_TRUE(why.contains(Reason(ENOSPC))) << format << ": " << why.toStdString();
+  }
+  EXPECT_EQ(Contents(file), before);
+  EXPECT_EQ(Entries(tiny), QStringList{"map.png"});
+}
+
+// An address-space limit makes the conversion's allocation fail. The
+// sanitizers reserve far more address space than any such limit allows.
+TEST(ImageFile, FailedAllocationNamesTheSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "address-space limits do not work under the sanitizers";
+#else
+  QTemporaryDir dir;
+  const QImage big = Filled(8192, 4096, Qt::green);  // 96 MiB; the conversion needs 128 MiB more
+  ASSERT_FALSE(big.isNull());
+  rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
+  const rlim_t inUse = AddressSpaceInUse();
+  ASSERT_GT(inUse, 0u);
+  rlimit tight = saved;
+  tight.rlim_cur = inUse + (64u << 20);
+  ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
+  const QString png = WriteImageFile(big, dir.filePath("big.png"));
+  const QString jpg = WriteImageFile(big, dir.filePath("big.jpg"));
+  ::setrlimit(RLIMIT_AS, &saved);
+  EXPECT_TRUE(png.contains("8192x4096")) << png.toStdString();
+  EXPECT_TRUE(jpg.contains("8192x4096")) << jpg.toStdString();
+  EXPECT_TRUE(Entries(dir.path()).isEmpty());
+#endif
+}
