@@ -5,7 +5,7 @@
 # and the parts of the menu entry (program, icon, metadata, man pages) must
 # exist and fit together. Run by CTest through tests/install/CMakeLists.txt.
 include(${CMAKE_CURRENT_LIST_DIR}/TestHelpers.cmake)
-require_vars(BUILD_DIR SOURCE_DIR VERSION CXX CXX_FLAGS LINKER_FLAGS GENERATOR WITH_WINDOW
+require_vars(BUILD_DIR SOURCE_DIR VERSION BUILD_TYPE CXX CXX_FLAGS LINKER_FLAGS GENERATOR WITH_WINDOW
              SHARED_ENGINE APP_ID ICON_SIZES)
 
 make_scratch_dir(scratch weltnetz-install)
@@ -75,6 +75,23 @@ if(WITH_WINDOW)
   if(NOT width EQUAL 528 OR NOT height EQUAL 507)
     message(FATAL_ERROR "weltnetz-render drew ${width} x ${height}, not the window's 528 x 507")
   endif()
+endif()
+
+# A path into the source or build tree inside an installed program or library
+# would be a run-time dependency on them (a data file read from there, a build
+# RPATH). Only a release build can be asked: debug information, assertions and
+# sanitizer reports name the source files.
+if(BUILD_TYPE STREQUAL "Release" AND NOT "${CXX_FLAGS}" MATCHES "(^| )-(g|fsanitize)")
+  file(GLOB installed_binaries ${prefix}/bin/* ${prefix}/lib/*.so*)
+  foreach(tree ${SOURCE_DIR} ${BUILD_DIR})
+    regex_escape(tree_pattern "${tree}/")
+    foreach(binary IN LISTS installed_binaries)
+      file(STRINGS ${binary} hits REGEX "${tree_pattern}")
+      if(hits)
+        message(FATAL_ERROR "${binary} names a place in ${tree}:\n${hits}")
+      endif()
+    endforeach()
+  endforeach()
 endif()
 
 # ---- The example against the installed package ---------------------------------------------

@@ -35,6 +35,12 @@ function(run)
   endif()
 endfunction()
 
+# text with every character that means something in a CMake expression escaped.
+function(regex_escape var text)
+  string(REGEX REPLACE "([][.*+?^$()|\\])" "\\\\\\1" text "${text}")
+  set(${var} "${text}" PARENT_SCOPE)
+endfunction()
+
 # A new, empty folder under the temporary folder, outside every project tree.
 function(make_scratch_dir var name)
   set(base $ENV{TMPDIR})
