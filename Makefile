@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench fuzz screenshot clean
+.PHONY: all deps configure build run test install package bench fuzz screenshot clean
 
 all: build
 
@@ -20,6 +20,18 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Installs the programs, menu entry, icons, man pages and the engine library
+# under PREFIX (no root needed for a prefix of one's own, e.g. ~/.local).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Debian packages in $(BUILD): weltnetz_*.deb (the programs) and the engine's
+# library and development packages. Install with apt install ./$(BUILD)/weltnetz_*.deb
+package: build
+	tools/install-deps package
+	cd $(BUILD) && cpack -G DEB
 
 bench:
 	tools/install-deps bench
