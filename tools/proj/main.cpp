@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tools/common/ProjectionSetup.h"
+#include "weltnetz/Version.h"
 
 namespace {
 
@@ -18,7 +19,9 @@ void Usage(const char* message) {
                "       weltnetz-proj --list\n"
                "  --inverse       read pixel x y, write longitude latitude\n"
                "  --show          print the parameters after set-up and exit\n"
-               "%s",
+               "%s"
+               "  -h, --help      this text\n"
+               "  --version       the program's version\n",
                kSetupUsage);
 }
 
@@ -72,7 +75,10 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--inverse")) inverse = true;
     else if (!std::strcmp(argv[i], "--show")) show = true;
     else if (!std::strcmp(argv[i], "--list")) list = true;
-    else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+    else if (!std::strcmp(argv[i], "--version")) {
+      std::printf("weltnetz-proj %s\n", WELTNETZ_VERSION);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       Usage(nullptr);
       return 0;
     } else {

@@ -17,6 +17,7 @@
 #include "mapimage/ImageLimits.h"
 #include "projection/Catalogue.h"
 #include "tools/common/ProjectionSetup.h"
+#include "weltnetz/Version.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ void Usage(const char* message) {
                "                  (NN the catalogue position; other set-up options apply)\n"
                "  --time          print render_ms <milliseconds> <position> <enum name>\n"
                "                  for each map (position - for a kind outside the list)\n"
+               "  -h, --help      this text\n"
+               "  --version       the program's version\n"
                "\n"
                "Each side of --size is at most %d pixels. A map counts as drawn only when\n"
                "the map control made an image of the asked size, the projection is Ready,\n"
@@ -198,6 +201,9 @@ int main(int argc, char** argv) {
       o.gridValues = true;
     } else if (opt == "--time") {
       o.time = true;
+    } else if (opt == "--version") {
+      std::printf("weltnetz-render %s\n", WELTNETZ_VERSION);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     } else if (opt == "--help" || opt == "-h") {
       Usage(nullptr);
       return 0;
