@@ -36,9 +36,10 @@ package: build
 bench:
 	tools/install-deps bench
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DWELTNETZ_BENCH=ON -DWELTNETZ_TESTS=OFF
-	cmake --build build-bench -j $(JOBS) --target weltnetz-bench weltnetz-worstcall
+	cmake --build build-bench -j $(JOBS) --target weltnetz-bench weltnetz-worstcall weltnetz-interactive-bench
 	build-bench/bin/weltnetz-bench $(BENCH_ARGS)
 	build-bench/bin/weltnetz-worstcall
+	build-bench/bin/weltnetz-interactive-bench
 
 # A PNG of the whole window after its first drawing, taken under Xvfb.
 screenshot: build
