@@ -282,6 +282,8 @@ void Tprojeform::WriteParameters() {
   s.DrawCoast = CB5->isChecked();
   s.DrawGrid = CB3->isChecked();
   probe_ = ProbeOf(GxPL1);
+  // The point under a resting cursor changes with the map.
+  if (cursor_) L9->setText(ReadoutText(probe_, cursor_->x(), cursor_->y()));
 }
 
 // The drawing goes to the map control's worker; the window stays live and
@@ -448,6 +450,7 @@ bool Tprojeform::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseMove: {
       auto* e = static_cast<QMouseEvent*>(event);
       const QPoint at = e->position().toPoint();
+      cursor_ = at;
       L9->setText(ReadoutText(probe_, at.x(), at.y()));
       if (drag_.active && (e->buttons() & Qt::LeftButton)) MapDragged(at);
       return true;
@@ -468,6 +471,7 @@ bool Tprojeform::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     case QEvent::Leave:
+      cursor_.reset();
       L9->clear();
       break;
     default:

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 #include "mapimage/GxMapImageL.h"
 #include "projection/GxProjectionL.h"
@@ -90,6 +91,7 @@ class Tprojeform : public QWidget, public Ui::projeform {
   bool RestoreSettings();
 
   TGxProjectionL probe_;  // a copy of GxPL1 as last drawn, for the read-out
+  std::optional<QPoint> cursor_;  // where the mouse is over the map
   struct Drag {
     bool active = false;
     QPoint start;

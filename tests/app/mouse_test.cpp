@@ -185,6 +185,13 @@ TEST_F(WindowTest, ReadoutShowsTheCursorsPosition) {
                                static_cast<int>(std::lround(probe.Y))));
   EXPECT_TRUE(form->L9->text().endsWith(QStringLiteral("° W")));
   EXPECT_TRUE(form->L9->text().contains(QStringLiteral("° S  ")));
+  // A double click there centres the map on it: the read-out follows the
+  // map under the resting cursor.
+  const QString before = form->L9->text();
+  QTest::mouseDClick(map, Qt::LeftButton, Qt::NoModifier,
+                     QPoint(static_cast<int>(std::lround(probe.X)),
+                            static_cast<int>(std::lround(probe.Y))));
+  EXPECT_NE(form->L9->text(), before);
 }
 
 // With "Randbeschnitt" (the default) the coastlines of the kinds whose
