@@ -8,6 +8,7 @@
 
 #include "mapimage/Coastlines.h"
 #include "mapimage/MapFrame.h"
+#include "mapimage/PictureCache.h"
 
 TMapSnapshot TMapSnapshot::Of(const TGxProjectionL* p, const TMapLook& look,
                               const QImage* colorMap,
@@ -94,7 +95,7 @@ class TWorkerOutput : public TFrameOutput {
 }  // namespace
 
 bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<bool>& stop,
-                    const std::function<void(int, int)>& progress) {
+                    const std::function<void(int, int)>& progress, TPictureCache* cache) {
   QElapsedTimer timer;
   timer.start();
   out.preview = s.look.Preview;
@@ -117,6 +118,9 @@ bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<
                        s.coastLoaded, s.colorMap ? &*s.colorMap : nullptr, true};
   TMapLayers layers;
   ChooseLayers(layers, s.look);
+  // The cache holds pictures drawn over the ColorEmpty fill only.
+  if (cache && s.look.UseColorEmpty && layers.picture)
+    layers.picture = std::make_unique<TCachedPictureLayer>(std::move(layers.picture), *cache);
   TWorkerOutput output(stop, progress, out.errors);
   const bool finished = DrawMapFrame(in, layers, out.image, output);
   out.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1.0e6;
@@ -125,7 +129,8 @@ bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<
 
 // ---- The worker -------------------------------------------------------------------
 
-TMapRenderer::TMapRenderer(QObject* parent) : QThread(parent) {
+TMapRenderer::TMapRenderer(QObject* parent)
+    : QThread(parent), cache_(std::make_unique<TPictureCache>()) {
   qRegisterMetaType<TRenderedMap>();
 }
 
@@ -181,7 +186,7 @@ void TMapRenderer::run() {
     std::function<void(int, int)> report;
     if (!snapshot.look.Preview)
       report = [this, id](int max, int position) { emit Progress(id, max, position); };
-    if (!RenderSnapshot(snapshot, map, restart_, report)) continue;
+    if (!RenderSnapshot(snapshot, map, restart_, report, cache_.get())) continue;
     {
       QMutexLocker lock(&mutex_);
       // A newer request has come in meanwhile: this one is out of date.

@@ -22,6 +22,7 @@
 #include "projection/GxProjectionL.h"
 
 struct TCoastPoint;
+class TPictureCache;
 
 // Everything one drawing reads, copied when it is asked for: later changes
 // of the component or the settings do not reach it.
@@ -59,8 +60,11 @@ struct TRenderedMap {
 // without letting anything run in between; `stop` is polled as it goes.
 // Used by the worker, and by whoever wants a map drawn on their own thread.
 // Returns false when stopped.
+// With a cache, a picture layer drawn before for the same parameters is
+// taken from it (see TPictureCache).
 bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<bool>& stop,
-                    const std::function<void(int max, int position)>& progress = {});
+                    const std::function<void(int max, int position)>& progress = {},
+                    TPictureCache* cache = nullptr);
 
 class TMapRenderer : public QThread {
   Q_OBJECT
@@ -96,6 +100,7 @@ class TMapRenderer : public QThread {
   std::atomic<bool> restart_{false};
   std::atomic<bool> busy_{false};
   bool quit_ = false;
+  std::unique_ptr<TPictureCache> cache_;  // the worker's own
 };
 
 Q_DECLARE_METATYPE(TRenderedMap)
