@@ -47,6 +47,16 @@ TEST(DrawLine, AlphaProfileAndExactBlend) {
   BlendPixel(img, 1, 0, 90, 90, 90, 255);
   EXPECT_EQ(Grey(img, 1, 0), 90);
   BlendPixel(img, 24, 0, 0, 0, 0, 255);  // outside: skipped
+
+  // Every channel on its own: a coloured line over a coloured ground, the
+  // values worked out by hand from ((255 - a) old + a k + 127) / 255 with
+  // a = 253 on the line and 58 one pixel off it.
+  QImage ground(24, 12, QImage::Format_BGR888);
+  ground.fill(QColor(10, 220, 130));
+  DrawLine(2, 5, 20, 5, ground, QColor(200, 40, 90), 1.0, true);
+  EXPECT_EQ(ground.pixelColor(10, 5), QColor(199, 41, 90));
+  EXPECT_EQ(ground.pixelColor(10, 4), QColor(53, 179, 121));
+  EXPECT_EQ(ground.pixelColor(10, 6), QColor(53, 179, 121));
 }
 
 // A segment crossing the bitmap with all four coordinates outside is drawn;
@@ -79,6 +89,15 @@ TEST(DrawLine, AntiAliasedMatchesFullScan) {
     EXPECT_EQ(img, FullScan(s.x1, s.y1, s.x2, s.y2, 36, 30, s.width))
         << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << " width " << s.width;
   }
+  // A bitmap taller than wide, with ends far beyond it: the rows and the
+  // columns are clipped each by their own bound.
+  for (const Seg s : {Seg{-40, -300, 50, 400, 1}, Seg{5, -900, 7, 700, 2}, Seg{60, 10, -50, 90, 1},
+                      Seg{-3, 119, 14, -2, 1.5}}) {
+    QImage img = White(12, 120);
+    DrawLine(s.x1, s.y1, s.x2, s.y2, img, Qt::black, s.width, true);
+    EXPECT_EQ(img, FullScan(s.x1, s.y1, s.x2, s.y2, 12, 120, s.width))
+        << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << " tall";
+  }
 }
 
 // Plain widths are truncated and nothing is drawn below one. Projections put
@@ -104,6 +123,19 @@ TEST(DrawLine, WidthsAndFarEnds) {
     EXPECT_EQ(Grey(img, 25, 2), 255);
     DrawLine(0, 0, 49, 39, img, Qt::black, 1e300, aa);
     EXPECT_EQ(Grey(img, 0, 39), 0);
+    // Taller than wide: a steep line from far above to far below crosses
+    // every row within a pixel of the column its slope gives (QPainter's
+    // pixels lie right of and below their point, ours about it).
+    QImage tall = White(10, 200);
+    DrawLine(-far / 64, -far, far / 64 + 8, far, tall, Qt::black, 1.0, aa);
+    for (int y = 0; y < 200; y += 37) {
+      const double x = 4 + y / 64.0;
+      int darkest = 0;
+      for (int c = 1; c < 10; ++c)
+        if (Grey(tall, c, y) < Grey(tall, darkest, y)) darkest = c;
+      EXPECT_LT(Grey(tall, darkest, y), 100) << y << " aa " << aa;
+      EXPECT_LE(std::fabs(darkest - x), 1.0) << y << " aa " << aa;
+    }
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }

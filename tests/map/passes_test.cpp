@@ -65,6 +65,51 @@ TEST(Passes, ColourPassSamplesItsOwnPixel) {
       ++painted;
     }
   EXPECT_GT(painted, 3000);
+
+  // The Earth reaching every edge of the map: the first and last columns
+  // and rows, and a central meridian off zero so the columns wrap.
+  w.p.Radius = 60;  // 0.95 degrees per pixel: the map shows 57 W to 56 E, 43 N to 41 S
+  w.p.SetTheta(170);
+  w.map.Render();
+  for (int r : {0, 1, 44, 88, 89})
+    for (int c : {0, 1, 60, 118, 119}) {
+      double lon = 170 + (c - 60) / 60.0 * kDeg;
+      if (lon > 180) lon -= 360;
+      const double lat = (45 - r) / 60.0 * kDeg;
+      const int px = (static_cast<int>(std::nearbyint(lon)) + 180) % 360;
+      const int py = 90 - static_cast<int>(std::nearbyint(lat));
+      EXPECT_EQ(w.map.MainMap().pixelColor(c, r), QColor(py, px / 256, px % 256))
+          << "edge pixel " << c << "," << r;
+    }
+}
+
+// The graticule's meridians: 13 from -180 to 180 every 30 degrees, at
+// X0 + R (lon - Theta) on the equirectangular map; with Theta 0 the two at
+// +-180 are the map's left and right edges, with Theta 10 they fall on one
+// line and 12 columns are drawn.
+TEST(Passes, MeridiansCountedAndPlaced) {
+  const double R = 400 / (2 * 3.14159265358979323846);
+  for (double theta : {0.0, 10.0}) {
+    WindowMap w(kEquirectangular, 401, 201);
+    w.Layers(false, false, true);
+    w.p.Radius = R;
+    w.p.SetTheta(theta);
+    w.map.Render();
+    const int y = 100 - static_cast<int>(std::lround(R * 15 / kDeg));  // 15 N: no parallel
+    std::vector<int> expected;
+    for (int lon = -180; lon <= 180; lon += 30) {
+      double d = lon - theta;
+      if (d < -180) d += 360;
+      const int x = static_cast<int>(std::nearbyint(200 + R * d / kDeg));
+      if (std::find(expected.begin(), expected.end(), x) == expected.end()) expected.push_back(x);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::vector<int> drawn;
+    for (int x = 0; x < 401; ++x)
+      if (w.map.MainMap().pixelColor(x, y) == kGrey) drawn.push_back(x);
+    EXPECT_EQ(drawn, expected) << "theta " << theta;
+    EXPECT_EQ(drawn.size(), theta == 0 ? 13u : 12u);
+  }
 }
 
 // Mercator stretches the meridians towards the poles: from about 80 degrees

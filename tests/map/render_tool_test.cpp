@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "projection/Catalogue.h"
+#include "tests/map/MapFixture.h"
 #include "tests/map/TinyDisk.h"
 
 namespace {
@@ -200,4 +201,48 @@ TEST(RenderTool, NameThatIsNotUtf8IsRefused) {
     EXPECT_TRUE(r.err.contains("UTF-8")) << r.err.toStdString();
   }
   EXPECT_TRUE(Entries(dir.path()).isEmpty());
+}
+
+// Every set-up option reaches the drawing: the tool's map equals the map
+// drawn here with that one field set as the option names it (on a kind
+// that reads the field), and differs from the map without the option.
+TEST(RenderTool, EverySetUpOptionReachesTheDrawing) {
+  struct Case {
+    QStringList args;
+    int position;
+    void (*set)(TGxProjectionL&);
+  };
+  const Case cases[] = {
+      {{"--radius", "60"}, kMollweide, [](TGxProjectionL& p) { p.Radius = 60; }},
+      {{"--theta", "40"}, kMollweide, [](TGxProjectionL& p) { p.SetTheta(40); }},
+      {{"--phi0", "20"}, 4, [](TGxProjectionL& p) { p.SetPhi0(20); }},
+      {{"--phi1", "10"}, 3, [](TGxProjectionL& p) { p.SetPhi1(10); }},
+      {{"--phi2", "70"}, 3, [](TGxProjectionL& p) { p.Phi2 = 70 / kDeg; }},
+      {{"--other", "0.5"}, 54, [](TGxProjectionL& p) { p.Other = 0.5; }},
+      {{"--oblique", "30"}, kMollweide, [](TGxProjectionL& p) { p.SetOblique(30); }},
+      {{"--x0", "90"}, kMollweide, [](TGxProjectionL& p) { p.X0 = 90; }},
+      {{"--y0", "40"}, kMollweide, [](TGxProjectionL& p) { p.Y0 = 40; }},
+      {{"--map-input", "5"}, 52, [](TGxProjectionL& p) { p.SetMapInput(5); }},
+      {{"--cutoff"}, 52, [](TGxProjectionL& p) { p.ForwardCutOff = true; }},
+  };
+  QTemporaryDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const QString file = dir.filePath("m.png");
+    const ToolRun r = Render(QStringList{"--kind", QString::number(c.position), "--size",
+                                         "240x180", "--layers", "color,grid,coast", "-o", file} +
+                             c.args);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    auto drawnHere = [&](bool withOption) {
+      WindowMap w(c.position, 240, 180);
+      if (withOption) c.set(w.p);
+      w.p.AxisTheta = w.p.Theta;
+      w.p.AxisPhi = w.p.Phi0;
+      w.map.Render();
+      return w.map.MainMap();
+    };
+    const QImage tool = QImage(file).convertToFormat(QImage::Format_BGR888);
+    EXPECT_EQ(tool, drawnHere(true));
+    EXPECT_NE(tool, drawnHere(false));
+  }
 }
