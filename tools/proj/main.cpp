@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "tools/common/ProjectionSetup.h"
+#include "tools/proj/Distortion.h"
 
 namespace {
 
@@ -18,6 +20,8 @@ void Usage(const char* message) {
                "       weltnetz-proj --list\n"
                "  --inverse       read pixel x y, write longitude latitude\n"
                "  --show          print the parameters after set-up and exit\n"
+               "  --distortion    write \"a b area angle\" (Tissot's indicatrix, angle in\n"
+               "                  degrees) per point, \"* * * *\" where there is none\n"
                "%s",
                kSetupUsage);
 }
@@ -57,7 +61,7 @@ bool ReadPair(const std::string& line, double& a, double& b) {
 
 int main(int argc, char** argv) {
   ProjectionSetup setup;
-  bool inverse = false, show = false, list = false;
+  bool inverse = false, show = false, list = false, distortion = false;
   for (int i = 1; i < argc; ++i) {
     std::string error;
     const int used = ParseSetupOption(argc, argv, i, setup, error);
@@ -72,6 +76,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--inverse")) inverse = true;
     else if (!std::strcmp(argv[i], "--show")) show = true;
     else if (!std::strcmp(argv[i], "--list")) list = true;
+    else if (!std::strcmp(argv[i], "--distortion")) distortion = true;
     else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       Usage(nullptr);
       return 0;
@@ -93,6 +98,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  std::optional<DistortionPrinter> printer;
+  if (distortion) printer.emplace(p);
   int status = 0;
   long lineNumber = 0;
   std::string line;
@@ -103,6 +110,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "weltnetz-proj: line %ld: two numbers expected\n", lineNumber);
       std::printf("* * -1\n");
       status = 1;
+      continue;
+    }
+    if (printer) {
+      printer->Print(a, b, inverse);
       continue;
     }
     if (inverse)
