@@ -132,7 +132,7 @@ TDistortionProbe::Sample TDistortionProbe::Beside(const Point& c, int axis, doub
 
 // The side `near` alone, with a second sample beyond it for a difference of
 // second order when no cut lies between them.
-bool TDistortionProbe::OneSided(Point& c, int axis, const Sample& near, double& dx, double& dy) {
+void TDistortionProbe::OneSided(Point& c, int axis, const Sample& near, double& dx, double& dy) {
   const Sample far = Beside(c, axis, 2 * near.offset);
   const Knot k0{c.x, c.y, 0}, k1{near.x, near.y, near.t}, k2{far.x, far.y, far.t};
   if (far.ok && far.t != near.t && !Kinked(k0, k1, k2, q_.Radius)) {
@@ -146,7 +146,6 @@ bool TDistortionProbe::OneSided(Point& c, int axis, const Sample& near, double& 
     dx = (near.x - c.x) / near.t;
     dy = (near.y - c.y) / near.t;
   }
-  return true;
 }
 
 // The map's slope (pixels per radian) along the longitude (axis 0) or the
@@ -174,11 +173,13 @@ bool TDistortionProbe::Slope(Point& c, int axis, double& dx, double& dy) {
       // The side across the cut jumps; the gentler side is the map's own.
       const double up = Length(plus.x - c.x, plus.y - c.y) / std::fabs(plus.t);
       const double down = Length(c.x - minus.x, c.y - minus.y) / std::fabs(minus.t);
-      return OneSided(c, axis, up <= down ? plus : minus, dx, dy);
+      OneSided(c, axis, up <= down ? plus : minus, dx, dy);
+      return true;
     }
     if (plus.ok || minus.ok) {
       if (!c.exact && !Locate(c)) return false;
-      return OneSided(c, axis, plus.ok ? plus : minus, dx, dy);
+      OneSided(c, axis, plus.ok ? plus : minus, dx, dy);
+      return true;
     }
   }
   return false;

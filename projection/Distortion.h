@@ -74,7 +74,7 @@ class TDistortionProbe {
   bool LeavePole(Point& c);
   Sample Beside(const Point& c, int axis, double offsetDeg);
   bool Slope(Point& c, int axis, double& dx, double& dy);
-  bool OneSided(Point& c, int axis, const Sample& near, double& dx, double& dy);
+  void OneSided(Point& c, int axis, const Sample& near, double& dx, double& dy);
 
   TGxProjectionL q_;
   bool usable_;
