@@ -36,11 +36,13 @@ const TScaleView& ViewOf(TBackground shows) {
        "Flächenverzerrung",
        {{0, "¼"}, {0.25, "½"}, {0.5, "1"}, {0.75, "2"}, {1, "4"}}},
       {TBackground::AngleDistortion, ViridisScale,
-       [](const TDistortion& d) { return d.Angle() / (0.5 * 3.14159265358979323846); },
+       [](const TDistortion& d) { return d.Angle() / gx::kHalfPi; },
        "Winkelverzerrung",
        {{0, "0°"}, {1.0 / 3, "30°"}, {2.0 / 3, "60°"}, {1, "90°"}}},
   };
-  return shows == TBackground::AreaDistortion ? kViews[0] : kViews[1];
+  for (const TScaleView& view : kViews)
+    if (view.shows == shows) return view;
+  return kViews[1];  // the Earth picture has no legend; asked anyway, the angles
 }
 
 // Where the legend's parts go.

@@ -48,7 +48,7 @@ struct TMapLook {
   bool Tissot = false;
   QColor ColorTissot = QColor::fromRgb(kDefaultTissotRgb);
   QFont Font;  // of the grid labels and the legend
-  // A quick drawing while the map moves under the hand: the colour layer
+  // A quick drawing while the map moves under the hand: the picture layer
   // samples every second row and column and fills each 2 x 2 block.
   bool Preview = false;
 
