@@ -13,26 +13,21 @@ struct TColourSource {
   int width, height;
 };
 
-// Pixel (c, r) takes the picture's colour where the map shows the Earth;
-// the pixels the projection refuses keep what the row held. `fill` more
-// pixels to the right and `below` rows down take the same colour (a
-// preview's block).
-inline void PaintPixel(TGxProjectionL& p, int c, int r, const TColourSource& picture, uchar* row,
-                       qsizetype stride, int fill, int below) {
+// The picture's colour for pixel (c, r) where the map shows the Earth; false
+// for the pixels the projection refuses.
+inline bool PictureColour(TGxProjectionL& p, int c, int r, const TColourSource& picture,
+                          std::uint8_t* bgr) {
   // Row r itself: sampling r - 1 put the picture one row below the
   // graticule and coastlines that Forward places.
   p.InverseForDrawing(c, r);
-  if (p.ErrorCode != 0) return;
+  if (p.ErrorCode != 0) return false;
   int px, py;
-  if (!SourcePixel(p.X, p.Y, picture.width, picture.height, px, py)) return;
+  if (!SourcePixel(p.X, p.Y, picture.width, picture.height, px, py)) return false;
   const uchar* s = picture.bits + py * picture.stride + 3 * px;
-  for (int dy = 0; dy < below; ++dy)
-    for (int dx = 0; dx < fill; ++dx) {
-      uchar* d = row + dy * stride + 3 * (c + dx);
-      d[0] = s[0];
-      d[1] = s[1];
-      d[2] = s[2];
-    }
+  bgr[0] = s[0];
+  bgr[1] = s[1];
+  bgr[2] = s[2];
+  return true;
 }
 
 }  // namespace
@@ -50,15 +45,10 @@ int TColourLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress)
     source = source.convertToFormat(QImage::Format_BGR888);
   const TColourSource picture{source.constBits(), source.bytesPerLine(), source.width(),
                               source.height()};
-  const int W = target.width(), H = target.height();
-  const int step = in.look.Preview ? 2 : 1;
-  DrawPixelRows(in, target, progress, step,
-                [&](TGxProjectionL& p, int r, int c0, int c1, uchar* row, qsizetype stride) {
-                  const int below = std::min(step, H - r);
-                  // A preview samples the even columns; a span that starts
-                  // on an odd one (after a report) begins at the next.
-                  for (int c = c0 + (c0 % step); c < c1; c += step)
-                    PaintPixel(p, c, r, picture, row, stride, std::min(step, W - c), below);
-                });
+  DrawPixelColours(in, target, progress, [&picture](TGxProjectionL& p) {
+    return [&p, &picture](int r, int c, int step, int n, std::uint8_t* bgr, char* painted) {
+      for (int k = 0; k < n; ++k) painted[k] = PictureColour(p, c + k * step, r, picture, bgr + 3 * k);
+    };
+  });
   return 0;
 }

@@ -276,6 +276,9 @@ TMapLook TGxMapImageL::Look() const {
   look.DrawColorMap = s.DrawColorMap;
   look.LineWidth = s.LineWidth;
   look.UseColorEmpty = s.UseColorEmpty;
+  look.Background = s.Background;
+  look.Tissot = s.Tissot;
+  look.ColorTissot = s.ColorTissot;
   look.Font = font();
   return look;
 }

@@ -69,6 +69,11 @@ class TMapSettings {
   bool DrawColorMap = false;
   double LineWidth = 1.0;                  // pixels, graticule and coastlines (at most 64 drawn)
   bool UseColorEmpty = true;               // fill before each drawing and keep a saved copy
+  // What DrawColorMap draws: the Earth picture, or a distortion map with
+  // its legend.
+  TBackground Background = TBackground::EarthPicture;
+  bool Tissot = false;  // Tissot's indicatrices at the graticule's intersections
+  QColor ColorTissot = QColor::fromRgb(kDefaultTissotRgb);
 
   // The colour picture of the Earth (plate carrée, row 0 at +90°, column 0 at
   // -180°), owned. Null only after FreeColorMap; an existing picture may be

@@ -90,6 +90,14 @@ void DrawTrace(const TMapTrace& trace, QImage& target) {
   for (const TLabel& label : trace.labels) painter.drawText(label.baseline, label.text);
 }
 
+int DrawThroughTrace(TMapLayer& layer, TLayerInput& in, QImage& target, TDrawProgress& progress) {
+  std::vector<TMapTrace> traces;
+  int error = 0;
+  layer.Trace(in, target, progress, traces, error);
+  for (const TMapTrace& t : traces) DrawTrace(t, target);
+  return error;
+}
+
 // ---- Coastlines -----------------------------------------------------------------
 
 std::int64_t TCoastLayer::Steps(const TLayerInput& in, const QImage&) const {
@@ -97,11 +105,7 @@ std::int64_t TCoastLayer::Steps(const TLayerInput& in, const QImage&) const {
 }
 
 int TCoastLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress) {
-  std::vector<TMapTrace> traces;
-  int error = 0;
-  Trace(in, target, progress, traces, error);
-  for (const TMapTrace& t : traces) DrawTrace(t, target);
-  return error;
+  return DrawThroughTrace(*this, in, target, progress);
 }
 
 bool TCoastLayer::Trace(TLayerInput& in, const QImage& target, TDrawProgress& progress,
@@ -166,11 +170,7 @@ bool TCoastLayer::Trace(TLayerInput& in, const QImage& target, TDrawProgress& pr
 // ---- Graticule --------------------------------------------------------------------
 
 int TGraticuleLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress) {
-  std::vector<TMapTrace> traces;
-  int error = 0;
-  Trace(in, target, progress, traces, error);
-  for (const TMapTrace& t : traces) DrawTrace(t, target);
-  return error;
+  return DrawThroughTrace(*this, in, target, progress);
 }
 
 bool TGraticuleLayer::Trace(TLayerInput& in, const QImage& target, TDrawProgress&,

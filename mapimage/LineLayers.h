@@ -32,3 +32,6 @@ class TGraticuleLayer : public TMapLayer {
 // Draws a trace into a 24-bit image: its segments (one by one within the
 // work budget, see TLineBatch), then its labels.
 void DrawTrace(const TMapTrace& trace, QImage& target);
+
+// The Draw of a line layer: its traces, drawn; returns the layer's error.
+int DrawThroughTrace(TMapLayer& layer, TLayerInput& in, QImage& target, TDrawProgress& progress);

@@ -1,15 +1,29 @@
 #include "mapimage/MapFrame.h"
 
 #include "mapimage/ColourLayer.h"
+#include "mapimage/DistortionLayer.h"
+#include "mapimage/TissotLayer.h"
 
 void ChooseLayers(TMapLayers& layers, const TMapLook& look) {
+  bool distortion = false;
   switch (look.Background) {
     case TBackground::EarthPicture:
       if (!dynamic_cast<TColourLayer*>(layers.picture.get()))
         layers.picture = std::make_unique<TColourLayer>();
       break;
+    case TBackground::AreaDistortion:
+    case TBackground::AngleDistortion: {
+      const auto* kept = dynamic_cast<TDistortionLayer*>(layers.picture.get());
+      if (!kept || kept->Shows() != look.Background)
+        layers.picture = std::make_unique<TDistortionLayer>(look.Background);
+      distortion = true;
+      break;
+    }
   }
+  // The indicatrices, then the legend above everything.
   layers.overlays.clear();
+  if (look.Tissot) layers.overlays.push_back(std::make_unique<TTissotLayer>());
+  if (distortion) layers.overlays.push_back(std::make_unique<TDistortionLegend>(look.Background));
 }
 
 namespace {

@@ -21,8 +21,14 @@
 
 struct TCoastPoint;
 
-// What the colour layer shows beneath the lines.
-enum class TBackground { EarthPicture };
+// What the picture layer shows beneath the lines: the Earth, or the map's
+// own distortion as colour (the areal scale, or the largest change of an
+// angle), with a legend in a corner.
+enum class TBackground { EarthPicture, AreaDistortion, AngleDistortion };
+
+// Tissot's indicatrices are outlined in this colour unless the look says
+// otherwise: a magenta that none of the pictures uses.
+inline constexpr QRgb kDefaultTissotRgb = qRgb(0xE0, 0x00, 0xE0);
 
 // The drawing settings of one drawing, as plain values (a copy of the
 // control's settings taken when the drawing starts).
@@ -38,8 +44,11 @@ struct TMapLook {
   double LineWidth = 1.0;
   bool UseColorEmpty = true;
   TBackground Background = TBackground::EarthPicture;
-  QFont Font;  // of the grid labels
-  // A quick drawing while the map moves under the hand: the colour layer
+  // Tissot's indicatrices at the graticule's intersections, on top.
+  bool Tissot = false;
+  QColor ColorTissot = QColor::fromRgb(kDefaultTissotRgb);
+  QFont Font;  // of the grid labels and the legend
+  // A quick drawing while the map moves under the hand: the picture layer
   // samples every second row and column and fills each 2 x 2 block.
   bool Preview = false;
 

@@ -2,7 +2,10 @@
 // kin): rows of the map shared among threads, progress counted per pixel.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "mapimage/MapLayer.h"
 
@@ -28,3 +31,42 @@ using TSpanPainter =
 // have left. Returns false when progress said stop.
 bool DrawPixelRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowStep,
                    const TSpanPainter& paint);
+
+// The loop of a picture layer that gives each pixel a colour of its own.
+// `spanColours(p)` makes, for one span of a row drawn through p (the layer's
+// component or a thread's copy of it), the function
+// colours(r, c, step, n, bgr, painted) that colours the n pixels
+// (c + k*step, r), k = 0 .. n-1, in that order: painted[k] says whether
+// pixel k takes the three bytes bgr[3k .. 3k+2] (blue, green, red) or keeps
+// what it held. A preview colours the even columns of the even rows
+// (step 2) and fills each 2 x 2 block with the colour.
+template <class SpanColours>
+bool DrawPixelColours(TLayerInput& in, QImage& target, TDrawProgress& progress,
+                      SpanColours spanColours) {
+  const int W = target.width(), H = target.height();
+  const int step = in.look.Preview ? 2 : 1;
+  return DrawPixelRows(
+      in, target, progress, step,
+      [&](TGxProjectionL& p, int r, int c0, int c1, uchar* row, qsizetype stride) {
+        // A preview samples the even columns; a span that starts on an odd
+        // one (after a report) begins at the next.
+        const int first = c0 + (c0 % step);
+        if (first >= c1) return;
+        const int n = (c1 - first + step - 1) / step;
+        std::vector<std::uint8_t> bgr(3 * static_cast<std::size_t>(n));
+        std::vector<char> painted(static_cast<std::size_t>(n));
+        spanColours(p)(r, first, step, n, bgr.data(), painted.data());
+        const int below = std::min(step, H - r);
+        for (int k = 0; k < n; ++k) {
+          if (!painted[k]) continue;
+          const int c = first + k * step, fill = std::min(step, W - c);
+          for (int dy = 0; dy < below; ++dy)
+            for (int dx = 0; dx < fill; ++dx) {
+              uchar* d = row + dy * stride + 3 * (c + dx);
+              d[0] = bgr[3 * k];
+              d[1] = bgr[3 * k + 1];
+              d[2] = bgr[3 * k + 2];
+            }
+        }
+      });
+}

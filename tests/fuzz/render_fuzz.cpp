@@ -1,6 +1,7 @@
 // Fuzz target: a small map (up to 64 x 64) drawn with fuzzed projection and
 // drawing settings: line width, colours, graticule range and spacing (zero and
-// negative included), layer switches, odd colour pictures. Nothing may crash,
+// negative included), layer switches (the distortion maps and Tissot's
+// indicatrices too), odd colour pictures. Nothing may crash,
 // trip a sanitizer or hang, and the control must end ready for the next drawing.
 #include <QApplication>
 #include <QColor>
@@ -59,6 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (s.GxProjection) {
     map.SetGridRange(180, -180, 90, -90, 30, 1);
   }
+  s.Background = static_cast<TBackground>(in.ConsumeIntegralInRange(0, 2));
+  s.Tissot = in.ConsumeBool();
   map.Render();
 
   const int e = map.MapErrorCode();

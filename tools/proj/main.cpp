@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "tools/common/ProjectionSetup.h"
+#include "tools/proj/Distortion.h"
 #include "weltnetz/Version.h"
 
 namespace {
@@ -19,6 +21,8 @@ void Usage(const char* message) {
                "       weltnetz-proj --list\n"
                "  --inverse       read pixel x y, write longitude latitude\n"
                "  --show          print the parameters after set-up and exit\n"
+               "  --distortion    write \"a b area angle\" (Tissot's indicatrix, angle in\n"
+               "                  degrees) per point, \"* * * *\" where there is none\n"
                "%s"
                "  -h, --help      this text\n"
                "  --version       the program's version\n",
@@ -60,7 +64,7 @@ bool ReadPair(const std::string& line, double& a, double& b) {
 
 int main(int argc, char** argv) {
   ProjectionSetup setup;
-  bool inverse = false, show = false, list = false;
+  bool inverse = false, show = false, list = false, distortion = false;
   for (int i = 1; i < argc; ++i) {
     std::string error;
     const int used = ParseSetupOption(argc, argv, i, setup, error);
@@ -75,6 +79,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--inverse")) inverse = true;
     else if (!std::strcmp(argv[i], "--show")) show = true;
     else if (!std::strcmp(argv[i], "--list")) list = true;
+    else if (!std::strcmp(argv[i], "--distortion")) distortion = true;
     else if (!std::strcmp(argv[i], "--version")) {
       std::printf("weltnetz-proj %s\n", WELTNETZ_VERSION);
       return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
@@ -99,6 +104,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  std::optional<DistortionPrinter> printer;
+  if (distortion) printer.emplace(p);
   int status = 0;
   long lineNumber = 0;
   std::string line;
@@ -109,6 +116,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "weltnetz-proj: line %ld: two numbers expected\n", lineNumber);
       std::printf("* * -1\n");
       status = 1;
+      continue;
+    }
+    if (printer) {
+      printer->Print(a, b, inverse);
       continue;
     }
     if (inverse)

@@ -27,7 +27,8 @@ void Usage(const char* message) {
                "usage: weltnetz-render [options] -o FILE\n"
                "       weltnetz-render [options] --all DIR\n"
                "%s"
-               "  --layers LIST   comma-separated of color, grid, coast (default color,grid)\n"
+               "  --layers LIST   comma-separated of color, grid, coast, tissot, and area or\n"
+               "                  angle (the distortion map) in place of color (default color,grid)\n"
                "  --antialias     anti-aliased graticule\n"
                "  --grid-values   graticule labels\n"
                "  --line-width W  line width in pixels (default 1)\n"
@@ -52,28 +53,37 @@ void Usage(const char* message) {
 }
 
 struct RenderOptions {
-  bool color = true, grid = true, coast = false;
+  bool color = true, grid = true, coast = false, tissot = false;
+  TBackground background = TBackground::EarthPicture;
   bool antiAlias = false, gridValues = false;
   double lineWidth = 1.0;
   QString output, allDir;
   bool time = false;
 };
 
+// One picture at most: the Earth, or the distortion map of areas or angles.
 bool ParseLayers(const std::string& list, RenderOptions& o) {
-  o.color = o.grid = o.coast = false;
+  o.grid = o.coast = o.tissot = false;
+  o.background = TBackground::EarthPicture;
+  int pictures = 0;
   std::size_t start = 0;
   while (start <= list.size()) {
     const std::size_t comma = list.find(',', start);
     const std::string name =
         list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (name == "color") o.color = true;
-    else if (name == "grid") o.grid = true;
+    if (name == "color" || name == "area" || name == "angle") {
+      ++pictures;
+      if (name == "area") o.background = TBackground::AreaDistortion;
+      if (name == "angle") o.background = TBackground::AngleDistortion;
+    } else if (name == "grid") o.grid = true;
     else if (name == "coast") o.coast = true;
+    else if (name == "tissot") o.tissot = true;
     else if (!(name.empty() && list.empty())) return false;
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
-  return true;
+  o.color = pictures > 0;
+  return pictures <= 1;
 }
 
 // A name that does not survive the trip through Qt's file names (not valid
@@ -98,6 +108,8 @@ void ConfigureLikeWindow(TGxMapImageL& map, TGxProjectionL& p, const RenderOptio
   s.DrawColorMap = o.color;
   s.DrawGrid = o.grid;
   s.DrawCoast = o.coast;
+  s.Background = o.background;
+  s.Tissot = o.tissot;
   map.SetGridRange(180, -180, 90, -90, 30, 1);
 }
 
@@ -215,7 +227,8 @@ int main(int argc, char** argv) {
       const std::string value = argv[++i];
       if (opt == "--layers") {
         if (!ParseLayers(value, o)) {
-          Usage(("--layers: color, grid or coast expected: " + value).c_str());
+          Usage(("--layers: color, grid, coast, tissot, area or angle expected, one of color,"
+                 " area and angle at most: " + value).c_str());
           return 2;
         }
       } else if (opt == "--line-width") {

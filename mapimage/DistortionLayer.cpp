@@ -1,0 +1,247 @@
+#include "mapimage/DistortionLayer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "mapimage/PixelRows.h"
+#include "projection/Distortion.h"
+
+namespace {
+
+struct TTick {
+  double position;
+  const char* text;  // UTF-8
+};
+
+// What a distortion background shows, and how its legend reads.
+struct TScaleView {
+  TBackground shows;
+  const TColourScale& (*scale)();
+  double (*position)(const TDistortion& d);
+  const char* title;  // UTF-8
+  std::vector<TTick> ticks;
+};
+
+const TScaleView& ViewOf(TBackground shows) {
+  static const TScaleView kViews[] = {
+      // log2 of the areal scale from -2 to 2: a quarter to four times the area.
+      {TBackground::AreaDistortion, BlueRedScale,
+       [](const TDistortion& d) { return (std::log2(d.Area) + 2) / 4; },
+       "Flächenverzerrung",
+       {{0, "¼"}, {0.25, "½"}, {0.5, "1"}, {0.75, "2"}, {1, "4"}}},
+      {TBackground::AngleDistortion, ViridisScale,
+       [](const TDistortion& d) { return d.Angle() / gx::kHalfPi; },
+       "Winkelverzerrung",
+       {{0, "0°"}, {1.0 / 3, "30°"}, {2.0 / 3, "60°"}, {1, "90°"}}},
+  };
+  for (const TScaleView& view : kViews)
+    if (view.shows == shows) return view;
+  return kViews[1];  // the Earth picture has no legend; asked anyway, the angles
+}
+
+// Where the legend's parts go.
+struct TLegendLayout {
+  QFont font;
+  QRect box, bar;
+  int titleBaseline = 0, labelBaseline = 0;
+};
+
+// A pixel without a value.
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+// Two pixels whose places on the scale differ by more than this (eight of
+// its colours) have something between them other than a smooth change.
+constexpr double kSmoothStep = 8.0 / (TColourScale::kSize - 1);
+
+constexpr int kMargin = 6;       // from the map's corner
+constexpr int kPad = 6;          // inside the box
+constexpr int kBarWidth = 140;
+constexpr int kBarHeight = 10;
+constexpr int kTickLength = 3;
+constexpr int kLegendPixels = 11;  // font size
+
+bool LayOut(const TScaleView& view, const QImage& target, const TMapLook& look,
+            TLegendLayout& out) {
+  out.font = look.Font;
+  out.font.setPixelSize(kLegendPixels);
+  const QFontMetrics fm(out.font, &target);
+  const QString first = QString::fromUtf8(view.ticks.front().text);
+  const QString last = QString::fromUtf8(view.ticks.back().text);
+  const int left = std::max(kPad, fm.horizontalAdvance(first) / 2 + 2);
+  const int right = std::max(kPad, fm.horizontalAdvance(last) / 2 + 2);
+  const int width = std::max(left + kBarWidth + right,
+                             fm.horizontalAdvance(QString::fromUtf8(view.title)) + 2 * kPad);
+  const int height = kPad + fm.height() + 3 + kBarHeight + kTickLength + fm.height() + kPad;
+  if (width + 2 * kMargin > target.width() || height + 2 * kMargin > target.height()) return false;
+  out.box = QRect(kMargin, target.height() - kMargin - height, width, height);
+  out.titleBaseline = out.box.top() + kPad + fm.ascent();
+  out.bar = QRect(out.box.left() + left, out.box.top() + kPad + fm.height() + 3, kBarWidth,
+                  kBarHeight);
+  out.labelBaseline = out.bar.bottom() + 1 + kTickLength + fm.ascent();
+  return true;
+}
+
+}  // namespace
+
+const TColourScale& DistortionScale(TBackground shows) { return ViewOf(shows).scale(); }
+
+double DistortionScalePosition(TBackground shows, const TDistortion& d) {
+  return ViewOf(shows).position(d);
+}
+
+std::int64_t TDistortionLayer::Steps(const TLayerInput&, const QImage& target) const {
+  return std::int64_t{target.width()} * target.height();
+}
+
+namespace {
+
+// One span of a distortion map's row: its pixels' places on the scale. The
+// probe runs at the even sampled columns (column / step even); a pixel at an
+// odd one between two that lie close on the scale takes their mean.
+// Distortion varies smoothly, so the mean is off by about half its second
+// difference, far below one colour; where it does not (a cut, an edge) the
+// neighbours lie apart or have no value, and the pixel gets its own. Which
+// pixels are probed depends on the column alone, so a row split into spans
+// (at the progress reports of a drawing on one thread) comes out as a whole
+// row does.
+class TSpanPlaces {
+ public:
+  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int W, int r, int c, int step, int n)
+      : p_(p), view_(view), probe_(p), W_(W), r_(r), c_(c), step_(step),
+        lon_(n + 2), lat_(n + 2), at_(n + 2, kNoValue), state_(n + 2, kUnknown) {
+    // Every pixel through Inverse first, in order, as the colour layer.
+    for (int k = 0; k < n; ++k) {
+      p.InverseForDrawing(Column(k), r);
+      Keep(k, p);
+    }
+  }
+
+  // The place of pixel k, or NaN where the map shows nothing or has no value.
+  double Of(int k) {
+    if (state_[k + 1] == kOutside) return kNoValue;
+    const int column = Column(k);
+    if ((column / step_) % 2 == 0 || column + step_ >= W_) return Probed(k);
+    const double left = Probed(k - 1), right = Probed(k + 1);
+    return std::fabs(left - right) <= kSmoothStep ? 0.5 * (left + right) : Probed(k);
+  }
+
+ private:
+  enum State : char { kUnknown, kShown, kOutside, kPlaced };
+
+  int Column(int k) const { return c_ + k * step_; }
+  void Keep(int k, const TGxProjectionL& q) {
+    state_[k + 1] = q.ErrorCode == 0 ? kShown : kOutside;
+    lon_[k + 1] = q.X;
+    lat_[k + 1] = q.Y;
+  }
+
+  // Pixel k's own place; k may be the neighbour just beyond either end of
+  // the span, whose inverse comes from a copy, not to disturb p's calls.
+  double Probed(int k) {
+    char& state = state_[k + 1];
+    if (state == kUnknown) {
+      if (Column(k) < 0 || Column(k) >= W_) return kNoValue;
+      if (!aside_) {
+        aside_.emplace(p_);
+        aside_->OnError = nullptr;
+        aside_->OnInverse = nullptr;
+        aside_->OnForward = nullptr;
+        aside_->GxConvert = nullptr;
+      }
+      aside_->Inverse(Column(k), r_);
+      Keep(k, *aside_);
+    }
+    if (state == kShown) {
+      TDistortion d;
+      if (probe_.At(lon_[k + 1], lat_[k + 1], Column(k), r_, d))
+        at_[k + 1] = std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
+      state = kPlaced;
+    }
+    return at_[k + 1];
+  }
+
+  TGxProjectionL& p_;
+  const TScaleView& view_;
+  // The probe's own copy of the component serves the whole span: its
+  // Forward calls fire no event and leave p's fields as Inverse left them.
+  TDistortionProbe probe_;
+  std::optional<TGxProjectionL> aside_;
+  const int W_, r_, c_, step_;
+  // Index k + 1 for pixel k = -1 .. n.
+  std::vector<double> lon_, lat_, at_;
+  std::vector<char> state_;
+};
+
+}  // namespace
+
+int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress) {
+  const TScaleView& view = ViewOf(shows_);
+  const TColourScale& scale = view.scale();
+  const int W = target.width();
+  DrawPixelColours(in, target, progress, [&view, &scale, W](TGxProjectionL& p) {
+    return [&p, &view, &scale, W](int r, int c, int step, int n, std::uint8_t* bgr, char* painted) {
+      TSpanPlaces places(p, view, W, r, c, step, n);
+      for (int k = 0; k < n; ++k) {
+        const double at = places.Of(k);
+        painted[k] = !std::isnan(at);
+        if (!painted[k]) continue;
+        const TColourScale::Bgr& colour = scale.At(at);
+        std::copy(colour.begin(), colour.end(), bgr + 3 * k);
+      }
+    };
+  });
+  return 0;
+}
+
+QRect TDistortionLegend::Area(const QImage& target, const TMapLook& look) {
+  TLegendLayout layout;
+  return LayOut(ViewOf(look.Background), target, look, layout) ? layout.box : QRect();
+}
+
+int TDistortionLegend::Draw(TLayerInput& in, QImage& target, TDrawProgress&) {
+  if (!in.look.DrawColorMap) return 0;
+  const TScaleView& view = ViewOf(shows_);
+  TLegendLayout layout;
+  if (!LayOut(view, target, in.look, layout)) return 0;
+  if (target.format() != QImage::Format_BGR888) target = target.convertToFormat(QImage::Format_BGR888);
+
+  const QColor ink(0x30, 0x30, 0x30);
+  {
+    QPainter painter(&target);
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.setBrush(Qt::white);
+    painter.drawRect(layout.box.adjusted(0, 0, -1, -1));
+  }
+  // The bar pixel by pixel, each column the scale's colour at its place.
+  const TColourScale& scale = view.scale();
+  const QRect& bar = layout.bar;
+  for (int y = bar.top(); y <= bar.bottom(); ++y) {
+    uchar* row = target.scanLine(y);
+    for (int i = 0; i < bar.width(); ++i) {
+      const TColourScale::Bgr& c = scale.At(static_cast<double>(i) / (bar.width() - 1));
+      uchar* d = row + 3 * (bar.left() + i);
+      d[0] = c[0];
+      d[1] = c[1];
+      d[2] = c[2];
+    }
+  }
+  QPainter painter(&target);
+  painter.setFont(layout.font);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  painter.setPen(ink);
+  painter.drawText(QPoint(layout.box.left() + kPad, layout.titleBaseline),
+                   QString::fromUtf8(view.title));
+  const QFontMetrics fm(layout.font, &target);
+  for (const TTick& tick : view.ticks) {
+    const int x = bar.left() + static_cast<int>(std::lround(tick.position * (bar.width() - 1)));
+    painter.drawLine(x, bar.bottom() + 1, x, bar.bottom() + kTickLength);
+    const QString text = QString::fromUtf8(tick.text);
+    painter.drawText(QPoint(x - fm.horizontalAdvance(text) / 2, layout.labelBaseline), text);
+  }
+  return 0;
+}

@@ -1,0 +1,390 @@
+// Tissot's indicatrix from the engine's Forward, against what the theory of
+// each kind says: conformal kinds keep angles, equal-area kinds keep a
+// constant areal scale (worked out below from each kind's formula),
+// equidistant kinds keep the scale along their true lines.
+#include "EngineTest.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <numbers>
+#include <tuple>
+
+#include "projection/Distortion.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kRad = kPi / 180;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+// What the theory of a kind says about its indicatrix.
+enum class Law {
+  Conformal,      // Angle = 0; Area = areal(p, lon, lat) when given
+  EqualArea,      // Area = constant everywhere
+  MeridiansTrue,  // unit scale along the meridians (equidistant cylinders and cones)
+  ParallelsTrue,  // unit scale along the parallels
+  Plate,          // equirectangular: B = 1 along the meridians, A = sec(lat)
+  RadialTrue,     // azimuthal equidistant: B = 1 along the radius, A = c / sin c
+};
+
+// Eccentricity squared of the ellipsoid the component projects.
+double Es(const TGxProjectionL& p) {
+  const double r = p.EllipsoidAxes().ratio;
+  return 1 - r * r;
+}
+// Cosine of the angular distance from the centre (Theta, Phi0).
+double CosDistance(const TGxProjectionL& p, double lon, double lat) {
+  return std::sin(p.Phi0) * std::sin(lat) +
+         std::cos(p.Phi0) * std::cos(lat) * std::cos(lon - p.Theta);
+}
+
+struct TheoryRow {
+  const char* name;
+  TProjection kind;
+  int mapInput;  // 220 a sphere, 30 WGS 84, 31 a sphere to 3e-7
+  Law law;
+  double constant = 0;  // the areal scale of an equal-area kind
+  double (*areal)(const TGxProjectionL&, double lon, double lat) = nullptr;  // radians
+  double other = kNaN;  // a parameter other than the catalogue's
+  double tilt = 0;      // degrees, about the map's centre
+  // The map folds its meridians at the equator: there its slope along them
+  // has two one-sided values and no derivative (checked on its own below).
+  bool foldsAtEquator = false;
+};
+
+const TheoryRow kTheory[] = {
+    // Conformal. Mercator on the sphere: k = sec(lat); on the ellipsoid
+    // k = sqrt(1 - e^2 sin^2)/cos, conformal there. Stereographic: k = 2/(1 + cos c).
+    {"Mercator, sphere", mpMercator, 31, Law::Conformal, 0,
+     [](const TGxProjectionL&, double, double lat) { return 1 / (std::cos(lat) * std::cos(lat)); }},
+    {"Mercator, WGS 84", mpMercator, 30, Law::Conformal, 0,
+     [](const TGxProjectionL& p, double, double lat) {
+       const double s = std::sin(lat), c = std::cos(lat);
+       return (1 - Es(p) * s * s) / (c * c);
+     }},
+    {"stereographic", mpStereographic, 220, Law::Conformal, 0,
+     [](const TGxProjectionL& p, double lon, double lat) {
+       const double k = 2 / (1 + CosDistance(p, lon, lat));
+       return k * k;
+     }},
+    {"stereographic, tilted 40", mpStereographic, 220, Law::Conformal, 0, nullptr, kNaN, 40},
+    {"Lambert conformal conic, WGS 84", mpLaConformalConic, 30, Law::Conformal},
+    // Equal-area. Cylinders y = sin(lat)/cos(s), x = lon: areal scale 1/cos(s).
+    {"Lambert cylindrical", mpLamCylindricalEA, 220, Law::EqualArea, 1},
+    {"Behrmann", mpBerCylindricalEA, 220, Law::EqualArea, 1 / std::cos(30 * kRad)},
+    {"Trystan Edwards", mpTristanEdwards, 220, Law::EqualArea, 1 / std::cos(37.383 * kRad)},
+    {"Peters", mpPeters, 220, Law::EqualArea, 1 / std::cos(44.138 * kRad)},
+    {"Gall orthographic", mpGallOrth, 220, Law::EqualArea, 1 / std::cos(45 * kRad)},
+    {"Balthasart", mpBalthasart, 220, Law::EqualArea, 1 / std::cos(50 * kRad)},
+    // x = Cx lon cos t, y = Cy sin t, 2t + sin 2t = k sin(lat): Cx Cy k / 4.
+    {"Mollweide", mpMollweide, 220, Law::EqualArea, 0.900316316158 * 1.4142135623731 * kPi / 4},
+    {"interrupted Mollweide", mpIMollweide, 220, Law::EqualArea,
+     0.900316316158 * 1.4142135623731 * kPi / 4},
+    {"Wagner IV", mpWagnerIV, 220, Law::EqualArea, 0.8631 * 1.56548 * 2.9604205062 / 4},
+    {"sinusoidal", mpSinusoidal, 220, Law::EqualArea, 1},
+    // Eckert II: x = Cx lon s, y = Cy (2 - s), s^2 = 4 - 3 sin: 3/2 Cx Cy.
+    {"Eckert II", mpEckertII, 220, Law::EqualArea,
+     1.5 * 0.46065886596178063904 * 1.4472025091165353187, nullptr, kNaN, 0, true},
+    // Eckert IV: Cx Cy k0 / 2.
+    {"Eckert IV", mpEckertIV, 220, Law::EqualArea,
+     0.42223820031577120147 * 1.3265004281770023222 * 3.5707963267948966191 / 2},
+    // sin t + m t = n sin(lat), Cy^2 = (m + 1)/n, Cx = Cy/(m + 1): Cx Cy n = 1.
+    {"Eckert VI (flagged ellipsoidal, projects the sphere)", mpEckertVI, 30, Law::EqualArea, 1},
+    {"McBryde-Thomas sine 2", mpMcBryde, 220, Law::EqualArea, 1},
+    // Craster: cos(lat) = cos(lat/3)(2 cos(2 lat/3) - 1): Cx Cy / 3.
+    {"Craster", mpCraster, 220, Law::EqualArea, 0.97720502380583984319 * 3.0699801238394654652 / 3},
+    {"Hammer", mpHammer, 220, Law::EqualArea, 1},
+    // Lambert azimuthal of (lon/3, asin(a sin lat)), stretched: cx cy a / 3.
+    {"Wagner VII", mpWagnerVII, 220, Law::EqualArea, 2.66723 * 1.24104 * 0.90631 / 3},
+    {"Collignon", mpCollignon, 220, Law::EqualArea, 1.1283791670955125740 * 1.7724538509055160273 / 2},
+    // Sine and tangent modes of x = (q/p) lon cos(lat) / cos(lat/q): 1.
+    {"quartic authalic", mpQuarticAu, 220, Law::EqualArea, 1},
+    {"McBryde-Thomas sine 1", mpMcBrydeSin, 220, Law::EqualArea, 1},
+    {"Kavraisky V", mpKavraiskyV, 220, Law::EqualArea, 1},
+    {"Foucaut", mpFoucaut, 220, Law::EqualArea, 1},
+    // 0.45503 sin(t/1.36509) + sin t = 1.41546 sin(lat): 3 Cx Cy k / 1.36509.
+    {"McBryde-Thomas flat-polar sinusoidal", mpMcBrydeSin2, 220, Law::EqualArea,
+     3 * 0.22248 * 1.44492 * 1.41546 / 1.36509},
+    {"McBryde-Thomas flat-polar parabolic", mpMcBrydeP, 220, Law::EqualArea,
+     0.92582009977255146159 * 3.4016802570830450448 * 0.95257934441568037153 / 3},
+    {"McBryde-Thomas flat-polar quartic", mpMcBrydeQ, 220, Law::EqualArea,
+     0.3124597141037824925 * 1.8747582846226949551 * 1.7071067811865475245},
+    // sin t = k sin(lat), x = Cx lon cos t, y = Cy t: Cx Cy k.
+    {"Wagner I", mpWagnerI, 220, Law::EqualArea,
+     0.8773826753 * 1.139753528477 * 0.8660254037844386469},
+    {"Urmaev, factor 1", mpUrmaev, 220, Law::EqualArea, 0.8773826753 * 1.139753528477},
+    {"Urmaev, factor 0.6", mpUrmaev, 220, Law::EqualArea, 0.8773826753 * 1.139753528477 * 0.6,
+     nullptr, 0.6},
+    {"Nell", mpNell, 220, Law::EqualArea, 1},
+    {"Foucaut sinusoidal, blend 1", mpFoucautS, 220, Law::EqualArea, 1},
+    {"Foucaut sinusoidal, blend 0.4", mpFoucautS, 220, Law::EqualArea, 1, nullptr, 0.4},
+    {"Bonne", mpBonne, 220, Law::EqualArea, 1},
+    {"Lambert azimuthal", mpLaAzimuthalEA, 220, Law::EqualArea, 1},
+    {"Albers, WGS 84", mpAlbertsCEA, 30, Law::EqualArea, 1},
+    {"Albers, sphere", mpAlbertsCEA, 31, Law::EqualArea, 1},
+    {"Mollweide, tilted 30", mpMollweide, 220, Law::EqualArea,
+     0.900316316158 * 1.4142135623731 * kPi / 4, nullptr, kNaN, 30},
+    // Equidistant.
+    {"equirectangular", mpEquirectangular, 220, Law::Plate},
+    {"azimuthal equidistant", mpAzimuthalEA, 220, Law::RadialTrue},
+    {"equidistant conic, WGS 84", mpEDConical, 30, Law::MeridiansTrue},
+    {"sinusoidal parallels", mpSinusoidal, 220, Law::ParallelsTrue},
+    {"Bonne parallels", mpBonne, 220, Law::ParallelsTrue},
+    {"polyconic parallels, WGS 84", mpPolyconic, 30, Law::ParallelsTrue},
+};
+
+// Away from the poles, and ten degrees or more from the interruptions of
+// the interrupted Mollweide; longitudes relative to the central meridian.
+constexpr double kLons[] = {-170, -120, -60, -10, 0, 35, 90, 160};
+constexpr double kLats[] = {-75, -50, -20, 0, 10, 40, 70};
+
+TGxProjectionL Prepare(const TheoryRow& row) {
+  TGxProjectionL p = MakeReady(row.kind, row.mapInput);
+  if (!std::isnan(row.other)) p.Other = row.other;
+  if (row.tilt != 0) {
+    p.SetOblique(row.tilt);
+    p.AxisTheta = p.Theta;
+    p.AxisPhi = p.Phi0;
+  }
+  return p;
+}
+
+double Length(double u, double v) { return std::hypot(u, v); }
+
+}  // namespace
+
+TEST(Distortion, ValuesKnownFromTheory) {
+  for (const TheoryRow& row : kTheory) {
+    TGxProjectionL p = Prepare(row);
+    TDistortionProbe probe(p);
+    int checked = 0;
+    for (double relLon : kLons)
+      for (double lat : kLats) {
+        if (row.foldsAtEquator && lat == 0) continue;
+        const double lon = p.Theta * gx::kRadToDeg + relLon;
+        SCOPED_TRACE(std::string(row.name) + " at " + std::to_string(relLon) + ", " +
+                     std::to_string(lat));
+        TDistortion d;
+        if (!probe.At(lon, lat, d)) {
+          // Only where the map itself refuses the point (the azimuthal kinds
+          // refuse the circle a quarter turn from their centre).
+          TGxProjectionL q = p;
+          q.Forward(lon, lat);
+          EXPECT_NE(q.ErrorCode, 0) << "no value for a point on the map";
+          continue;
+        }
+        ++checked;
+        EXPECT_GE(d.A, d.B);
+        EXPECT_NEAR(d.Area, d.A * d.B, 1e-12 * d.Area);
+        const double east = Length(d.EastU, d.EastV), north = Length(d.NorthU, d.NorthV);
+        switch (row.law) {
+          case Law::Conformal:
+            EXPECT_LT(d.Angle(), 1e-6);
+            if (row.areal) {
+              const double want = row.areal(p, lon * kRad, lat * kRad);
+              EXPECT_NEAR(d.Area / want, 1, 1e-6) << want;
+            }
+            break;
+          case Law::EqualArea:
+            EXPECT_NEAR(d.Area / row.constant, 1, 1e-6) << row.constant;
+            break;
+          case Law::MeridiansTrue:
+            EXPECT_NEAR(north, 1, 1e-6);
+            break;
+          case Law::ParallelsTrue:
+            EXPECT_NEAR(east, 1, 1e-6);
+            break;
+          case Law::Plate:
+            EXPECT_NEAR(north, 1, 1e-6);
+            EXPECT_NEAR(d.B, 1, 1e-6);
+            EXPECT_NEAR(d.A, 1 / std::cos(lat * kRad), 1e-6);
+            break;
+          case Law::RadialTrue: {
+            const double c = std::acos(CosDistance(p, lon * kRad, lat * kRad));
+            EXPECT_NEAR(d.B, 1, 1e-6);
+            EXPECT_NEAR(d.A, c / std::sin(c), 1e-6);
+            break;
+          }
+        }
+      }
+    EXPECT_GE(checked, 40) << row.name;
+  }
+}
+
+// A tilt moves the distortion over the globe and changes nothing else: the
+// tilted map at a point shows what the untilted one shows at the point the
+// tilt turns it to.
+TEST(Distortion, TiltMovesDistortionWithoutChangingIt) {
+  for (int position : {4, 27, 42, 49, 56, 63, 64}) {
+    TGxProjectionL flat = MakeReady(CatalogueAt(position).Kind), tilted = flat;
+    tilted.SetOblique(30);
+    tilted.AxisTheta = tilted.Theta;
+    tilted.AxisPhi = tilted.Phi0;
+    TDistortionProbe atFlat(flat), atTilted(tilted);
+    int compared = 0;
+    for (double lon = -175; lon < 180; lon += 23)
+      for (double lat = -80; lat <= 80; lat += 17) {
+        TGxProjectionL turn = tilted;
+        turn.ObliqueRotate(lon * kRad, lat * kRad, true);
+        const double lon2 = turn.X / kRad, lat2 = turn.Y / kRad;
+        // Away from the poles and the cut, where values change fastest.
+        if (std::fabs(lat2) > 85 || std::fabs(std::remainder(lon2 - flat.Theta / kRad, 360)) > 177)
+          continue;
+        TDistortion t, f;
+        const bool tOk = atTilted.At(lon, lat, t);
+        ASSERT_EQ(tOk, atFlat.At(lon2, lat2, f)) << position << ": " << lon << ", " << lat;
+        if (!tOk) continue;
+        ++compared;
+        EXPECT_NEAR(t.A / f.A, 1, 1e-6) << position << ": " << lon << ", " << lat;
+        EXPECT_NEAR(t.B / f.B, 1, 1e-6) << position << ": " << lon << ", " << lat;
+      }
+    EXPECT_GT(compared, 50) << position;
+  }
+}
+
+// No value where the map has none, and never a NaN for one.
+TEST(Distortion, RefusedPointsHaveNoValue) {
+  struct Case {
+    const char* what;
+    TProjection kind;
+    double lon, lat;
+    void (*change)(TGxProjectionL&) = nullptr;
+    // Also with a map position, which is taken on trust where the map is
+    // smooth about it: the stereographic antipode has smooth neighbours.
+    bool hinted = true;
+  };
+  const Case cases[] = {
+      {"orthographic, far side", mpOrthographic, 6 + 180, -52},
+      {"Mercator, pole", mpMercator, 0, 90},
+      {"gnomonic, a quarter turn away", mpGnomonic, 90, 0},
+      {"stereographic, antipode", mpStereographic, 180, -22, nullptr, false},
+      {"latitude beyond the pole", mpMollweide, 0, 90.5},
+      {"NaN longitude", mpMollweide, kNaN, 0},
+      {"NaN latitude", mpMollweide, 0, kNaN},
+      {"infinite longitude", mpMollweide, kInf, 10},
+      {"not ready", mpMollweide, 0, 0, [](TGxProjectionL& p) { p.Ready = false; }},
+      {"NaN radius", mpMollweide, 0, 0, [](TGxProjectionL& p) { p.Radius = kNaN; }},
+      {"grid kind", mpUTM, 0, 0, [](TGxProjectionL& p) { p.Ready = true; }},
+      {"kind without routines", mpPutnins2, 0, 0},
+  };
+  for (const Case& c : cases) {
+    TGxProjectionL p = MakeReady(c.kind);
+    if (c.change) c.change(p);
+    TDistortionProbe probe(p);
+    TDistortion d;
+    EXPECT_FALSE(probe.At(c.lon, c.lat, d)) << c.what;
+    EXPECT_FALSE(c.hinted && probe.At(c.lon, c.lat, 264, 253, d)) << c.what;
+  }
+  TGxProjectionL p = MakeReady(mpMollweide);
+  TDistortionProbe probe(p);
+  TDistortion d;
+  EXPECT_FALSE(probe.At(0, 0, kNaN, 253, d));
+}
+
+// Where Forward refuses one side or both at the first step, or a side lies
+// across a cut, the value still comes out right: the centre of the azimuthal
+// kinds that refuse a small band around it, polar aspects at their centre,
+// the map's edge, the boundaries of the interrupted Mollweide's lobes, and
+// Eckert II's fold at the equator (first order there: about the step).
+TEST(Distortion, RefusedOrCutSidesAreSteppedAround) {
+  struct Case {
+    TProjection kind;
+    double phi0, relLon, lat;
+    double a, b, within;
+  };
+  const Case cases[] = {
+      {mpAzimuthalEA, 50, 0, 50, 1, 1, 1e-5},      {mpLaAzimuthalEA, 50, 0, 50, 1, 1, 1e-5},
+      {mpLaAzimuthalEA, 90, 0, 90, 1, 1, 1e-5},    {mpAzimuthalEA, 90, 0, 90, 1, 1, 1e-5},
+      {mpStereographic, 90, 0, 90, 1, 1, 1e-5},    {mpEquirectangular, 0, 180, 60, 2, 1, 1e-6},
+      {mpEquirectangular, 0, -180, -60, 2, 1, 1e-6}, {mpEckertII, 0, 40, 0, kNaN, kNaN, 1e-5},
+      {mpIMollweide, 0, -160, 45, kNaN, kNaN, 1e-6}, {mpIMollweide, 0, -70, 45, kNaN, kNaN, 1e-6},
+      {mpIMollweide, 0, 80, 45, kNaN, kNaN, 1e-6},  {mpIMollweide, 0, -40, -45, kNaN, kNaN, 1e-6},
+      {mpIMollweide, 0, 110, -45, kNaN, kNaN, 1e-6},
+  };
+  for (const Case& c : cases) {
+    TGxProjectionL p = MakeReady(c.kind);
+    p.SetPhi0(c.phi0);
+    TDistortionProbe probe(p);
+    TDistortion d;
+    ASSERT_TRUE(probe.At(p.Theta / kRad + c.relLon, c.lat, d)) << EnumName(c.kind) << " " << c.relLon;
+    if (std::isnan(c.a)) {  // an equal-area kind: areal scale 1
+      EXPECT_NEAR(d.Area, 1, c.within) << EnumName(c.kind) << " " << c.relLon << " " << c.lat;
+      continue;
+    }
+    EXPECT_NEAR(d.A, c.a, c.within) << EnumName(c.kind) << " " << c.relLon;
+    EXPECT_NEAR(d.B, c.b, c.within) << EnumName(c.kind) << " " << c.relLon;
+  }
+}
+
+// The pixel loops pass the point's position from Inverse: the result is
+// that of the point alone, also when the position is off (it only steers
+// the cut test), and the component itself sees nothing.
+TEST(Distortion, PixelHintChangesNothingAndNoEventFires) {
+  for (TProjection kind : {mpMollweide, mpRobinson, mpIMollweide, mpPolyconic, mpAzimuthalEA}) {
+    TGxProjectionL p = MakeReady(kind, 30), reader = p;
+    EventLog log;
+    log.Attach(p);
+    TDistortionProbe probe(p);
+    p.ErrorCode = 77;
+    int compared = 0;
+    for (int r = 3; r < 507; r += 37)
+      for (int c = 5; c < 528; c += 41) {
+        reader.Inverse(c, r);
+        if (reader.ErrorCode != 0) continue;
+        TDistortion plain, hinted, wrong;
+        ASSERT_TRUE(probe.At(reader.X, reader.Y, plain) && probe.At(reader.X, reader.Y, c, r, hinted) &&
+                    probe.At(reader.X, reader.Y, c + 3, r - 2, wrong))
+            << EnumName(kind) << " " << c << "," << r;
+        for (const TDistortion* d : {&hinted, &wrong})
+          EXPECT_NEAR(d->A / plain.A, 1, 1e-9) << EnumName(kind) << " " << c << "," << r;
+        ++compared;
+      }
+    EXPECT_GT(compared, 20) << EnumName(kind);
+    EXPECT_TRUE(log.errors.empty() && log.results.empty()) << EnumName(kind);
+    EXPECT_EQ(p.ErrorCode, 77);
+  }
+}
+
+// The azimuth is where the largest scale points on the globe: east-west on
+// the equirectangular map; on Peters' cylinder (meridian scale
+// cos(lat)/cos(44.138), parallel scale sec(lat)) north-south below 32
+// degrees, east-west above.
+TEST(Distortion, AzimuthOfTheLargestScale) {
+  for (auto [kind, lat, azimuth] : {std::tuple{mpEquirectangular, -30.0, kPi / 2},
+                                    {mpPeters, 20.0, 0.0}, {mpPeters, 60.0, kPi / 2}}) {
+    TGxProjectionL p = MakeReady(kind);
+    TDistortionProbe probe(p);
+    TDistortion d;
+    ASSERT_TRUE(probe.At(40, lat, d));
+    EXPECT_NEAR(d.Azimuth(), azimuth, 1e-6) << EnumName(kind) << " " << lat;
+  }
+}
+
+// weltnetz-proj --distortion: "a b area angle" per point, angle in degrees.
+TEST(Distortion, ProjToolPrintsTheIndicatrix) {
+  const std::string in = testing::TempDir() + "weltnetz_distortion_" + std::to_string(getpid());
+  std::ofstream(in) << "0 60\n10 95\nx y\n";
+  const std::string cmd = std::string(WELTNETZ_TOOLS_DIR) +
+                          "/weltnetz-proj --kind 19 --distortion < " + in + " 2>/dev/null";
+  FILE* out = popen(cmd.c_str(), "r");
+  ASSERT_TRUE(out);
+  char text[256] = {};
+  const std::size_t n = std::fread(text, 1, sizeof text - 1, out);
+  const int st = pclose(out);
+  std::remove(in.c_str());
+  double a, b, area, angle;
+  // Equirectangular at 60 degrees: twice the scale along the parallel.
+  ASSERT_EQ(std::sscanf(text, "%lf %lf %lf %lf", &a, &b, &area, &angle), 4) << text;
+  EXPECT_NEAR(a, 2, 1e-6);
+  EXPECT_NEAR(b, 1, 1e-6);
+  EXPECT_NEAR(area, 2, 1e-6);
+  EXPECT_NEAR(angle, 2 * std::asin(1.0 / 3) / kRad, 1e-5);
+  // Beyond the pole: no value; not two numbers: the tool's usual mark.
+  EXPECT_NE(std::string(text, n).find("\n* * * *\n* * -1\n"), std::string::npos) << text;
+  EXPECT_EQ(WIFEXITED(st) ? WEXITSTATUS(st) : -1, 1);
+}

@@ -1,0 +1,349 @@
+// The distortion map and Tissot's indicatrices as the map control draws
+// them: only the map is coloured, a conformal map shows no angular
+// distortion and an equal-area map one areal scale everywhere, equal-area
+// indicatrices enclose equal areas, and the vector form is the raster form.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <queue>
+
+#include "mapimage/DistortionLayer.h"
+#include "mapimage/LineLayers.h"
+#include "mapimage/TissotLayer.h"
+#include "projection/Distortion.h"
+#include "tests/map/MapFixture.h"
+
+namespace {
+
+const QColor kWhite(Qt::white);
+constexpr int kBehrmann = 6, kSinusoidal = 50, kStereographic = 51, kLambertConic = 32,
+              kOrthographic = 44, kInterruptedMollweide = 28, kRobinson = 49, kAzimuthal = 4;
+
+// The map of one background alone: no graticule, no coastlines.
+struct DistortionMap : WindowMap {
+  explicit DistortionMap(int position, TBackground shows, int w = 528, int h = 507)
+      : WindowMap(position, w, h) {
+    Layers(true, false, false);
+    map.MapSettings.Background = shows;
+  }
+  QRect Legend() const { return TDistortionLegend::Area(map.MainMap(), map.Look()); }
+};
+
+QColor ScaleColour(TBackground shows, double position) {
+  return DistortionScale(shows).ColourAt(position);
+}
+
+// Steps counted, never stopped.
+class Quiet : public TDrawProgress {
+ public:
+  Result Advance(std::int64_t) override { return Result::Quiet; }
+  std::int64_t StepsToReport() const override { return 1 << 30; }
+  bool Stopped() const override { return false; }
+};
+
+}  // namespace
+
+// Pixels that the inverse refuses keep the background; the others all get a
+// colour (the legend's corner aside).
+TEST(DistortionMap, OnlyTheMapIsColoured) {
+  struct Case {
+    int position;
+    double tilt;
+  };
+  for (const Case c : {Case{kMollweide, 0}, {kAzimuthal, 0}, {kInterruptedMollweide, 0},
+                       {kRobinson, 30}, {kOrthographic, 0}}) {
+    for (TBackground shows : {TBackground::AreaDistortion, TBackground::AngleDistortion}) {
+      DistortionMap m(c.position, shows);
+      if (c.tilt != 0) {
+        m.p.SetOblique(c.tilt);
+        m.p.SetAxis(m.p.Theta * kDeg, m.p.Phi0 * kDeg);
+      }
+      m.map.Render();
+      const QImage& img = m.map.MainMap();
+      const QRect legend = m.Legend();
+      ASSERT_FALSE(legend.isEmpty());
+      int inside = 0, painted = 0;
+      for (int r = 0; r < img.height(); ++r)
+        for (int col = 0; col < img.width(); ++col) {
+          if (legend.contains(col, r)) continue;
+          m.p.Inverse(col, r);
+          const bool background = img.pixelColor(col, r) == kWhite;
+          if (m.p.ErrorCode != 0) {
+            ASSERT_TRUE(background) << c.position << " at " << col << "," << r;
+          } else {
+            ++inside;
+            painted += !background;
+          }
+        }
+      EXPECT_GT(inside, 20000) << c.position;
+      EXPECT_GE(painted, inside - inside / 1000) << c.position;
+    }
+  }
+}
+
+// Where the theory gives one value over the whole map, the map is one
+// colour: conformal maps keep angles (0 degrees, on the sphere and on the
+// ellipsoid), equal-area maps keep one areal scale (1 for Mollweide and the
+// sinusoidal, 1/cos 30 for Behrmann's cylinder).
+TEST(DistortionMap, OneColourWhereTheTheoryGivesOneValue) {
+  struct Case {
+    int position;
+    TBackground shows;
+    double value;  // on the scale
+  };
+  const double behrmann = (std::log2(2 / std::sqrt(3.0)) + 2) / 4;
+  for (const Case c : {Case{kMercator, TBackground::AngleDistortion, 0},
+                       {kStereographic, TBackground::AngleDistortion, 0},
+                       {kLambertConic, TBackground::AngleDistortion, 0},
+                       {kMollweide, TBackground::AreaDistortion, 0.5},
+                       {kSinusoidal, TBackground::AreaDistortion, 0.5},
+                       {kBehrmann, TBackground::AreaDistortion, behrmann}}) {
+    DistortionMap m(c.position, c.shows);
+    m.map.Render();
+    const QColor want = ScaleColour(c.shows, c.value);
+    const QImage& img = m.map.MainMap();
+    const QRect legend = m.Legend();
+    int painted = 0;
+    for (int r = 0; r < img.height(); ++r)
+      for (int col = 0; col < img.width(); ++col) {
+        const QColor got = img.pixelColor(col, r);
+        if (legend.contains(col, r) || got == kWhite) continue;
+        ++painted;
+        ASSERT_EQ(got, want) << c.position << " at " << col << "," << r;
+      }
+    EXPECT_GT(painted, 30000) << c.position;
+  }
+}
+
+// The scales are the published ones: viridis's well-known colours at its
+// quarters (the fit stays within 5/255), ColorBrewer's RdBu at its ends and
+// middle; a reversed scale or swapped channels would show here. Beyond the
+// ends, the ends.
+TEST(DistortionMap, ScalesAreTheirPublishedColours) {
+  struct Case {
+    const TColourScale& scale;
+    double position;
+    QRgb rgb;
+    int within;
+  };
+  for (const Case& c : {Case{ViridisScale(), 0, 0x440154, 5}, {ViridisScale(), 0.25, 0x3b528b, 5},
+                        {ViridisScale(), 0.5, 0x21918c, 5}, {ViridisScale(), 0.75, 0x5ec962, 5},
+                        {ViridisScale(), 1, 0xfde725, 5}, {ViridisScale(), 7, 0xfde725, 5},
+                        {BlueRedScale(), 0, 0x053061, 0}, {BlueRedScale(), 0.5, 0xf7f7f7, 0},
+                        {BlueRedScale(), 1, 0x67001f, 0}, {BlueRedScale(), -3, 0x053061, 0}}) {
+    const QColor got = c.scale.ColourAt(c.position), want(c.rgb);
+    EXPECT_LE(std::abs(got.red() - want.red()), c.within) << c.position;
+    EXPECT_LE(std::abs(got.green() - want.green()), c.within) << c.position;
+    EXPECT_LE(std::abs(got.blue() - want.blue()), c.within) << c.position;
+  }
+}
+
+// The legend sits in the lower left corner; its bar runs from the scale's
+// first colour to its last. It comes with the distortion map only, and not
+// at all on a map too small for it.
+TEST(DistortionMap, LegendShowsTheScaleInTheCorner) {
+  for (TBackground shows : {TBackground::AreaDistortion, TBackground::AngleDistortion}) {
+    DistortionMap m(kMollweide, shows);
+    m.map.Render();
+    const QRect legend = m.Legend();
+    EXPECT_EQ(legend.bottomLeft(), QPoint(6, 507 - 7));
+    const QImage box = m.map.MainMap().copy(legend);
+    bool first = false, last = false;
+    for (int r = 0; r < box.height(); ++r)
+      for (int c = 0; c < box.width(); ++c) {
+        first |= box.pixelColor(c, r) == ScaleColour(shows, 0);
+        last |= box.pixelColor(c, r) == ScaleColour(shows, 1);
+      }
+    EXPECT_TRUE(first && last);
+    m.map.MapSettings.DrawColorMap = false;
+    m.map.MapSettings.Tissot = true;
+    m.map.Render();
+    EXPECT_EQ(m.map.MainMap().copy(legend), Filled(legend.width(), legend.height(), kWhite));
+  }
+  TMapLook look;
+  look.Background = TBackground::AreaDistortion;
+  EXPECT_TRUE(TDistortionLegend::Area(QImage(120, 40, QImage::Format_BGR888), look).isEmpty());
+}
+
+// The probe works on a copy: drawing the map fires none of the component's
+// forward events, and one thread draws what several draw.
+TEST(DistortionMap, NoForwardEventsAndThreadsDrawTheSame) {
+  DistortionMap many(kMollweide, TBackground::AngleDistortion);
+  many.map.Render();
+  DistortionMap one(kMollweide, TBackground::AngleDistortion);
+  int forwards = 0, inverses = 0;
+  one.p.OnForward = [&](TGxProjectionL*, double, double, int) { ++forwards; };
+  one.p.OnInverse = [&](TGxProjectionL*, double, double, int) { ++inverses; };
+  one.map.Render();
+  EXPECT_EQ(forwards, 0);
+  EXPECT_EQ(inverses, 528 * 507);
+  EXPECT_EQ(one.map.MainMap(), many.map.MainMap());
+}
+
+// ---- Tissot's indicatrices -------------------------------------------------------
+
+namespace {
+
+// Pixels of the region around (x, y) bounded by the outline colour, or -1
+// when the region reaches the image's edge (an open outline).
+int EnclosedPixels(const QImage& img, int x, int y, const QColor& outline) {
+  const int W = img.width(), H = img.height();
+  std::vector<char> seen(static_cast<std::size_t>(W) * H, 0);
+  std::queue<std::pair<int, int>> todo;
+  todo.push({x, y});
+  int count = 0;
+  while (!todo.empty()) {
+    const auto [cx, cy] = todo.front();
+    todo.pop();
+    if (cx < 0 || cy < 0 || cx >= W || cy >= H) return -1;
+    char& s = seen[static_cast<std::size_t>(cy) * W + cx];
+    if (s || img.pixelColor(cx, cy) == outline) continue;
+    s = 1;
+    ++count;
+    todo.push({cx + 1, cy});
+    todo.push({cx - 1, cy});
+    todo.push({cx, cy + 1});
+    todo.push({cx, cy - 1});
+  }
+  return count;
+}
+
+// The enclosed pixel areas of the indicatrices at |lon| <= 120, |lat| <= 60
+// on a large map of the kind.
+std::vector<int> IndicatrixAreas(int position) {
+  WindowMap m(position, 1300, 700);
+  m.Layers(false, false, false);
+  m.map.MapSettings.Tissot = true;
+  m.p.Radius = 200;
+  m.map.Render();
+  const QImage& img = m.map.MainMap();
+  const QColor outline = m.map.MapSettings.ColorTissot;
+  std::vector<int> areas;
+  for (double lat = -60; lat <= 60; lat += 30)
+    for (double lon = -120; lon <= 120; lon += 30) {
+      m.p.Forward(lon, lat);
+      areas.push_back(EnclosedPixels(img, static_cast<int>(std::lround(m.p.X)),
+                                     static_cast<int>(std::lround(m.p.Y)), outline));
+    }
+  return areas;
+}
+
+}  // namespace
+
+// On an equal-area map every indicatrix encloses the same area, that of the
+// circle of IndicatrixRadius (pi r^2 less about half its one-pixel outline);
+// on the equirectangular map they grow as sec(lat).
+TEST(Tissot, EqualAreaIndicatricesEncloseEqualAreas) {
+  const double r = 0.25 * 200 * 30 / kDeg;  // IndicatrixRadius for R = 200
+  const double circle = 3.14159265358979 * (r - 0.5) * (r - 0.5);
+  for (int position : {kMollweide, kSinusoidal, 27 /* Hammer */, 15 /* Eckert IV */}) {
+    const std::vector<int> areas = IndicatrixAreas(position);
+    ASSERT_EQ(areas.size(), 45u);
+    for (int a : areas) {
+      ASSERT_GT(a, 0) << position;
+      EXPECT_NEAR(a / circle, 1, 0.05) << position;
+    }
+  }
+  const std::vector<int> plate = IndicatrixAreas(kEquirectangular);
+  EXPECT_NEAR(static_cast<double>(plate.front()) / plate[22], 2, 0.1);  // 60 degrees against 0
+}
+
+namespace {
+
+struct Traced {
+  std::vector<TMapTrace> traces;
+  int error = 0;
+};
+Traced TraceOf(WindowMap& m, const TMapLook& look, QImage* drawn = nullptr) {
+  const QImage noPicture;
+  TLayerInput in{m.p, look, m.map.Coastline(), noPicture, true};
+  TTissotLayer layer;
+  Quiet progress;
+  Traced t;
+  layer.Trace(in, Filled(528, 507, kWhite), progress, t.traces, t.error);
+  if (drawn) {
+    EXPECT_EQ(layer.Draw(in, *drawn, progress), t.error);
+  }
+  return t;
+}
+
+}  // namespace
+
+// Draw is the trace drawn: the same pixels, in the look's colour and width.
+TEST(Tissot, TraceIsTheRaster) {
+  for (int position : {kAzimuthal, kMollweide, kMercator}) {
+    WindowMap m(position);
+    TMapLook look = m.map.Look();
+    look.AntiAlias = position == kMollweide;
+    look.LineWidth = position == kMercator ? 2 : 1;
+    look.ColorTissot = QColor(10, 20, 200);
+    QImage drawn = Filled(528, 507, kWhite), traced = drawn;
+    const Traced t = TraceOf(m, look, &drawn);
+    EXPECT_EQ(t.error, 0);
+    ASSERT_EQ(t.traces.size(), 1u);
+    const TLineBatch& lines = t.traces[0].lines;
+    EXPECT_EQ(t.traces[0].colour, look.ColorTissot);
+    EXPECT_TRUE(lines.Width() == look.LineWidth && lines.AntiAlias() == look.AntiAlias);
+    EXPECT_GT(lines.Segments().size(), 500u);
+    DrawTrace(t.traces[0], traced);
+    EXPECT_EQ(drawn, traced) << position;
+  }
+}
+
+// One indicatrix per intersection the map shows: the orthographic map shows
+// the near hemisphere (cos c > 0 from its centre at 6 E, 52 N), with the
+// north pole once however many meridians meet there.
+TEST(Tissot, OneIndicatrixPerIntersectionShown) {
+  WindowMap m(kOrthographic);
+  Traced t = TraceOf(m, m.map.Look());
+  ASSERT_EQ(t.traces.size(), 1u);
+  // Each outline is one closed polyline: count where a segment does not
+  // start at the end of the one before.
+  int outlines = 0;
+  const std::vector<TSegment>& s = t.traces[0].lines.Segments();
+  for (std::size_t i = 0; i < s.size(); ++i)
+    outlines += i == 0 || s[i].x1 != s[i - 1].x2 || s[i].y1 != s[i - 1].y2;
+  const double phi0 = 52 / kDeg, lambda0 = 6 / kDeg;
+  int near = 1;  // the north pole
+  for (double lat = -60; lat <= 60; lat += 30)
+    for (double lon = -180; lon < 180; lon += 30)  // 180 and -180 are one meridian
+      near += std::sin(phi0) * std::sin(lat / kDeg) +
+                  std::cos(phi0) * std::cos(lat / kDeg) * std::cos(lon / kDeg - lambda0) >
+              0;
+  EXPECT_EQ(outlines, near);
+  // A graticule too fine for indicatrices is refused, not drawn for minutes.
+  m.p.GridSpacing = 0.5;
+  t = TraceOf(m, m.map.Look());
+  EXPECT_EQ(t.error, kMapErrorGridUnusable);
+  EXPECT_TRUE(t.traces.empty());
+}
+
+// weltnetz-render draws the new layers by name and refuses two pictures.
+TEST(Tissot, RenderToolLayers) {
+  QTemporaryDir dir;
+  auto run = [](const QStringList& args) {
+    QProcess proc;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    proc.setProcessEnvironment(env);
+    proc.start(QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz-render"), args);
+    return proc.waitForFinished(120000) && proc.exitStatus() == QProcess::NormalExit
+               ? proc.exitCode()
+               : -1;
+  };
+  const QString file = dir.filePath("m.png");
+  ASSERT_EQ(run({"--kind", "40", "--size", "300x250", "--layers", "angle,grid,tissot", "-o", file}),
+            0);
+  const QImage img(file);
+  ASSERT_FALSE(img.isNull());
+  // Mercator near its equator, between the lines.
+  EXPECT_EQ(img.pixelColor(160, 118).rgb(), ScaleColour(TBackground::AngleDistortion, 0).rgb());
+  EXPECT_EQ(run({"--layers", "color,area", "-o", file}), 2);
+  EXPECT_EQ(run({"--layers", "area,angle", "-o", file}), 2);
+  EXPECT_EQ(run({"--layers", "tissot,coast,area", "-o", file}), 0);
+}
