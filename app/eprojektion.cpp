@@ -59,7 +59,13 @@ const QString kHelpText = QStringLiteral(
     "Darstellung oder Eingabetaste: zeichnet mit den eingestellten Werten neu; "
     "geänderte Zahlen wirken erst dann.\n"
     "Randbeschnitt: schneidet Linien ab, wo eine Projektion über ihren "
-    "Gültigkeitsbereich hinaus zeichnen würde.\n\n"
+    "Gültigkeitsbereich hinaus zeichnen würde.\n"
+    "Tissot: zeichnet Tissots Indikatrizen, die Bilder kleiner Kreise der Erde; "
+    "auf winkeltreuen Karten bleiben sie Kreise, auf flächentreuen behalten sie "
+    "ihre Fläche.\n"
+    "Erdbild, Flächenverzerrung, Winkelverzerrung: was unter den Linien liegt, "
+    "das Farbbild der Erde oder die Verzerrung der Projektion als Farbe, mit "
+    "einer Legende.\n\n"
     "Mit der Maus: Ziehen dreht den Globus (Winkel, bei Azimutalprojektionen "
     "auch die Mittelbreite), das Mausrad vergrößert und verkleinert, ein "
     "Doppelklick rückt den Punkt in die Mitte. Unter der Karte steht die "
@@ -104,7 +110,8 @@ void ShowInSpin(QSpinBox* spin, double value) {
 constexpr const char* kKeyKind = "kind";
 constexpr const char* kKeySpins[] = {"radius", "tilt", "longitude", "parameter", "parameter2"};
 constexpr const char* kKeySwitches[] = {"colour", "graticule", "coastlines", "automatic",
-                                        "cutoff"};
+                                        "cutoff", "tissot"};
+constexpr const char* kKeyBackground = "background";
 
 }  // namespace
 
@@ -160,6 +167,12 @@ void Tprojeform::SetUpLook() {
   CB6->setToolTip(QStringLiteral("Nach jedem Wechsel der Projektion oder einer Ebene neu zeichnen"));
   CB7->setToolTip(QStringLiteral(
       "Linien nicht über den Gültigkeitsbereich der Projektion hinaus zeichnen"));
+  CB8->setToolTip(QStringLiteral(
+      "Tissots Indikatrizen an den Schnittpunkten des Koordinatennetzes: wie die Karte "
+      "einen kleinen Kreis der Erde verzerrt"));
+  CB9->setToolTip(QStringLiteral(
+      "Was unter den Linien liegt: das Erdbild, oder die Flächen- oder Winkelverzerrung "
+      "der Projektion als Farbe"));
   GxM1->setToolTip(QString());
 
   // Enter and Escape act from anywhere in the window, through items of a
@@ -236,9 +249,13 @@ void Tprojeform::Wire() {
   connect(CB1, &QCheckBox::toggled, this, &Tprojeform::CB1C);
   connect(CB3, &QCheckBox::toggled, this, &Tprojeform::CB3Click);
   connect(CB5, &QCheckBox::toggled, this, &Tprojeform::CB3Click);
-  connect(CB7, &QCheckBox::toggled, this, [this] {
+  // The further switches redraw as the layer switches do.
+  const auto redraw = [this] {
     if (CB6->isChecked()) D2c();
-  });
+  };
+  connect(CB7, &QCheckBox::toggled, this, redraw);
+  connect(CB8, &QCheckBox::toggled, this, redraw);
+  connect(CB9, &QComboBox::currentIndexChanged, this, redraw);
   for (QSpinBox* spin : {rx1, rx2, rx3, rx4, rx5})
     connect(spin, &QSpinBox::valueChanged, this, &Tprojeform::rx1Change);
 }
@@ -281,6 +298,12 @@ void Tprojeform::WriteParameters() {
   GxPL1.ForwardCutOff = CB7->isChecked();
   s.DrawCoast = CB5->isChecked();
   s.DrawGrid = CB3->isChecked();
+  // Beneath the lines the Earth picture or a distortion map, switched on
+  // and off by "farbige Erdkarte"; Tissot's indicatrices above them.
+  static constexpr TBackground kBackgrounds[] = {
+      TBackground::EarthPicture, TBackground::AreaDistortion, TBackground::AngleDistortion};
+  s.Background = kBackgrounds[std::clamp(CB9->currentIndex(), 0, 2)];
+  s.Tissot = CB8->isChecked();
   probe_ = ProbeOf(GxPL1);
   // The point under a resting cursor changes with the map.
   if (cursor_) L9->setText(ReadoutText(probe_, cursor_->x(), cursor_->y()));
@@ -540,8 +563,9 @@ void Tprojeform::SaveSettings() const {
                                                 qsizetype(EnumName(GxPL1.Projection).size())));
   const QSpinBox* spins[] = {rx1, rx2, rx3, rx4, rx5};
   for (int i = 0; i < 5; ++i) settings.setValue(kKeySpins[i], spins[i]->value());
-  const QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7};
-  for (int i = 0; i < 5; ++i) settings.setValue(kKeySwitches[i], switches[i]->isChecked());
+  const QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7, CB8};
+  for (int i = 0; i < 6; ++i) settings.setValue(kKeySwitches[i], switches[i]->isChecked());
+  settings.setValue(kKeyBackground, CB9->currentIndex());
 }
 
 // The first start, and any start whose remembered kind is unknown, is the
@@ -565,10 +589,15 @@ bool Tprojeform::RestoreSettings() {
   QSpinBox* spins[] = {rx1, rx2, rx3, rx4, rx5};
   for (int i = 0; i < 5; ++i)
     if (settings.contains(kKeySpins[i])) spins[i]->setValue(settings.value(kKeySpins[i]).toInt());
-  QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7};
-  for (int i = 0; i < 5; ++i) {
+  QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7, CB8};
+  for (int i = 0; i < 6; ++i) {
     const QSignalBlocker quiet(switches[i]);
     switches[i]->setChecked(settings.value(kKeySwitches[i], i == 3 ? automatic : switches[i]->isChecked()).toBool());
+  }
+  {
+    const QSignalBlocker quiet(CB9);
+    const int background = settings.value(kKeyBackground, 0).toInt();
+    CB9->setCurrentIndex(background >= 0 && background < CB9->count() ? background : 0);
   }
   // The interlock holds for remembered switches too.
   if (!CB1->isChecked() && !CB5->isChecked()) {

@@ -27,6 +27,8 @@ QImage Reference(const Tprojeform& form) {
   map.MapSettings.DrawColorMap = form.CB1->isChecked();
   map.MapSettings.DrawCoast = form.CB5->isChecked();
   map.MapSettings.DrawGrid = form.CB3->isChecked();
+  map.MapSettings.Background = form.GxM1->MapSettings.Background;
+  map.MapSettings.Tissot = form.GxM1->MapSettings.Tissot;
   map.Render();
   return map.MainMap();
 }
@@ -258,6 +260,8 @@ TEST_F(WindowTest, RemembersTheLastMapBetweenStarts) {
   form->rx3->setValue(-30);
   form->CB5->setChecked(true);
   form->CB7->setChecked(false);
+  form->CB8->setChecked(true);
+  form->CB9->setCurrentIndex(1);
   form->D2c();
   ASSERT_TRUE(form->WaitForDrawing());
   form.reset();
@@ -269,6 +273,8 @@ TEST_F(WindowTest, RemembersTheLastMapBetweenStarts) {
   EXPECT_EQ(again.rx3->value(), -30);
   EXPECT_TRUE(again.CB5->isChecked());
   EXPECT_FALSE(again.CB7->isChecked());
+  EXPECT_TRUE(again.CB8->isChecked());
+  EXPECT_EQ(again.CB9->currentIndex(), 1);
   EXPECT_EQ(again.GxPL1.Radius, 120);
   // The first start (nothing remembered) is the specified one.
   QSettings().clear();
@@ -276,4 +282,24 @@ TEST_F(WindowTest, RemembersTheLastMapBetweenStarts) {
   ASSERT_TRUE(first.WaitForDrawing());
   EXPECT_EQ(first.GxPL1.Projection, mpAzimuthalEA);
   EXPECT_EQ(first.rx1->value(), 75);
+}
+
+// The background choice and Tissot's indicatrices reach the drawing: the
+// window shows the map the control draws with those settings.
+TEST_F(WindowTest, DistortionBackgroundAndTissot) {
+  const TBackground expected[] = {TBackground::EarthPicture, TBackground::AreaDistortion,
+                                  TBackground::AngleDistortion};
+  form->CB8->setChecked(true);
+  for (int i : {2, 1, 0}) {
+    form->CB9->setCurrentIndex(i);  // "Automatik" redraws
+    ASSERT_TRUE(form->WaitForDrawing());
+    EXPECT_EQ(form->GxM1->MapSettings.Background, expected[i]);
+    EXPECT_TRUE(form->GxM1->MapSettings.Tissot);
+    EXPECT_EQ(form->GxM1->MainMap(), Reference(*form)) << i;
+  }
+  const QImage withTissot = form->GxM1->MainMap();
+  form->CB8->setChecked(false);
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_FALSE(form->GxM1->MapSettings.Tissot);
+  EXPECT_NE(form->GxM1->MainMap(), withTissot);
 }
