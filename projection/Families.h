@@ -7,7 +7,6 @@
 
 #include "projection/GxProjectionL.h"
 
-std::span<const KindRoutines> CylindricalRoutines();
 std::span<const KindRoutines> TransverseRoutines();
 std::span<const KindRoutines> AzimuthalRoutines();
 std::span<const KindRoutines> ConicRoutines();

@@ -1,14 +1,20 @@
 #include "projection/GxProjectionL.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
+#include <new>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "conversion/GxConvertL.h"
 #include "projection/Families.h"
+#include "projection/Kernel.h"
 
 namespace {
+
+// ---- The dispatch -------------------------------------------------------------------
 
 using Table = std::array<KindRoutines, kProjectionCount>;
 
@@ -16,7 +22,7 @@ Table BuildDispatch() {
   Table table{};
   for (int k = 0; k < kProjectionCount; ++k)
     table[k] = {static_cast<TProjection>(k), nullptr, nullptr, 0};
-  for (auto family : {CylindricalRoutines(), TransverseRoutines(), AzimuthalRoutines(),
+  for (auto family : {TransverseRoutines(), AzimuthalRoutines(),
                       ConicRoutines(), PseudocylindricalRoutines(), WorldRoutines(),
                       GridRoutines()}) {
     for (const KindRoutines& r : family)
@@ -30,6 +36,41 @@ const Table& Dispatch() {
   return table;
 }
 
+using EntryTable = std::array<const gx::KindEntry*, kProjectionCount>;
+
+EntryTable BuildEntries() {
+  EntryTable table{};
+  for (auto family : {gx::CylindricalKinds()}) {
+    for (const gx::KindEntry& e : family)
+      if (e.kind < kProjectionCount) table[e.kind] = &e;
+  }
+  return table;
+}
+
+const EntryTable& Entries() {
+  static const EntryTable table = BuildEntries();
+  return table;
+}
+
+std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
+bool Ready(gx::Readiness r, const TGxProjectionL& p) {
+  switch (r) {
+    case gx::Readiness::ReadyOnly:
+      return p.Ready;
+    case gx::Readiness::RadiusNotNaN:
+      return p.Ready && !std::isnan(p.Radius);
+    case gx::Readiness::RadiusAndHeight:
+      // A point of perspective at the globe's centre (H = -R) sees nothing.
+      return p.Ready && p.Radius >= 0.01 && std::fabs(p.Radius + p.Other) >= 0.01 &&
+             std::isfinite(p.Other);
+    case gx::Readiness::Radius:
+    default:
+      // A NaN radius counts as not ready: no map can be drawn with it.
+      return p.Ready && p.Radius >= 0.01;
+  }
+}
+
 }  // namespace
 
 const KindRoutines* RoutinesOf(TProjection kind) {
@@ -38,12 +79,196 @@ const KindRoutines* RoutinesOf(TProjection kind) {
   return r.Forward ? &r : nullptr;
 }
 
+const gx::KindEntry* gx::EntryOf(TProjection kind) {
+  return kind < kProjectionCount ? Entries()[kind] : nullptr;
+}
+
+// ---- The constant block ------------------------------------------------------------
+
+TGxProjectionL::PreparedKey TGxProjectionL::KeyNow() const {
+  PreparedKey key;
+  const double params[11] = {Radius, Theta, Phi0, Phi1, Phi2, X0, Y0, Other, Oblique, AxisTheta, AxisPhi};
+  for (int i = 0; i < 11; ++i) key.params[i] = Bits(params[i]);
+  key.convert = GxConvert;
+  key.mapInput = MapInput;
+  key.projection = Projection;
+  key.ready = Ready;
+  key.cutOff = ForwardCutOff;
+  key.valid = true;
+  return key;
+}
+
+const gx::Prepared& TGxProjectionL::Prepare() {
+  const PreparedKey now = KeyNow();
+  const PreparedKey& was = preparedKey_;
+  // With a converter attached the ellipsoid may come from its store, which
+  // can change behind the component's back: the block is made every time.
+  const bool same = was.valid && !GxConvert && now.projection == was.projection &&
+                    now.mapInput == was.mapInput && now.ready == was.ready &&
+                    now.cutOff == was.cutOff && now.convert == was.convert &&
+                    std::memcmp(now.params, was.params, sizeof now.params) == 0;
+  if (!same) {
+    preparedKey_ = now;
+    Rebuild();
+  }
+  return *std::launder(reinterpret_cast<const gx::Prepared*>(prepared_));
+}
+
+void TGxProjectionL::Rebuild() {
+  static_assert(sizeof(gx::Prepared) <= sizeof prepared_ && alignof(gx::Prepared) <= 16);
+  gx::Prepared* k = new (prepared_) gx::Prepared();
+  k->entry = gx::EntryOf(Projection);
+  k->cutOff = ForwardCutOff;
+  k->R = Radius;
+  k->theta = Theta;
+  k->phi0 = Phi0;
+  k->phi1 = Phi1;
+  k->phi2 = Phi2;
+  k->other = Other;
+  k->x0 = X0;
+  k->y0 = Y0;
+  k->tilted = Tilted();
+  if (k->tilted) {
+    k->tiltForward = gx::Rotation::About(AxisTheta, AxisPhi, Oblique);
+    k->tiltInverse = gx::Rotation::About(AxisTheta, AxisPhi, -Oblique);
+  }
+  if (!k->entry) return;
+  if (k->entry->ellipsoid) {
+    const Axes ax = EllipsoidAxes();
+    k->shape = gx::ShapeOf(ax.a, ax.ratio);
+  }
+  // A family may hand the kind to another one's entry (the Bonne projection
+  // on the equator is the sinusoidal); the readiness is the final entry's.
+  if (k->entry->prepare) k->entry->prepare(*k);
+  if (k->entry) {
+    k->readyForward = ::Ready(k->entry->readyForward, *this);
+    k->readyInverse = ::Ready(k->entry->readyInverse, *this);
+  }
+}
+
+// ---- The frame ---------------------------------------------------------------------
+
+void TGxProjectionL::Place(int leaves) {
+  switch (static_cast<gx::Leaves>(leaves)) {
+    case gx::Leaves::MinusOne:
+      X = Y = -1;
+      break;
+    case gx::Leaves::Zero:
+      X = Y = 0;
+      break;
+    case gx::Leaves::Antimeridian:
+      X = 0 - gx::kPi + Theta;
+      Y = 0;
+      break;
+    case gx::Leaves::Input:
+      break;
+  }
+}
+
+void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
+  if (o.effects & gx::kChecksOutline) {
+    // The outline check projects the point through the component's own
+    // Forward, events and all. (x, y) lie on the tilted globe, which Forward
+    // would tilt once more: it gets the untilted point instead, so that the
+    // check (and its events) concern the pixel's own point.
+    double lonDeg = o.x * gx::kRadToDeg, latDeg = o.y * gx::kRadToDeg;
+    if (k.tilted) {
+      ObliqueRotate(o.x, o.y, false);
+      lonDeg = X * gx::kRadToDeg;
+      latDeg = Y * gx::kRadToDeg;
+    }
+    const double R = k.R;
+    Forward(lonDeg, latDeg);
+    if (!(std::fabs(X - xp) <= gx::kHalfPi * R)) {
+      SetError(o.code);  // the forward's pixel stays
+      return;
+    }
+    X = o.x;  // the code stays the nested forward's
+    Y = o.y;
+    return;
+  }
+  X = o.x;
+  Y = o.y;
+  if (o.effects) {
+    if (o.effects & gx::kSetsIterLat) IterLat = o.iterLat;
+    if (o.effects & gx::kSetsIterAux) IterAux = o.iterAux;
+    if (o.effects & gx::kStoresAxes) {
+      SemiMajor = k.shape.a;
+      AxisRatio = k.shape.ratio;
+    }
+    if (o.effects & gx::kWritesOther) Other = o.iterAux;
+  }
+  switch (o.report) {
+    case gx::Report::Once:
+      SetError(o.code);
+      break;
+    case gx::Report::Silent:
+      ErrorCode = o.code;
+      break;
+    case gx::Report::Twice:
+      SetError(o.first);
+      SetError(o.code);
+      break;
+  }
+}
+
+void TGxProjectionL::RunForward(const gx::Prepared& k) {
+  const gx::KindEntry* e = k.entry;
+  if (!e) {
+    if (Projection < kProjectionCount) {
+      const KindRoutines& r = Dispatch()[Projection];
+      if (r.Forward) r.Forward(*this, r.Row);
+    }
+    return;
+  }
+  if (!k.readyForward) {
+    SetError(e->notReadyForward);
+    Place(static_cast<int>(e->leavesForward));
+    return;
+  }
+  // A latitude beyond a pole is folded back over it (100 deg is taken as
+  // 80 deg), the way Inverse folds the latitudes it reports.
+  if ((e->preSteps & gx::kFoldsLatitude) && std::fabs(Y) > gx::kHalfPi) Y = std::asin(std::sin(Y));
+  // One step each way, strict comparisons: Delta = +-pi stays as it is.
+  if (e->preSteps & gx::kWrapsLongitude) {
+    if (X - Theta < -gx::kPi) X += gx::kTwoPi;
+    if (X - Theta > gx::kPi) X -= gx::kTwoPi;
+  }
+  Apply(k, e->forward(k, X, Y), 0);
+}
+
+void TGxProjectionL::RunInverse(const gx::Prepared& k) {
+  const gx::KindEntry* e = k.entry;
+  if (!e) {
+    if (Projection < kProjectionCount) {
+      const KindRoutines& r = Dispatch()[Projection];
+      if (r.Inverse) r.Inverse(*this, r.Row);
+    }
+    return;
+  }
+  if (!k.readyInverse) {
+    SetError(e->notReadyInverse);
+    Place(static_cast<int>(e->leavesInverse));
+    return;
+  }
+  const double xp = X;
+  Apply(k, e->inverse(k, X, Y), xp);
+}
+
+void gx::RunInverseRoutine(TGxProjectionL& p, double x, double y) {
+  p.X = x;
+  p.Y = y;
+  p.ErrorCode = 0;
+  p.RunInverse(p.Prepare());
+}
+
 void TGxProjectionL::Forward(double Lambda, double Phi) {
   foldPending_ = false;
   ErrorCode = 0;
   X = 0;
   Y = 0;
   if (GxConvert) HandOverForward(Lambda, Phi);
+  const gx::Prepared& k = Prepare();
 
   if (IsGridKind(Projection)) {
     X = Lambda;
@@ -51,13 +276,10 @@ void TGxProjectionL::Forward(double Lambda, double Phi) {
   } else {
     X = Lambda * gx::kDegToRad;
     Y = Phi * gx::kDegToRad;
-    if (Tilted()) ObliqueRotate(X, Y, true);
+    if (k.tilted) k.tiltForward.Apply(X, Y, X, Y);
   }
 
-  if (Projection < kProjectionCount) {
-    const KindRoutines& r = Dispatch()[Projection];
-    if (r.Forward) r.Forward(*this, r.Row);
-  }
+  RunForward(k);
 
   // The plane turn is the identity unless someone set an angle; skipping it
   // then also keeps an infinite coordinate from turning into NaN (0 * inf).
@@ -86,31 +308,16 @@ void TGxProjectionL::InverseRoutine(double x, double y) {
     Y = y;
   }
   ErrorCode = 0;
-
-  if (Projection < kProjectionCount) {
-    const KindRoutines& r = Dispatch()[Projection];
-    if (r.Inverse) r.Inverse(*this, r.Row);
-  }
-
-  if (!IsGridKind(Projection) && Tilted()) ObliqueRotate(X, Y, false);
+  const gx::Prepared& k = Prepare();
+  RunInverse(k);
+  if (!IsGridKind(Projection) && k.tilted) k.tiltInverse.Apply(X, Y, X, Y);
 }
 
 // Fold the longitude into [-180, 180] and a latitude beyond the pole back
 // onto the sphere (100 degrees is 80 degrees on the other meridian side).
 void TGxProjectionL::FoldToDegrees() {
-  const double s = std::sin(X), c = std::cos(X);
-  double lambda = X;
-  if (s != 0 && c != 0) {
-    if (c < 0 && s > 0)
-      lambda = gx::kPi - std::asin(s);
-    else if (c < 0 && s < 0)
-      lambda = -gx::kPi - std::asin(s);
-    else if (c > 0)
-      lambda = std::asin(s);
-  }
-  const double phi = std::asin(std::sin(Y));
-  X = lambda * gx::kRadToDeg;
-  Y = phi * gx::kRadToDeg;
+  X = gx::FoldLongitude(X) * gx::kRadToDeg;
+  Y = std::asin(std::sin(Y)) * gx::kRadToDeg;
 }
 
 void TGxProjectionL::InverseHandOverAndEvent() {
@@ -145,36 +352,27 @@ void TGxProjectionL::CompleteInverse() {
   FoldToDegrees();
 }
 
+void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code) {
+  for (int i = 0; i < n; ++i) {
+    Inverse(i == 0 ? x0 : x0 + i, y);
+    lon[i] = X;
+    lat[i] = Y;
+    code[i] = ErrorCode;
+  }
+}
+
 void TGxProjectionL::ObliqueRotate(double lambda, double phi, bool forwardSense) {
   if (std::fabs(Oblique) <= 0.00001) {
     X = lambda;
     Y = phi;
     return;
   }
-  const double theta = forwardSense ? Oblique : -Oblique;
-  const double k1 = std::cos(AxisPhi) * std::cos(AxisTheta);
-  const double k2 = std::cos(AxisPhi) * std::sin(AxisTheta);
-  const double k3 = std::sin(AxisPhi);
-  const double p1 = std::cos(phi) * std::cos(lambda);
-  const double p2 = std::cos(phi) * std::sin(lambda);
-  const double p3 = std::sin(phi);
-  const double g = std::cos(theta), s = std::sin(theta), h = 1 - g;
-
-  const double xr = (h * k1 * k1 + g) * p1 + (h * k1 * k2 - s * k3) * p2 + (h * k1 * k3 + s * k2) * p3;
-  const double yr = (h * k1 * k2 + s * k3) * p1 + (h * k2 * k2 + g) * p2 + (h * k2 * k3 - s * k1) * p3;
-  const double zr = (h * k1 * k3 - s * k2) * p1 + (h * k2 * k3 + s * k1) * p2 + (h * k3 * k3 + g) * p3;
-
-  double lr;
-  if (std::fabs(xr) <= 1e-11)
-    lr = yr >= 0 ? gx::kHalfPi : -gx::kHalfPi;
-  else if (xr > 0)
-    lr = std::atan(yr / xr);
-  else
-    lr = std::atan(yr / xr) + gx::kPi;
-  X = lr;
-  // The turned vector's length is 1 only up to rounding; a z of 1 + 2e-16 at
-  // the pole must give the pole, not NaN.
-  Y = gx::SafeArcSin(zr);
+  const gx::Prepared& k = Prepare();
+  if (k.tilted) {
+    (forwardSense ? k.tiltForward : k.tiltInverse).Apply(lambda, phi, X, Y);
+    return;
+  }
+  gx::Rotation::About(AxisTheta, AxisPhi, forwardSense ? Oblique : -Oblique).Apply(lambda, phi, X, Y);
 }
 
 void TGxProjectionL::SetListIndex(int Index) {
@@ -265,4 +463,34 @@ void TGxProjectionL::HandOverInverse() {
   X = GxConvert->CoordA;
   Y = GxConvert->CoordB;
   Zone = GxConvert->UTMZone();
+}
+
+// ---- The solvers, shown in the fields ------------------------------------------------
+
+void TGxProjectionL::LatitudeFromQ(double e, double q) {
+  const gx::Solved r = gx::LatitudeFromQ(e, q);
+  if (r.status == 0) IterLat = r.value;
+  ErrorCode = r.status;
+}
+
+void TGxProjectionL::LatitudeFromT(double e, double t) {
+  const gx::Solved r = gx::LatitudeFromT(e, t);
+  IterLat = r.value;  // 0 when it did not converge
+  ErrorCode = r.status;
+}
+
+void TGxProjectionL::LatitudeFromMeridian(double M, double e0, double e1, double e2, double e3) {
+  const gx::Solved r = gx::LatitudeFromMeridian(M, e0, e1, e2, e3);
+  if (r.status == 0) IterLat = r.value;
+  ErrorCode = r.status;
+}
+
+void TGxProjectionL::PolyconicLatitude(double es, double e0, double e1, double e2, double e3,
+                                       double A, double B) {
+  const gx::PolyconicSolved r = gx::PolyconicLatitude(es, e0, e1, e2, e3, A, B);
+  if (r.status == 0) {
+    IterLat = r.value;
+    IterAux = r.aux;
+  }
+  ErrorCode = r.status;
 }

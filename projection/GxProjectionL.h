@@ -23,6 +23,13 @@
 #include "projection/Numerics.h"
 
 class TGxConvertL;
+class TGxProjectionL;
+
+namespace gx {
+struct Prepared;
+struct Out;
+void RunInverseRoutine(TGxProjectionL& p, double x, double y);
+}  // namespace gx
 
 enum TInPut : std::uint8_t { ifGeographic, ifUTM, ifDatumUTM, ifNationalGrid };
 enum TOutPut : std::uint8_t { ofGeographic, ofUTM, ofDatumUTM, ofNationalGrid };
@@ -62,9 +69,6 @@ using TGetConstants = std::function<void(TGxProjectionL* Sender, double Radius, 
 using TIOFormat = std::function<void(TGxProjectionL* Sender, int InFormat, int OutFormat,
                                      int InIndex, int OutIndex)>;
 
-// Solver markers written straight into ErrorCode (silent: no event fires).
-inline constexpr int kSolverNoConvergence = 10000;
-inline constexpr int kSolverNoConvergenceBig = 100000;
 
 class TGxProjectionL {
  public:
@@ -114,6 +118,18 @@ class TGxProjectionL {
   // ---- Operations ------------------------------------------------------------
   void Forward(double Lambda, double Phi);  // degrees -> pixels
   void Inverse(double x, double y);         // pixels -> degrees
+
+  // Inverse of the pixels (x0 + i, y), i = 0..n-1, for drawing. lon/lat in
+  // degrees and code per pixel are bit-identical to what n successive calls
+  // of Inverse(x0 + i, y) would leave in X, Y, ErrorCode (for refused pixels
+  // only the code is written). Fires no events and skips the converter:
+  // callers use it only when CanDrawInBatches(). Afterwards the working
+  // fields (X, Y, ErrorCode, IterLat, IterAux, SemiMajor, AxisRatio, Other)
+  // are exactly those the n calls would have left. Allocates nothing.
+  void InverseRow(double y, double x0, int n, double* lon, double* lat, int* code);
+  // No handler assigned and no converter attached: nothing could tell
+  // InverseRow from the calls of Inverse it stands for.
+  bool CanDrawInBatches() const { return !OnError && !OnForward && !OnInverse && !GxConvert; }
 
   // Inverse for the colour pass, which looks only at the accepted pixels:
   // the same events and the same ErrorCode, but for a refused pixel
@@ -181,6 +197,8 @@ class TGxProjectionL {
   }
   // Each leaves its latitude in IterLat and its status (0, 10000 or 100000)
   // in ErrorCode, without SetError.
+  // (The solvers themselves are pure functions of the numerical library;
+  // these show their results in the fields, as the kinds' routines see them.)
   void LatitudeFromQ(double e, double q);
   void LatitudeFromT(double e, double t);
   void LatitudeFromMeridian(double M, double e0, double e1, double e2, double e3);
@@ -273,6 +291,28 @@ class TGxProjectionL {
   } Derived;
 
  private:
+  friend void gx::RunInverseRoutine(TGxProjectionL& p, double x, double y);
+
+  // The constant block of the kinds' kernels (gx::Prepared, internal), made
+  // again whenever a parameter it was made from has other bits: fields are
+  // public and may change between any two calls without anyone saying so.
+  struct PreparedKey {
+    std::uint64_t params[11] = {};  // Radius .. AxisPhi, as bits
+    const TGxConvertL* convert = nullptr;
+    std::int32_t mapInput = 0;
+    TProjection projection = mpOrthographic;
+    bool ready = false, cutOff = false, valid = false;
+  };
+  PreparedKey preparedKey_;
+  alignas(16) unsigned char prepared_[768] = {};
+  const gx::Prepared& Prepare();
+  void Rebuild();
+  PreparedKey KeyNow() const;
+  void Apply(const gx::Prepared& k, const gx::Out& o, double xp);
+  void Place(int leaves);
+  void RunForward(const gx::Prepared& k);
+  void RunInverse(const gx::Prepared& k);
+
   void HandOverForward(double& Lambda, double& Phi);
   void HandOverInverse();
   void IndexCheck();

@@ -32,7 +32,7 @@ TEST(Component, SolverMarkersAreSilent) {
   p.SetError(10000);
   p.SetError(9999);
   p.LatitudeFromT(0.08, std::nan(""));  // cannot converge
-  EXPECT_EQ(p.ErrorCode, kSolverNoConvergence);
+  EXPECT_EQ(p.ErrorCode, gx::kSolverNoConvergence);
   EXPECT_EQ(log.errors, (std::vector<int>{0, 9999}));
 }
 
