@@ -9,38 +9,20 @@
 #include <string>
 
 #include "conversion/GxConvertL.h"
-#include "projection/Families.h"
 #include "projection/Kernel.h"
 
 namespace {
 
 // ---- The dispatch -------------------------------------------------------------------
 
-using Table = std::array<KindRoutines, kProjectionCount>;
-
-Table BuildDispatch() {
-  Table table{};
-  for (int k = 0; k < kProjectionCount; ++k)
-    table[k] = {static_cast<TProjection>(k), nullptr, nullptr, 0};
-  for (auto family : {TransverseRoutines(), AzimuthalRoutines(),
-                      ConicRoutines(), PseudocylindricalRoutines(), WorldRoutines(),
-                      GridRoutines()}) {
-    for (const KindRoutines& r : family)
-      if (r.Kind < kProjectionCount && r.Forward) table[r.Kind] = r;
-  }
-  return table;
-}
-
-const Table& Dispatch() {
-  static const Table table = BuildDispatch();
-  return table;
-}
-
 using EntryTable = std::array<const gx::KindEntry*, kProjectionCount>;
 
 EntryTable BuildEntries() {
   EntryTable table{};
-  for (auto family : {gx::CylindricalKinds()}) {
+  for (auto family : {gx::CylindricalKinds(), gx::TransverseKinds(), gx::AzimuthalKinds(),
+                      gx::ConicKinds(), gx::PseudocylindricalKinds(), gx::MollweideKinds(),
+                      gx::McBrydeThomasKinds(), gx::WagnerUrmaevKinds(),
+                      gx::OtherPseudocylindricalKinds(), gx::WorldKinds(), gx::GridKinds()}) {
     for (const gx::KindEntry& e : family)
       if (e.kind < kProjectionCount) table[e.kind] = &e;
   }
@@ -72,12 +54,6 @@ bool Ready(gx::Readiness r, const TGxProjectionL& p) {
 }
 
 }  // namespace
-
-const KindRoutines* RoutinesOf(TProjection kind) {
-  if (kind >= kProjectionCount) return nullptr;
-  const KindRoutines& r = Dispatch()[kind];
-  return r.Forward ? &r : nullptr;
-}
 
 const gx::KindEntry* gx::EntryOf(TProjection kind) {
   return kind < kProjectionCount ? Entries()[kind] : nullptr;
@@ -165,6 +141,11 @@ void TGxProjectionL::Place(int leaves) {
   }
 }
 
+void TGxProjectionL::StoreAxes(const gx::Prepared& k) {
+  SemiMajor = k.shape.a;
+  AxisRatio = k.shape.ratio;
+}
+
 void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
   if (o.effects & gx::kChecksOutline) {
     // The outline check projects the point through the component's own
@@ -192,10 +173,7 @@ void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
   if (o.effects) {
     if (o.effects & gx::kSetsIterLat) IterLat = o.iterLat;
     if (o.effects & gx::kSetsIterAux) IterAux = o.iterAux;
-    if (o.effects & gx::kStoresAxes) {
-      SemiMajor = k.shape.a;
-      AxisRatio = k.shape.ratio;
-    }
+    if (o.effects & gx::kStoresAxes) StoreAxes(k);
     if (o.effects & gx::kWritesOther) Other = o.iterAux;
   }
   switch (o.report) {
@@ -214,15 +192,11 @@ void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
 
 void TGxProjectionL::RunForward(const gx::Prepared& k) {
   const gx::KindEntry* e = k.entry;
-  if (!e) {
-    if (Projection < kProjectionCount) {
-      const KindRoutines& r = Dispatch()[Projection];
-      if (r.Forward) r.Forward(*this, r.Row);
-    }
-    return;
-  }
+  if (!e) return;  // a kind without routines hands its input through
   if (!k.readyForward) {
+    if (e->axesWhenRefused) StoreAxes(k);
     SetError(e->notReadyForward);
+    if (e->alsoRefusedForward) SetError(e->alsoRefusedForward);
     Place(static_cast<int>(e->leavesForward));
     return;
   }
@@ -239,14 +213,9 @@ void TGxProjectionL::RunForward(const gx::Prepared& k) {
 
 void TGxProjectionL::RunInverse(const gx::Prepared& k) {
   const gx::KindEntry* e = k.entry;
-  if (!e) {
-    if (Projection < kProjectionCount) {
-      const KindRoutines& r = Dispatch()[Projection];
-      if (r.Inverse) r.Inverse(*this, r.Row);
-    }
-    return;
-  }
+  if (!e) return;
   if (!k.readyInverse) {
+    if (e->axesWhenRefused) StoreAxes(k);
     SetError(e->notReadyInverse);
     Place(static_cast<int>(e->leavesInverse));
     return;

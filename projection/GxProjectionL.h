@@ -188,13 +188,6 @@ class TGxProjectionL {
   };
   Axes EllipsoidAxes() const;
   double SemiMinorAxis() const;
-  // Stores the selected pair in SemiMajor/AxisRatio and returns it.
-  Axes StoreEllipsoidAxes() {
-    const Axes ax = EllipsoidAxes();
-    SemiMajor = ax.a;
-    AxisRatio = ax.ratio;
-    return ax;
-  }
   // Each leaves its latitude in IterLat and its status (0, 10000 or 100000)
   // in ErrorCode, without SetError.
   // (The solvers themselves are pure functions of the numerical library;
@@ -203,92 +196,6 @@ class TGxProjectionL {
   void LatitudeFromT(double e, double t);
   void LatitudeFromMeridian(double M, double e0, double e1, double e2, double e3);
   void PolyconicLatitude(double es, double e0, double e1, double e2, double e3, double A, double B);
-
-  // ---- Shared frame steps of the kinds' routines ------------------------------
-  // True (after reporting code) when the routine must refuse to work. A NaN
-  // radius counts as not ready: no map can be drawn with it.
-  bool NotReady(int code) {
-    if (!Ready || !(Radius >= 0.01)) {
-      SetError(code);
-      return true;
-    }
-    return false;
-  }
-  // One step each way, strict comparisons: Delta = +-pi stays as it is.
-  void WrapLongitude() {
-    if (X - Theta < -gx::kPi) X += gx::kTwoPi;
-    if (X - Theta > gx::kPi) X -= gx::kTwoPi;
-  }
-  void CentreLongitude() {
-    WrapLongitude();
-    X -= Theta;
-  }
-  void ToPixels() {
-    X = Radius * X + X0;
-    Y = Y0 - Radius * Y;
-  }
-  void FromPixels() {
-    X = (X - X0) / Radius;
-    Y = (Y0 - Y) / Radius;
-  }
-  // Range check of a relative inverse result; on success adds Theta back.
-  // A NaN is no position: when nothing else failed, it fails the check that
-  // its coordinate would have failed out of range.
-  void FinishInverse(int B, int s) {
-    if (X > gx::kPi || X < -gx::kPi) s = 1;
-    constexpr double L = 1.5707953267948966;  // pi/2 - 1e-6
-    if (Y >= L || Y <= -L) s = 2;
-    if (s == 0 && (std::isnan(X) || std::isnan(Y))) s = std::isnan(Y) ? 2 : 1;
-    if (s != 0) {
-      SetError(B + s);
-    } else {
-      SetError(0);
-      X += Theta;
-    }
-  }
-  // Check of an absolute inverse result (equirectangular, Braun, equal-area):
-  // false when out of range (or NaN); otherwise wraps X by absolute bounds.
-  bool StrictCheckAndWrap() {
-    if (!(Y <= gx::kHalfPi && Y >= -gx::kHalfPi && X <= Theta + gx::kPi && X >= Theta - gx::kPi))
-      return false;
-    if (X < -gx::kPi) X += gx::kTwoPi;
-    if (X > gx::kPi) X -= gx::kTwoPi;
-    return true;
-  }
-
-  // ---- Constants kept by the kinds' routines ------------------------------------
-  // Constants that a family's routines derive from the parameters (cone
-  // constants, the ellipsoid's series, sines of a latitude), kept from call
-  // to call in a layout of the routines' choosing, with the bits of the
-  // parameters they came from. The routines compare those bits on every call
-  // and derive the constants anew when any differs, so a parameter may change
-  // between any two calls without anyone saying so. Belongs to the routines.
-  struct DerivedConstants {
-    std::uint32_t Owner = 0;  // the family whose constants these are; 0: none
-    std::uint64_t Key[3] = {};
-    alignas(double) unsigned char Value[128] = {};
-
-    // The constants of `family` for the parameters a, b, c: those kept when
-    // they came from the same bits, otherwise derive()'s, which are kept.
-    // No allocation; T is copied in and out as bytes.
-    template <class T, class Derive>
-    T Of(std::uint32_t family, double a, double b, double c, Derive derive) {
-      static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= sizeof(Value));
-      const std::uint64_t key[3] = {std::bit_cast<std::uint64_t>(a),
-                                    std::bit_cast<std::uint64_t>(b),
-                                    std::bit_cast<std::uint64_t>(c)};
-      T v;
-      if (Owner == family && Key[0] == key[0] && Key[1] == key[1] && Key[2] == key[2]) {
-        std::memcpy(&v, Value, sizeof(T));
-        return v;
-      }
-      v = derive();
-      Owner = family;
-      for (int i = 0; i < 3; ++i) Key[i] = key[i];
-      std::memcpy(Value, &v, sizeof(T));
-      return v;
-    }
-  } Derived;
 
  private:
   friend void gx::RunInverseRoutine(TGxProjectionL& p, double x, double y);
@@ -310,6 +217,7 @@ class TGxProjectionL {
   PreparedKey KeyNow() const;
   void Apply(const gx::Prepared& k, const gx::Out& o, double xp);
   void Place(int leaves);
+  void StoreAxes(const gx::Prepared& k);
   void RunForward(const gx::Prepared& k);
   void RunInverse(const gx::Prepared& k);
 
@@ -323,15 +231,4 @@ class TGxProjectionL {
   void InverseHandOverAndEvent();
 
   bool foldPending_ = false;  // InverseForDrawing left the fold out
-};
-
-// A kind's routine works in place on the component (X, Y, ErrorCode). A family
-// that differs only in constants passes the member's row number as `row`.
-using KindRoutine = void (*)(TGxProjectionL& p, int row);
-
-struct KindRoutines {
-  TProjection Kind;
-  KindRoutine Forward;
-  KindRoutine Inverse;
-  int Row;
 };

@@ -123,7 +123,57 @@ struct KindEntry {
   Leaves leavesForward, leavesInverse;
   std::uint8_t preSteps;
   bool ellipsoid;  // the kernels read the selected ellipsoid's shape
+  // The kind stores the ellipsoid's pair (SemiMajor, AxisRatio) before its
+  // not-ready test, so a refused call stores it too.
+  bool axesWhenRefused = false;
+  // A code the forward reports after its not-ready code (0: none).
+  int alsoRefusedForward = 0;
+
+  // Copies with one part changed, for the family tables.
+  constexpr KindEntry Leaving(Leaves forward, Leaves inverse) const {
+    KindEntry e = *this;
+    e.leavesForward = forward;
+    e.leavesInverse = inverse;
+    return e;
+  }
+  constexpr KindEntry ReadyWhen(Readiness forward, Readiness inverse) const {
+    KindEntry e = *this;
+    e.readyForward = forward;
+    e.readyInverse = inverse;
+    return e;
+  }
+  constexpr KindEntry WithCodes(int forward, int inverse) const {
+    KindEntry e = *this;
+    e.notReadyForward = forward;
+    e.notReadyInverse = inverse;
+    return e;
+  }
+  constexpr KindEntry AlsoRefusing(int code) const {
+    KindEntry e = *this;
+    e.alsoRefusedForward = code;
+    return e;
+  }
+  constexpr KindEntry PreparedBy(PrepareFn p) const {
+    KindEntry e = *this;
+    e.prepare = p;
+    return e;
+  }
+  constexpr KindEntry Ellipsoidal(bool axesWhenRefused = false) const {
+    KindEntry e = *this;
+    e.ellipsoid = true;
+    e.axesWhenRefused = axesWhenRefused;
+    return e;
+  }
 };
+
+// The usual entry: not-ready codes F (forward) and F + 1 (inverse), Ready
+// with a radius of 0.01 pixel at least, the pair left as it came when
+// refused; the inverse through the row kernel when the kind has one.
+constexpr KindEntry Kind(TProjection kind, int row, ForwardKernel forward, InverseKernel inverse,
+                         RowKernel rows, int F, std::uint8_t preSteps) {
+  return {kind, row, forward, inverse, rows, nullptr, F, F + 1, Readiness::Radius,
+          Readiness::Radius, Leaves::Input, Leaves::Input, preSteps, false};
+}
 
 // Every family's table, assembled into the dispatch once.
 std::span<const KindEntry> CylindricalKinds();
@@ -131,8 +181,10 @@ std::span<const KindEntry> TransverseKinds();
 std::span<const KindEntry> AzimuthalKinds();
 std::span<const KindEntry> ConicKinds();
 std::span<const KindEntry> PseudocylindricalKinds();
-std::span<const KindEntry> McBrydeWagnerKinds();
-std::span<const KindEntry> PseudocylindricalSingleKinds();
+std::span<const KindEntry> MollweideKinds();
+std::span<const KindEntry> McBrydeThomasKinds();
+std::span<const KindEntry> WagnerUrmaevKinds();
+std::span<const KindEntry> OtherPseudocylindricalKinds();
 std::span<const KindEntry> WorldKinds();
 std::span<const KindEntry> GridKinds();
 
@@ -202,8 +254,18 @@ struct Prepared {
 
 static_assert(std::is_trivially_copyable_v<Prepared>);
 
+// True when v lies outside [lo, hi]. A NaN counts as outside, so that no
+// undefined intermediate is ever reported as a point of the map.
+inline bool OutOfRange(double v, double lo, double hi) { return !(v >= lo && v <= hi); }
+
 // Pixel i of a row that starts at x0, as the caller's x0 + i would be.
 inline double PixelAt(double x0, int i) { return i == 0 ? x0 : x0 + i; }
+
+// Fills out[0..count) with column(x) for the pixels of the row.
+template <class Column>
+inline void ForEachPixel(double x0, int first, int count, Out* out, Column column) {
+  for (int i = 0; i < count; ++i) out[i] = column(PixelAt(x0, first + i));
+}
 
 // The inverse of one pixel through a row kernel: what the colour pass gets
 // row by row, a single call gets the same way.

@@ -2,7 +2,7 @@
 // The table's head describes the columns.
 #include "EngineTest.h"
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
 namespace {
 
@@ -47,10 +47,8 @@ void RunRow(const TableRow& row, const std::vector<std::string>& frame) {
     p.Inverse(a, b);
   } else {  // "i": the kind's inverse routine alone, before the frame folds
     ASSERT_EQ(dir, "i");
-    const KindRoutines* r = RoutinesOf(kind);
-    ASSERT_NE(r, nullptr);
-    p.X = a, p.Y = b, p.ErrorCode = 0;
-    r->Inverse(p, r->Row);
+    ASSERT_NE(gx::EntryOf(kind), nullptr);
+    gx::RunInverseRoutine(p, a, b);
   }
   EXPECT_EQ(p.ErrorCode, expected.code);
   EXPECT_EQ(log.errors, expected.events);

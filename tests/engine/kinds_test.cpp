@@ -2,7 +2,7 @@
 // written back, the cuts between lobes, and a Forward nested in an Inverse.
 #include "EngineTest.h"
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
 // Urmaev's factor lies in (0, 1]; the clamped value is written back, by the
 // forward and the inverse alike, so that the parameter shown is the one drawn
@@ -62,10 +62,7 @@ TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
   EXPECT_NEAR(log[1][2], p.Y0 - 60, 1e-9);
   EXPECT_EQ(log[2][0], 2);
 
-  const KindRoutines* r = RoutinesOf(mpRobinson);
-  p.X = p.X0 + (0.9858 * gx::kPi + 0.05) * p.Radius;
-  p.Y = p.Y0 - 20;
-  r->Inverse(p, r->Row);
+  gx::RunInverseRoutine(p, p.X0 + (0.9858 * gx::kPi + 0.05) * p.Radius, p.Y0 - 20);
   EXPECT_EQ(p.ErrorCode, 267);
   EXPECT_LT(p.X, p.X0 - 2 * p.Radius);
   EXPECT_NEAR(p.Y, p.Y0 - 20, 1e-6);
