@@ -87,7 +87,6 @@ void TGxMapImageL::CoastPass(TGxProjectionL& p, ProgressCounter& progress) {
   const int threads = LanesFor(p, static_cast<std::int64_t>(count));
   if (threads > 1 && count / kCoastRun < static_cast<std::size_t>(INT_MAX) &&
       ReserveCoastPoints(coastXY_, 2 * count)) {
-    p.CompleteInverse();
     TLanes lanes(p, threads);
     const int runs = static_cast<int>((count + kCoastRun - 1) / kCoastRun);
     lanes.Run(

@@ -230,20 +230,37 @@ struct TColourSource {
 
 namespace {
 
-// Column c of map row r takes the picture's colour where the map shows the
-// Earth; the pixels the projection refuses keep what the row held.
-inline void PaintPixel(TGxProjectionL& p, int c, int r, const TColourSource& picture, uchar* row) {
-  // Row r itself: sampling r - 1 put the picture one row below the
-  // graticule and coastlines that Forward places.
-  p.InverseForDrawing(c, r);
-  if (p.ErrorCode != 0) return;
-  int px, py;
-  if (!SourcePixel(p.X, p.Y, picture.width, picture.height, px, py)) return;
-  const uchar* s = picture.bits + py * picture.stride + 3 * px;
-  uchar* d = row + 3 * c;
-  d[0] = s[0];
-  d[1] = s[1];
-  d[2] = s[2];
+// Columns c0 .. c0 + n - 1 of map row r take the picture's colour where the
+// map shows the Earth; the pixels the projection refuses keep what the row
+// held. Without handlers or a converter the component inverts the pixels a
+// row at a time, which gives the same results for less.
+void PaintRun(TGxProjectionL& p, int c0, int r, int n, const TColourSource& picture, uchar* row) {
+  constexpr int kRun = 256;
+  double lon[kRun], lat[kRun];
+  int code[kRun];
+  for (int done = 0; done < n; done += kRun) {
+    const int m = std::min(kRun, n - done), c = c0 + done;
+    // Row r itself: sampling r - 1 put the picture one row below the
+    // graticule and coastlines that Forward places.
+    if (p.CanDrawInBatches()) {
+      p.InverseRow(r, c, m, lon, lat, code);
+    } else {
+      for (int i = 0; i < m; ++i) {
+        p.Inverse(c + i, r);
+        lon[i] = p.X, lat[i] = p.Y, code[i] = p.ErrorCode;
+      }
+    }
+    for (int i = 0; i < m; ++i) {
+      int px, py;
+      if (code[i] != 0 || !SourcePixel(lon[i], lat[i], picture.width, picture.height, px, py))
+        continue;
+      const uchar* s = picture.bits + py * picture.stride + 3 * px;
+      uchar* d = row + 3 * (c + i);
+      d[0] = s[0];
+      d[1] = s[1];
+      d[2] = s[2];
+    }
+  }
 }
 
 bool HasShape(const QImage& img, int W, int H) {
@@ -263,10 +280,6 @@ void TGxMapImageL::ColorPass(TGxProjectionL& p, ProgressCounter& progress) {
   MakeMainMap24Bit();
   const int W = mainMap_.width(), H = mainMap_.height();
   if (W <= 0 || H <= 0) return;
-  // Whatever the component was left with before, the pass begins from the
-  // fields Inverse would have left.
-  p.CompleteInverse();
-
   const int threads = H < 2 ? 1 : LanesFor(p, std::int64_t{W} * H);
   if (threads > 1 && ColorPassInRows(p, progress, picture, threads)) return;
   ColorPassOnOneThread(p, progress, picture);
@@ -278,19 +291,21 @@ void TGxMapImageL::ColorPassOnOneThread(TGxProjectionL& p, ProgressCounter& prog
   mainMap_.bits();  // detach here, not on some row inside the loop
   for (int r = 0; r < H; ++r) {
     uchar* row = mainMap_.scanLine(r);
-    for (int c = 0; c < W; ++c) {
-      // Handlers that look at the component see what Inverse leaves.
-      if (progress.StepsToReport() == 1) p.CompleteInverse();
-      if (progress.Step()) {
+    for (int c = 0; c < W;) {
+      // The m-th step may report: the pixels before it are drawn first, so
+      // that a handler sees the component as those calls left it.
+      const int m = static_cast<int>(std::min<std::int64_t>(W - c, progress.StepsToReport()));
+      PaintRun(p, c, r, m - 1, picture, row);
+      if (progress.Advance(m)) {
         // A handler may have replaced MainMap; stop rather than write into
         // an image of another shape.
         if (!HasShape(mainMap_, W, H)) return;
         row = mainMap_.scanLine(r);
       }
-      PaintPixel(p, c, r, picture, row);
+      PaintRun(p, c + m - 1, r, 1, picture, row);
+      c += m;
     }
   }
-  p.CompleteInverse();
 }
 
 // The rows go to whichever thread is free next, this one included; this one
@@ -319,11 +334,7 @@ bool TGxMapImageL::ColorPassInRows(TGxProjectionL& p, ProgressCounter& progress,
   TLanes lanes(p, threads);
   const bool finished = lanes.Run(
       H,
-      [&](TGxProjectionL& copy, int r) {
-        uchar* row = bits + r * stride;
-        for (int c = 0; c < W; ++c) PaintPixel(copy, c, r, picture, row);
-        if (r == H - 1) copy.CompleteInverse();
-      },
+      [&](TGxProjectionL& copy, int r) { PaintRun(copy, 0, r, W, picture, bits + r * stride); },
       [&](int rows) { return countUpTo(std::int64_t{rows} * W); });
   if (!finished || !countUpTo(std::int64_t{W} * H)) return true;
 

@@ -1,8 +1,10 @@
 #include "projection/GxProjectionL.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <cmath>
 #include <cstdint>
@@ -232,7 +234,6 @@ void gx::RunInverseRoutine(TGxProjectionL& p, double x, double y) {
 }
 
 void TGxProjectionL::Forward(double Lambda, double Phi) {
-  foldPending_ = false;
   ErrorCode = 0;
   X = 0;
   Y = 0;
@@ -300,34 +301,94 @@ void TGxProjectionL::InverseHandOverAndEvent() {
 }
 
 void TGxProjectionL::Inverse(double x, double y) {
-  foldPending_ = false;
   InverseRoutine(x, y);
   if (!IsGridKind(Projection)) FoldToDegrees();
   InverseHandOverAndEvent();
 }
 
-void TGxProjectionL::InverseForDrawing(double x, double y) {
-  InverseRoutine(x, y);
-  // The converter reads X and Y and an OnInverse handler may read them
-  // through its Sender: with either, the fold stays.
-  foldPending_ = ErrorCode != 0 && !GxConvert && !OnInverse && !IsGridKind(Projection);
-  if (!foldPending_ && !IsGridKind(Projection)) FoldToDegrees();
-  InverseHandOverAndEvent();
-}
-
-void TGxProjectionL::CompleteInverse() {
-  if (!foldPending_) return;
-  foldPending_ = false;
-  FoldToDegrees();
-}
-
 void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code) {
-  for (int i = 0; i < n; ++i) {
-    Inverse(i == 0 ? x0 : x0 + i, y);
-    lon[i] = X;
-    lat[i] = Y;
-    code[i] = ErrorCode;
+  if (n <= 0) return;
+  const gx::Prepared& k = Prepare();
+  const gx::KindEntry* e = k.entry;
+  // What a single call does beyond the kernel and the fold stays with it: a
+  // plane turn, a converter, a kind without routine, the grid kinds (no
+  // fold) and an inverse that runs Forward inside.
+  if (!e || RotAngle != 0 || GxConvert || IsGridKind(Projection) || e->callsForward) {
+    for (int i = 0; i < n; ++i) {
+      Inverse(gx::PixelAt(x0, i), y);
+      lon[i] = X;
+      lat[i] = Y;
+      code[i] = ErrorCode;
+    }
+    return;
   }
+
+  // The fields that some pixels write and others leave: the last writer
+  // wins, as with n calls.
+  std::uint8_t written = 0;
+  double iterLat = 0, iterAux = 0, other = 0;
+  gx::Out last;
+  // The latitude fold depends on the latitude alone, which on most maps is
+  // the same for the whole row.
+  bool haveFolded = false;
+  double foldedFrom = 0, folded = 0;
+  const auto finish = [&](const gx::Out& o, int i) {
+    double lambda = o.x, phi = o.y;
+    if (k.tilted) k.tiltInverse.Apply(lambda, phi, lambda, phi);
+    lon[i] = gx::FoldLongitude(lambda) * gx::kRadToDeg;
+    if (!haveFolded || std::bit_cast<std::uint64_t>(phi) != std::bit_cast<std::uint64_t>(foldedFrom)) {
+      haveFolded = true;
+      foldedFrom = phi;
+      folded = std::asin(std::sin(phi)) * gx::kRadToDeg;
+    }
+    lat[i] = folded;
+  };
+
+  if (!k.readyInverse) {
+    for (int i = 0; i < n; ++i) code[i] = e->notReadyInverse;
+    last.code = e->notReadyInverse;
+    last.x = gx::PixelAt(x0, n - 1);
+    last.y = y;
+    switch (e->leavesInverse) {
+      case gx::Leaves::MinusOne: last.x = last.y = -1; break;
+      case gx::Leaves::Zero: last.x = last.y = 0; break;
+      case gx::Leaves::Antimeridian: last.x = 0 - gx::kPi + Theta, last.y = 0; break;
+      case gx::Leaves::Input: break;
+    }
+    if (e->axesWhenRefused) StoreAxes(k);
+  } else {
+    constexpr int kChunk = 64;
+    gx::Out out[kChunk];
+    for (int first = 0; first < n; first += kChunk) {
+      const int count = std::min(kChunk, n - first);
+      if (e->inverseRow) {
+        e->inverseRow(k, y, x0, first, count, out);
+      } else {
+        for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(x0, first + j), y);
+      }
+      for (int j = 0; j < count; ++j) {
+        const gx::Out& o = out[j];
+        code[first + j] = o.code;
+        if (o.code == 0) finish(o, first + j);
+        if (o.effects) {
+          written |= o.effects;
+          if (o.effects & gx::kSetsIterLat) iterLat = o.iterLat;
+          if (o.effects & gx::kSetsIterAux) iterAux = o.iterAux;
+          if (o.effects & gx::kWritesOther) other = o.iterAux;
+        }
+      }
+      if (first + count == n) last = out[count - 1];
+    }
+    if (written & gx::kSetsIterLat) IterLat = iterLat;
+    if (written & gx::kSetsIterAux) IterAux = iterAux;
+    if (written & gx::kWritesOther) Other = other;
+    if (written & gx::kStoresAxes) StoreAxes(k);
+  }
+  // The working pair as the last call leaves it, refused or not.
+  finish(last, n - 1);
+  X = lon[n - 1];
+  Y = lat[n - 1];
+  ErrorCode = last.code;
 }
 
 void TGxProjectionL::ObliqueRotate(double lambda, double phi, bool forwardSense) {

@@ -131,18 +131,6 @@ class TGxProjectionL {
   // InverseRow from the calls of Inverse it stands for.
   bool CanDrawInBatches() const { return !OnError && !OnForward && !OnInverse && !GxConvert; }
 
-  // Inverse for the colour pass, which looks only at the accepted pixels:
-  // the same events and the same ErrorCode, but for a refused pixel
-  // (ErrorCode != 0) the final fold of X and Y into degrees is left out when
-  // nothing could see it in between (no OnInverse handler, no converter).
-  // X and Y then still hold the unfolded radians until CompleteInverse turns
-  // them into exactly what Inverse leaves. The fold is about a third of the
-  // cost of a refused pixel, and most maps refuse a good part of the window.
-  void InverseForDrawing(double x, double y);
-  // Completes a result of InverseForDrawing to that of Inverse; does nothing
-  // when the fold was not left out.
-  void CompleteInverse();
-
   void SetError(int Code) {
     ErrorCode = Code;
     if (Code < 10000 && OnError) OnError(this, Code);
@@ -229,6 +217,4 @@ class TGxProjectionL {
   void InverseRoutine(double x, double y);
   void FoldToDegrees();
   void InverseHandOverAndEvent();
-
-  bool foldPending_ = false;  // InverseForDrawing left the fold out
 };

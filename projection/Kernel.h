@@ -128,6 +128,8 @@ struct KindEntry {
   bool axesWhenRefused = false;
   // A code the forward reports after its not-ready code (0: none).
   int alsoRefusedForward = 0;
+  // The inverse projects its result back through the component's Forward.
+  bool callsForward = false;
 
   // Copies with one part changed, for the family tables.
   constexpr KindEntry Leaving(Leaves forward, Leaves inverse) const {
@@ -151,6 +153,11 @@ struct KindEntry {
   constexpr KindEntry AlsoRefusing(int code) const {
     KindEntry e = *this;
     e.alsoRefusedForward = code;
+    return e;
+  }
+  constexpr KindEntry CallingForward() const {
+    KindEntry e = *this;
+    e.callsForward = true;
     return e;
   }
   constexpr KindEntry PreparedBy(PrepareFn p) const {

@@ -335,7 +335,8 @@ constexpr KindEntry kKinds[] = {
         .Leaving(Leaves::MinusOne, Leaves::Zero)
         .AlsoRefusing(248),
     Kind(mpRobinson, 0, RobinsonForward, RobinsonInverse, nullptr, 260, kWrapsLongitude)
-        .Leaving(Leaves::MinusOne, Leaves::Input),
+        .Leaving(Leaves::MinusOne, Leaves::Input)
+        .CallingForward(),
 };
 
 }  // namespace
