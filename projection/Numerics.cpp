@@ -103,8 +103,8 @@ Solved LatitudeFromQ(double e, double q) {
     const double delta = (0.5 * w * w / std::cos(phi)) *
                          (q / (1 - e * e) - s / w + (0.5 / e) * std::log((1 - k) / (1 + k)));
     const double next = phi + delta;
-    const bool qualifies = std::fabs(delta) <= 1e-9;
-    if (qualifies) r = {next, 0};
+    if (std::fabs(delta) <= 1e-9) r = {next, 0};
+    if (next == phi) break;  // a fixed point: every later pass would repeat this one
     phi = next;
   }
   return r;
@@ -151,6 +151,7 @@ PolyconicSolved PolyconicLatitude(double es, double e0, double e1, double e2, do
     const double delta = con1 / (con2 + con3);
     const double next = phi + delta;
     if (std::fabs(delta) < 1e-7) r = {next, h, 0};
+    if (next == phi) break;  // a fixed point: every later pass would repeat this one
     phi = next;
   }
   return r;
