@@ -92,19 +92,69 @@ Shape ShapeOf(double a, double ratio) {
 
 // ---- Solvers ---------------------------------------------------------------------
 
+namespace {
+
+// A solver that runs a fixed number of passes and keeps the result of the
+// last qualifying one need not run the passes that can only repeat what is
+// known. A pass depends on its starting iterate alone, so once an iterate
+// comes back exactly, to itself (a fixed point) or to the one before (the
+// two neighbouring doubles between which a Newton step often settles), the
+// remaining passes repeat the last one or two, and their outcome follows from
+// how many remain. Settled says so, and leaves in r what the full count
+// would have left.
+template <class Result>
+class Repeats {
+ public:
+  // One pass went from `from` to `to` and, when it qualified, produced
+  // `result` (already in r). `left` passes remain.
+  bool Settled(double from, double to, bool qualifies, const Result& result, int left, Result& r) {
+    const bool fixedPoint = to == from;
+    const bool twoCycle = started_ && to == previousFrom_;
+    if (fixedPoint || left == 0) return true;
+    if (twoCycle) {
+      // The remaining passes alternate: the previous pass's kind first.
+      // The last of them decides, or the one before it when the last does
+      // not qualify.
+      const bool lastIsPrevious = left % 2 == 1;
+      const bool lastQualifies = lastIsPrevious ? previousQualifies_ : qualifies;
+      if (lastQualifies)
+        r = lastIsPrevious ? previous_ : result;
+      else if (lastIsPrevious ? qualifies : previousQualifies_)
+        r = lastIsPrevious ? result : previous_;
+      return true;
+    }
+    started_ = true;
+    previousFrom_ = from;
+    previousQualifies_ = qualifies;
+    previous_ = result;
+    return false;
+  }
+
+ private:
+  bool started_ = false;
+  double previousFrom_ = 0;
+  bool previousQualifies_ = false;
+  Result previous_{};
+};
+
+}  // namespace
+
 Solved LatitudeFromQ(double e, double q) {
   Solved r{0, kSolverNoConvergenceBig};
   double phi = SafeArcSin(q / 2);
   if (!(std::fabs(phi) <= 1.5707963167948966)) return r;  // at a pole (or NaN)
   if (e < 1e-9) return {phi, 0};
   // The result is that of the last pass whose correction qualified.
-  for (int pass = 0; pass < 26; ++pass) {
+  constexpr int kPasses = 26;
+  Repeats<Solved> repeats;
+  for (int pass = 0; pass < kPasses; ++pass) {
     const double s = std::sin(phi), k = e * s, w = 1 - k * k;
     const double delta = (0.5 * w * w / std::cos(phi)) *
                          (q / (1 - e * e) - s / w + (0.5 / e) * std::log((1 - k) / (1 + k)));
     const double next = phi + delta;
-    if (std::fabs(delta) <= 1e-9) r = {next, 0};
-    if (next == phi) break;  // a fixed point: every later pass would repeat this one
+    const bool qualifies = std::fabs(delta) <= 1e-9;
+    if (qualifies) r = {next, 0};
+    if (repeats.Settled(phi, next, qualifies, Solved{next, 0}, kPasses - 1 - pass, r)) break;
     phi = next;
   }
   return r;
@@ -138,7 +188,9 @@ PolyconicSolved PolyconicLatitude(double es, double e0, double e1, double e2, do
   PolyconicSolved r{0, 0, kSolverNoConvergenceBig};
   double phi = A;
   // The results are those of the last qualifying pass.
-  for (int pass = 0; pass < 15; ++pass) {
+  constexpr int kPasses = 15;
+  Repeats<PolyconicSolved> repeats;
+  for (int pass = 0; pass < kPasses; ++pass) {
     const double s = std::sin(phi);
     const double h = std::tan(phi) * std::sqrt(1 - es * s * s);
     const double s2 = std::sin(2 * phi);
@@ -150,8 +202,10 @@ PolyconicSolved PolyconicLatitude(double es, double e0, double e1, double e2, do
     const double con3 = 2 * (A - ml) * (h * mlp - 2 / s2) - 2 * mlp;
     const double delta = con1 / (con2 + con3);
     const double next = phi + delta;
-    if (std::fabs(delta) < 1e-7) r = {next, h, 0};
-    if (next == phi) break;  // a fixed point: every later pass would repeat this one
+    const bool qualifies = std::fabs(delta) < 1e-7;
+    if (qualifies) r = {next, h, 0};
+    if (repeats.Settled(phi, next, qualifies, PolyconicSolved{next, h, 0}, kPasses - 1 - pass, r))
+      break;
     phi = next;
   }
   return r;
