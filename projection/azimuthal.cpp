@@ -77,21 +77,21 @@ bool GnomonicScale(const Sight& s, double& k) {
 }
 
 // The equidistant and the equal-area kind both refuse a band of about
-// 4.5e-5 rad around the centre (arccos loses its digits there), the antipode,
-// and the great circle 90 degrees away. The centre itself is caught before.
-bool AwayFromCentreAntipodeAndRim(double g) {
-  return std::fabs(std::fabs(g) - 1) > 1e-9 && std::fabs(g) > 1e-9;
-}
+// 4.5e-5 rad around the centre (arccos loses its digits there) and the
+// antipode; the centre itself is caught before. The great circle 90 degrees
+// from the centre (g = 0) lies well inside both maps and used to be refused
+// as well, leaving a ring of holes in the graticule and the coasts.
+bool AwayFromCentreAndAntipode(double g) { return std::fabs(std::fabs(g) - 1) > 1e-9; }
 
 bool EquidistantScale(const Sight& s, double& k) {
-  if (!AwayFromCentreAntipodeAndRim(s.g)) return false;
+  if (!AwayFromCentreAndAntipode(s.g)) return false;
   const double c = std::acos(s.g);
   k = c / std::sin(c);
   return true;
 }
 
 bool EqualAreaScale(const Sight& s, double& k) {
-  if (!AwayFromCentreAntipodeAndRim(s.g)) return false;
+  if (!AwayFromCentreAndAntipode(s.g)) return false;
   k = std::sqrt(2 / (1 + s.g));
   return true;
 }
