@@ -192,8 +192,15 @@ void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
   }
 }
 
-void TGxProjectionL::RunForward(const gx::Prepared& k) {
+void TGxProjectionL::RunForward(const gx::Prepared& k, bool finite) {
   const gx::KindEntry* e = k.entry;
+  // No position has a NaN or an infinite coordinate: refused before any
+  // routine looks at it, with the pair the kind leaves when refused.
+  if (!finite) {
+    SetError(kNonFiniteInput);
+    if (e) Place(static_cast<int>(e->leavesForward));
+    return;
+  }
   if (!e) return;  // a kind without routines hands its input through
   if (!k.readyForward) {
     if (e->axesWhenRefused) StoreAxes(k);
@@ -213,8 +220,13 @@ void TGxProjectionL::RunForward(const gx::Prepared& k) {
   Apply(k, e->forward(k, X, Y), 0);
 }
 
-void TGxProjectionL::RunInverse(const gx::Prepared& k) {
+void TGxProjectionL::RunInverse(const gx::Prepared& k, bool finite) {
   const gx::KindEntry* e = k.entry;
+  if (!finite) {
+    SetError(kNonFiniteInput);
+    if (e) Place(static_cast<int>(e->leavesInverse));
+    return;
+  }
   if (!e) return;
   if (!k.readyInverse) {
     if (e->axesWhenRefused) StoreAxes(k);
@@ -230,7 +242,7 @@ void gx::RunInverseRoutine(TGxProjectionL& p, double x, double y) {
   p.X = x;
   p.Y = y;
   p.ErrorCode = 0;
-  p.RunInverse(p.Prepare());
+  p.RunInverse(p.Prepare(), std::isfinite(x) && std::isfinite(y));
 }
 
 void TGxProjectionL::Forward(double Lambda, double Phi) {
@@ -238,6 +250,7 @@ void TGxProjectionL::Forward(double Lambda, double Phi) {
   X = 0;
   Y = 0;
   if (GxConvert) HandOverForward(Lambda, Phi);
+  const bool finite = std::isfinite(Lambda) && std::isfinite(Phi);
   const gx::Prepared& k = Prepare();
 
   if (IsGridKind(Projection)) {
@@ -249,7 +262,7 @@ void TGxProjectionL::Forward(double Lambda, double Phi) {
     if (k.tilted) k.tiltForward.Apply(X, Y, X, Y);
   }
 
-  RunForward(k);
+  RunForward(k, finite);
 
   // The plane turn is the identity unless someone set an angle; skipping it
   // then also keeps an infinite coordinate from turning into NaN (0 * inf).
@@ -279,7 +292,7 @@ void TGxProjectionL::InverseRoutine(double x, double y) {
   }
   ErrorCode = 0;
   const gx::Prepared& k = Prepare();
-  RunInverse(k);
+  RunInverse(k, std::isfinite(x) && std::isfinite(y));
   if (!IsGridKind(Projection) && k.tilted) k.tiltInverse.Apply(X, Y, X, Y);
 }
 
@@ -313,7 +326,8 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
   // What a single call does beyond the kernel and the fold stays with it: a
   // plane turn, a converter, a kind without routine, the grid kinds (no
   // fold) and an inverse that runs Forward inside.
-  if (!e || RotAngle != 0 || GxConvert || IsGridKind(Projection) || e->callsForward) {
+  const bool finite = std::isfinite(y) && std::isfinite(x0) && std::isfinite(gx::PixelAt(x0, n - 1));
+  if (!e || !finite || RotAngle != 0 || GxConvert || IsGridKind(Projection) || e->callsForward) {
     for (int i = 0; i < n; ++i) {
       Inverse(gx::PixelAt(x0, i), y);
       lon[i] = X;

@@ -70,6 +70,12 @@ using TIOFormat = std::function<void(TGxProjectionL* Sender, int InFormat, int O
                                      int InIndex, int OutIndex)>;
 
 
+// The frame's own code: Forward of a NaN or infinite longitude or latitude,
+// or Inverse of a NaN or infinite pixel coordinate, before any kind's
+// routine sees it. It lies outside every kind's block of codes and, being
+// below 10000, reaches OnError like them.
+inline constexpr int kNonFiniteInput = 9900;
+
 class TGxProjectionL {
  public:
   TGxProjectionL() = default;
@@ -206,8 +212,8 @@ class TGxProjectionL {
   void Apply(const gx::Prepared& k, const gx::Out& o, double xp);
   void Place(int leaves);
   void StoreAxes(const gx::Prepared& k);
-  void RunForward(const gx::Prepared& k);
-  void RunInverse(const gx::Prepared& k);
+  void RunForward(const gx::Prepared& k, bool finite);
+  void RunInverse(const gx::Prepared& k, bool finite);
 
   void HandOverForward(double& Lambda, double& Phi);
   void HandOverInverse();
