@@ -21,9 +21,9 @@ Expectation ParseCode(const std::string& text) {
   return e;
 }
 
-void RunRow(const TableRow& row, const std::vector<std::string>& frame) {
+void RunRow(const char* file, const TableRow& row, const std::vector<std::string>& frame) {
   const auto& t = row.tokens;
-  SCOPED_TRACE(testing::Message() << "conformance.txt:" << row.line << " " << t[0]);
+  SCOPED_TRACE(testing::Message() << file << ":" << row.line << " " << t[0]);
   TProjection kind;
   ASSERT_TRUE(KindFromText(t[0], kind));
   TGxProjectionL p = MakeReady(kind);
@@ -60,16 +60,20 @@ void RunRow(const TableRow& row, const std::vector<std::string>& frame) {
   }
 }
 
-TEST(Conformance, EveryRowOfTheTable) {
-  const std::vector<TableRow> rows = ReadTable("conformance.txt");
-  ASSERT_GT(rows.size(), 300u) << "conformance.txt missing or cut short";
+void RunTable(const char* file, std::size_t atLeast) {
+  const std::vector<TableRow> rows = ReadTable(file);
+  ASSERT_GT(rows.size(), atLeast) << file << " missing or cut short";
   std::vector<std::string> frame;
   for (const TableRow& row : rows) {
     if (row.tokens[0] == "frame")
       frame.assign(row.tokens.begin() + 1, row.tokens.end());
     else
-      RunRow(row, frame);
+      RunRow(file, row, frame);
   }
 }
+
+TEST(Conformance, EveryRowOfTheTable) { RunTable("conformance.txt", 300); }
+
+TEST(Conformance, ForwardValuesWorkedByHand) { RunTable("hand_values.txt", 30); }
 
 }  // namespace
