@@ -1,26 +1,98 @@
 // TGxProjectionL: the projection component. It holds every projection
-// parameter and the working coordinate pair, turns degrees into map pixels
-// (Forward) and pixels back into degrees (Inverse) for the selected kind, and
-// reports through integer codes and events.
+// parameter and the working coordinate pair, turns geographic positions into
+// map pixels (Forward) and pixels back into geographic positions (Inverse)
+// for the selected kind (Projection, TProjection in projection/Catalogue.h),
+// and reports through integer codes and events.
 //
-// Units: the interface takes and gives degrees and pixels; the fields hold
-// radians (angles) and pixels (lengths on the map). Map y grows downward: a
-// point (u, v) of the unit-radius plane lies at X0 + Radius*u, Y0 - Radius*v.
+// Units and ranges
+//   Forward(Lambda, Phi): longitude and latitude in degrees, any finite
+//     value (a longitude is wrapped once toward Theta by the kinds that wrap;
+//     a latitude beyond a pole is taken as its fold by the pseudocylindrical
+//     kinds). Result: X, Y in pixels of the map bitmap, x to the right, y
+//     downward; a point (u, v) of the unit-radius projection plane, v to the
+//     north, lies at X0 + Radius*u, Y0 - Radius*v.
+//   Inverse(x, y): pixel coordinates, any finite value. Result: X = longitude
+//     in degrees in [-180, 180], Y = latitude in degrees in [-90, 90].
+//   Parameters: Radius and X0, Y0 in pixels; Theta, Phi0, Phi1, Phi2,
+//     Oblique, AxisTheta, AxisPhi in radians (the setters take degrees);
+//     Other a plain number whose role is the kind's. For the three grid kinds
+//     (mpUTM, mpDatumUTM, mpNationalGrid) the values are affine coefficients
+//     and neither the input nor the output is converted or tilted.
+//
+// Codes (ErrorCode after each call; 0 is success)
+//   Not ready. Every kind refuses to work while Ready is false or, for most
+//     kinds, Radius is below 0.01 pixel or NaN: Forward reports the kind's
+//     not-ready code F, Inverse its inverse code (F + 1 for most kinds).
+//   Kinds' failures. Each kind owns a block of codes between 1 and 9999,
+//     listed below; each family's source file (projection/*.cpp) lists its
+//     block beside its table.
+//   kNonFiniteInput (9900). The frame's own code: a NaN or infinite input
+//     coordinate, refused before any kind's routine.
+//   10000, 100000 (gx::kSolverNoConvergence, ...Big). A latitude solver that
+//     did not converge; never left after a call, which replaces it.
+//   OnError fires for every code below 10000, 0 included when the kind
+//   reports it (a few kinds report success silently, without an event);
+//   OnForward/OnInverse fire after the call with (X, Y, 0) or (0, 0, code).
+//   After a failure X and Y hold what the kind leaves (often (-1, -1),
+//   (0, 0) or the input): callers look at ErrorCode, not at the pair.
+//
+// Code blocks by kind: forward not ready / inverse not ready; failures.
+//   Cylindrical: equirectangular 180/181; 187 out of range. Braun 190/191;
+//     197. Mercator 310/311; 315 a pole, 316 out of range or no latitude.
+//     Equal-area B = 410 Lambert, 420 Behrmann, 430 Trystan Edwards, 440
+//     Peters, 450 Gall orthographic, 460 Balthasart: B+1/B+2; B+3 no
+//     latitude, B+4 out of range. Miller 621/622, Gall 581/582; F+2
+//     longitude, F+3 latitude.
+//   Transverse: transverse Mercator 290/291, Cassini-Soldner 300/301; F+5
+//     cut off, F+6 no ellipsoidal inverse, F+7 out of the sphere's range,
+//     F+8 outside the series' band.
+//   Azimuthal: orthographic 107/111; 106 far side, 110 out of range.
+//     Stereographic 380/381, gnomonic 280/281; F+2. Azimuthal equidistant
+//     220/221, Lambert azimuthal equal-area 230/231; F+7 out of range, F+8
+//     at the centre's band or the antipode. Vertical perspective 200/201;
+//     202 hidden, 203 beyond the horizon, 204 negative height.
+//   Conic: Lambert conformal 270/275; 271 symmetric parallels, 272 flat cone
+//     or no image, 273, 274 (inverse), 276 off the map (277 then 276 without
+//     a latitude). Equidistant 360/362; 361 then 368, 363 then 367 for
+//     symmetric parallels, 367 off the map. Albers 370/372; 371, 373 no
+//     cone, 374 off the map. Bonne 411/412; 413 beyond the apex, 414 cut
+//     off, 415 off the map (on the equator the sinusoidal's codes). Polyconic
+//     250/251; 257 off the map, 258 cut off.
+//   Pseudocylindrical: F/F+1, then F+2 longitude and F+3 latitude out of
+//     range unless said otherwise. Sinusoidal 170/171; 177 out of range.
+//     Eckert I 481. Eckert II 390/391; 392. Eckert III 491, Putnins P1 501,
+//     Kavraisky VII 511, Wagner VI 521: F+2 no width, F+3 longitude, F+4
+//     latitude. Eckert IV 551 (+555 no width). Eckert V 531. Craster 541
+//     (+545 no latitude, 546 no width). Eckert VI 591, McBryde-Thomas sine 2
+//     601 (F+2 also beyond the map). Mollweide 320, Wagner IV 330,
+//     interrupted Mollweide 350: F+2 no auxiliary angle, F+3 off the map.
+//     Quartic authalic 671, McBryde-Thomas sine 1 661, Kavraisky V 651,
+//     Foucaut 641. McBryde-Thomas sinusoidal 731, parabolic 741, quartic 751
+//     (+F+4 row beyond, F+5 no auxiliary angle, F+6 no latitude). Wagner I
+//     711, Wagner II 681, Urmaev 701, Wagner III 691, Urmaev V 721 (+F+4 row
+//     beyond). Nell 631. Foucaut sinusoidal 571 (+575 blend refused). Fahey
+//     561/562; 563 longitude, 564 latitude, 565 the pole. Loximuthal 611.
+//     Collignon 471/472; 473 above the top, 474 no latitude, 475 longitude.
+//   World: Winkel I 130/131; 137. Winkel II 160/161; 167. Hammer 210/211;
+//     217 off the map, 218 no image. Wagner VII 340/341; 343. Van der
+//     Grinten 240/241 (not ready reports 240 then 248); 247 off the map, 248
+//     no image. Robinson 260/261; 262 beyond the table or cut off, 266 cut
+//     off, 267 off the map.
+//   Grid kinds 152/153 (153 also for a singular grid).
 //
 // Forward and Inverse allocate nothing and never throw, whatever the input.
+// The component is not re-entrant and is used from one thread; a copy may be
+// used on another thread (InverseRow, CanDrawInBatches).
 #pragma once
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 #include "projection/Catalogue.h"
-#include "projection/Numerics.h"
+#include "projection/Constants.h"
 
 class TGxConvertL;
 class TGxProjectionL;
@@ -122,8 +194,12 @@ class TGxProjectionL {
 
 
   // ---- Operations ------------------------------------------------------------
-  void Forward(double Lambda, double Phi);  // degrees -> pixels
-  void Inverse(double x, double y);         // pixels -> degrees
+  // Degrees to pixels: the result in X, Y (pixels) and ErrorCode; fires
+  // OnError (codes below 10000) and OnForward.
+  void Forward(double Lambda, double Phi);
+  // Pixels to degrees: the result in X (longitude, [-180, 180]), Y
+  // (latitude, [-90, 90]) and ErrorCode; fires OnError and OnInverse.
+  void Inverse(double x, double y);
 
   // Inverse of the pixels (x0 + i, y), i = 0..n-1, for drawing. lon/lat in
   // degrees and code per pixel are bit-identical to what n successive calls

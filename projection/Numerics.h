@@ -1,28 +1,16 @@
-// The small numerical library of the ellipsoidal kinds: ellipsoid shapes,
-// meridian series, conformal and authalic functions, the latitude solvers,
-// the longitude fold and the tilt's turn of the sphere. All angles in
-// radians, all lengths in units of the semi-major axis unless a name says
-// metres. Everything here is a pure function; the component keeps the state.
+// The small numerical library of the ellipsoidal kinds (internal to the
+// engine): ellipsoid shapes, meridian series, conformal and authalic
+// functions, the latitude solvers, the longitude fold and the tilt's turn of
+// the sphere. All angles in radians, all lengths in units of the semi-major
+// axis unless a name says metres. Everything here is a pure function; the
+// component keeps the state.
 #pragma once
 
 #include <cmath>
-#include <numbers>
+
+#include "projection/Constants.h"
 
 namespace gx {
-
-inline constexpr double kPi = std::numbers::pi;
-inline constexpr double kHalfPi = std::numbers::pi / 2;
-inline constexpr double kTwoPi = 2 * std::numbers::pi;
-inline constexpr double kDegToRad = 0.017453292519943295;  // pi/180
-inline constexpr double kRadToDeg = 57.295779513082323;    // 180/pi
-
-inline constexpr int kEllipsoidTableSize = 52;
-inline constexpr int kFallbackEllipsoid = 30;  // WGS 84
-
-struct EllipsoidRecord {
-  double SemiMajor;          // a, metres
-  double InverseFlattening;  // 1/f
-};
 
 // Built-in table, entries 0..51.
 extern const EllipsoidRecord kEllipsoids[kEllipsoidTableSize];
@@ -90,9 +78,6 @@ Shape ShapeOf(double a, double ratio);
 // when a pass qualifies. A solver whose iterate comes back exactly as it went
 // in stops there: every later pass would repeat it bit for bit, so the
 // result is the one the full count of passes gives.
-
-inline constexpr int kSolverNoConvergence = 10000;
-inline constexpr int kSolverNoConvergenceBig = 100000;
 
 struct Solved {
   double value;  // the latitude; meaningful only with status 0

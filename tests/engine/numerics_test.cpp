@@ -2,6 +2,7 @@
 #include "EngineTest.h"
 
 #include "conversion/GxConvertL.h"
+#include "projection/Numerics.h"
 
 using namespace gx;
 
