@@ -143,6 +143,13 @@ void TGxProjectionL::Place(int leaves) {
   }
 }
 
+// A refusal before the kind's routine: the code, then the pair the kind
+// leaves when refused (none for a kind without routines).
+void TGxProjectionL::Refuse(int code, int leaves) {
+  SetError(code);
+  if (leaves >= 0) Place(leaves);
+}
+
 void TGxProjectionL::StoreAxes(const gx::Prepared& k) {
   SemiMajor = k.shape.a;
   AxisRatio = k.shape.ratio;
@@ -196,11 +203,7 @@ void TGxProjectionL::RunForward(const gx::Prepared& k, bool finite) {
   const gx::KindEntry* e = k.entry;
   // No position has a NaN or an infinite coordinate: refused before any
   // routine looks at it, with the pair the kind leaves when refused.
-  if (!finite) {
-    SetError(kNonFiniteInput);
-    if (e) Place(static_cast<int>(e->leavesForward));
-    return;
-  }
+  if (!finite) return Refuse(kNonFiniteInput, e ? static_cast<int>(e->leavesForward) : -1);
   if (!e) return;  // a kind without routines hands its input through
   if (!k.readyForward) {
     if (e->axesWhenRefused) StoreAxes(k);
@@ -222,11 +225,7 @@ void TGxProjectionL::RunForward(const gx::Prepared& k, bool finite) {
 
 void TGxProjectionL::RunInverse(const gx::Prepared& k, bool finite) {
   const gx::KindEntry* e = k.entry;
-  if (!finite) {
-    SetError(kNonFiniteInput);
-    if (e) Place(static_cast<int>(e->leavesInverse));
-    return;
-  }
+  if (!finite) return Refuse(kNonFiniteInput, e ? static_cast<int>(e->leavesInverse) : -1);
   if (!e) return;
   if (!k.readyInverse) {
     if (e->axesWhenRefused) StoreAxes(k);

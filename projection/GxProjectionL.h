@@ -287,6 +287,7 @@ class TGxProjectionL {
   PreparedKey KeyNow() const;
   void Apply(const gx::Prepared& k, const gx::Out& o, double xp);
   void Place(int leaves);
+  void Refuse(int code, int leaves);
   void StoreAxes(const gx::Prepared& k);
   void RunForward(const gx::Prepared& k, bool finite);
   void RunInverse(const gx::Prepared& k, bool finite);

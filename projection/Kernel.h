@@ -182,6 +182,12 @@ constexpr KindEntry Kind(TProjection kind, int row, ForwardKernel forward, Inver
           Readiness::Radius, Leaves::Input, Leaves::Input, preSteps, false};
 }
 
+// The pseudocylindrical kinds: the forward after the latitude fold and the
+// longitude wrap, the inverse through a row kernel.
+inline constexpr std::uint8_t kPseudocylindricalPreSteps = kFoldsLatitude | kWrapsLongitude;
+template <RowKernel Rows>
+constexpr KindEntry Pseudocylindrical(TProjection kind, int row, ForwardKernel forward, int F);
+
 // Every family's table, assembled into the dispatch once.
 std::span<const KindEntry> CylindricalKinds();
 std::span<const KindEntry> TransverseKinds();
@@ -282,6 +288,14 @@ Out InverseThroughRow(const Prepared& k, double x, double y) {
   Rows(k, y, x, 0, 1, &o);
   return o;
 }
+
+template <RowKernel Rows>
+constexpr KindEntry Pseudocylindrical(TProjection kind, int row, ForwardKernel forward, int F) {
+  return Kind(kind, row, forward, InverseThroughRow<Rows>, Rows, F, kPseudocylindricalPreSteps);
+}
+
+inline constexpr double kOneThird = 1.0 / 3.0;
+inline constexpr double kTwoThirds = 2.0 / 3.0;
 
 // Runs the kind's inverse routine alone, as the frame runs it before the
 // tilt and the fold: the not-ready test, the kernel, SetError. For tests that

@@ -15,9 +15,6 @@
 namespace gx {
 namespace {
 
-constexpr std::uint8_t kPre = kFoldsLatitude | kWrapsLongitude;
-constexpr double kTwoThirds = 2.0 / 3.0;
-constexpr double kOneThird = 1.0 / 3.0;
 
 // ---- Sine-tangent family ------------------------------------------------------
 // Sine mode: x = (q/p) lambda cos phi / cos(phi/q), y = p sin(phi/q).
@@ -169,19 +166,14 @@ void McBrydeQuarticRows(const Prepared& k, double y, double x0, int first, int c
 
 // ---- The family's kinds -------------------------------------------------------------
 
-template <RowKernel Rows>
-constexpr KindEntry Pseudo(TProjection kind, int row, ForwardKernel forward, int F) {
-  return Kind(kind, row, forward, InverseThroughRow<Rows>, Rows, F, kPre);
-}
-
 constexpr KindEntry kKinds[] = {
-    Pseudo<SineTangentRows>(mpQuarticAu, 0, SineTangentForward, kSineTangentRows[0].F),
-    Pseudo<SineTangentRows>(mpMcBrydeSin, 1, SineTangentForward, kSineTangentRows[1].F),
-    Pseudo<SineTangentRows>(mpKavraiskyV, 2, SineTangentForward, kSineTangentRows[2].F),
-    Pseudo<SineTangentRows>(mpFoucaut, 3, SineTangentForward, kSineTangentRows[3].F),
-    Pseudo<McBrydeSinusoidalRows>(mpMcBrydeSin2, 0, McBrydeSinusoidalForward, kSinusoidal),
-    Pseudo<McBrydeParabolicRows>(mpMcBrydeP, 0, McBrydeParabolicForward, kParabolic),
-    Pseudo<McBrydeQuarticRows>(mpMcBrydeQ, 0, McBrydeQuarticForward, kQuartic),
+    Pseudocylindrical<SineTangentRows>(mpQuarticAu, 0, SineTangentForward, kSineTangentRows[0].F),
+    Pseudocylindrical<SineTangentRows>(mpMcBrydeSin, 1, SineTangentForward, kSineTangentRows[1].F),
+    Pseudocylindrical<SineTangentRows>(mpKavraiskyV, 2, SineTangentForward, kSineTangentRows[2].F),
+    Pseudocylindrical<SineTangentRows>(mpFoucaut, 3, SineTangentForward, kSineTangentRows[3].F),
+    Pseudocylindrical<McBrydeSinusoidalRows>(mpMcBrydeSin2, 0, McBrydeSinusoidalForward, kSinusoidal),
+    Pseudocylindrical<McBrydeParabolicRows>(mpMcBrydeP, 0, McBrydeParabolicForward, kParabolic),
+    Pseudocylindrical<McBrydeQuarticRows>(mpMcBrydeQ, 0, McBrydeQuarticForward, kQuartic),
 };
 
 }  // namespace

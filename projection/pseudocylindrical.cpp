@@ -17,7 +17,6 @@
 namespace gx {
 namespace {
 
-constexpr std::uint8_t kPre = kFoldsLatitude | kWrapsLongitude;
 
 // ---- Root family -------------------------------------------------------------
 // x = Cx lambda (A + sqrt(1 - B phi^2)), y = Cy phi. Codes: F, F + 1 not ready;
@@ -252,25 +251,20 @@ void CrasterRows(const Prepared& k, double y, double x0, int first, int count, O
 
 // ---- The family's kinds -------------------------------------------------------------
 
-template <RowKernel Rows>
-constexpr KindEntry Pseudo(TProjection kind, int row, ForwardKernel forward, int F) {
-  return Kind(kind, row, forward, InverseThroughRow<Rows>, Rows, F, kPre);
-}
-
 constexpr KindEntry kKinds[] = {
-    Pseudo<SinusoidalRows>(mpSinusoidal, 0, SinusoidalForward, kSinusoidal),
-    Pseudo<EckertIRows>(mpEckertI, 0, EckertIForward, kEckertI),
-    Pseudo<EckertIIRows>(mpEckertII, 0, EckertIIForward, kEckertII)
+    Pseudocylindrical<SinusoidalRows>(mpSinusoidal, 0, SinusoidalForward, kSinusoidal),
+    Pseudocylindrical<EckertIRows>(mpEckertI, 0, EckertIForward, kEckertI),
+    Pseudocylindrical<EckertIIRows>(mpEckertII, 0, EckertIIForward, kEckertII)
         .Leaving(Leaves::MinusOne, Leaves::MinusOne),
-    Pseudo<RootRows>(mpEckertIII, 0, RootForward, kRootRows[0].F),
-    Pseudo<RootRows>(mpPutnins, 1, RootForward, kRootRows[1].F),
-    Pseudo<RootRows>(mpKavraiskyVII, 2, RootForward, kRootRows[2].F),
-    Pseudo<RootRows>(mpWagnerVI, 3, RootForward, kRootRows[3].F),
-    Pseudo<EckertIVRows>(mpEckertIV, 0, EckertIVForward, kEckertIV),
-    Pseudo<EckertVRows>(mpEckertV, 0, EckertVForward, kEckertV),
-    Pseudo<CrasterRows>(mpCraster, 0, CrasterForward, kCraster),
-    Pseudo<AuxAngleRows>(mpEckertVI, 0, AuxAngleForward, kAuxAngleRows[0].F),
-    Pseudo<AuxAngleRows>(mpMcBryde, 1, AuxAngleForward, kAuxAngleRows[1].F),
+    Pseudocylindrical<RootRows>(mpEckertIII, 0, RootForward, kRootRows[0].F),
+    Pseudocylindrical<RootRows>(mpPutnins, 1, RootForward, kRootRows[1].F),
+    Pseudocylindrical<RootRows>(mpKavraiskyVII, 2, RootForward, kRootRows[2].F),
+    Pseudocylindrical<RootRows>(mpWagnerVI, 3, RootForward, kRootRows[3].F),
+    Pseudocylindrical<EckertIVRows>(mpEckertIV, 0, EckertIVForward, kEckertIV),
+    Pseudocylindrical<EckertVRows>(mpEckertV, 0, EckertVForward, kEckertV),
+    Pseudocylindrical<CrasterRows>(mpCraster, 0, CrasterForward, kCraster),
+    Pseudocylindrical<AuxAngleRows>(mpEckertVI, 0, AuxAngleForward, kAuxAngleRows[0].F),
+    Pseudocylindrical<AuxAngleRows>(mpMcBryde, 1, AuxAngleForward, kAuxAngleRows[1].F),
 };
 
 }  // namespace

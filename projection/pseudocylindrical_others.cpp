@@ -11,7 +11,6 @@
 namespace gx {
 namespace {
 
-constexpr std::uint8_t kPre = kFoldsLatitude | kWrapsLongitude;
 
 // ---- Nell ------------------------------------------------------------------------
 // 631, 632 not ready; 633, 634 range.
@@ -228,18 +227,13 @@ void CollignonRows(const Prepared& k, double y, double x0, int first, int count,
 
 // ---- The kinds ----------------------------------------------------------------------
 
-template <RowKernel Rows>
-constexpr KindEntry Pseudo(TProjection kind, ForwardKernel forward, int F) {
-  return Kind(kind, 0, forward, InverseThroughRow<Rows>, Rows, F, kPre);
-}
-
 constexpr KindEntry kKinds[] = {
-    Pseudo<NellRows>(mpNell, NellForward, kNell),
-    Pseudo<FoucautSinusoidalRows>(mpFoucautS, FoucautSinusoidalForward, kFoucautS),
-    Pseudo<FaheyRows>(mpFahey, FaheyForward, kFahey),
-    Pseudo<LoximuthalRows>(mpLoximuthal, LoximuthalForward, kLoximuthal)
+    Pseudocylindrical<NellRows>(mpNell, 0, NellForward, kNell),
+    Pseudocylindrical<FoucautSinusoidalRows>(mpFoucautS, 0, FoucautSinusoidalForward, kFoucautS),
+    Pseudocylindrical<FaheyRows>(mpFahey, 0, FaheyForward, kFahey),
+    Pseudocylindrical<LoximuthalRows>(mpLoximuthal, 0, LoximuthalForward, kLoximuthal)
         .PreparedBy(PrepareLoximuthal),
-    Pseudo<CollignonRows>(mpCollignon, CollignonForward, kCollignon),
+    Pseudocylindrical<CollignonRows>(mpCollignon, 0, CollignonForward, kCollignon),
 };
 
 }  // namespace

@@ -14,9 +14,6 @@
 namespace gx {
 namespace {
 
-constexpr std::uint8_t kPre = kFoldsLatitude | kWrapsLongitude;
-constexpr double kTwoThirds = 2.0 / 3.0;
-constexpr double kOneThird = 1.0 / 3.0;
 
 // ---- Sine-factor family: sin t = c sin(m phi), x = Cx lambda cos t, y = Cy t --
 
@@ -144,20 +141,15 @@ void UrmaevVRows(const Prepared& k, double y, double x0, int first, int count, O
 
 // ---- The family's kinds -------------------------------------------------------------
 
-template <RowKernel Rows>
-constexpr KindEntry Pseudo(TProjection kind, int row, ForwardKernel forward, int F) {
-  return Kind(kind, row, forward, InverseThroughRow<Rows>, Rows, F, kPre);
-}
-
 constexpr KindEntry kKinds[] = {
-    Pseudo<SineFactorRows>(mpWagnerI, 0, SineFactorForward, kSineFactorRows[0].F)
+    Pseudocylindrical<SineFactorRows>(mpWagnerI, 0, SineFactorForward, kSineFactorRows[0].F)
         .PreparedBy(PrepareSineFactor),
-    Pseudo<SineFactorRows>(mpWagnerII, 1, SineFactorForward, kSineFactorRows[1].F)
+    Pseudocylindrical<SineFactorRows>(mpWagnerII, 1, SineFactorForward, kSineFactorRows[1].F)
         .PreparedBy(PrepareSineFactor),
-    Pseudo<SineFactorRows>(mpUrmaev, 2, SineFactorForward, kSineFactorRows[2].F)
+    Pseudocylindrical<SineFactorRows>(mpUrmaev, 2, SineFactorForward, kSineFactorRows[2].F)
         .PreparedBy(PrepareSineFactor),
-    Pseudo<WagnerIIIRows>(mpWagnerIII, 0, WagnerIIIForward, kWagnerIII).PreparedBy(PrepareWagnerIII),
-    Pseudo<UrmaevVRows>(mpUrmaevV, 0, UrmaevVForward, kUrmaevV),
+    Pseudocylindrical<WagnerIIIRows>(mpWagnerIII, 0, WagnerIIIForward, kWagnerIII).PreparedBy(PrepareWagnerIII),
+    Pseudocylindrical<UrmaevVRows>(mpUrmaevV, 0, UrmaevVForward, kUrmaevV),
 };
 
 }  // namespace
