@@ -76,23 +76,42 @@ TGxProjectionL::PreparedKey TGxProjectionL::KeyNow() const {
   return key;
 }
 
-const gx::Prepared& TGxProjectionL::Prepare() {
-  const PreparedKey now = KeyNow();
+// Every call asks whether the block still fits the parameters, so the
+// eleven of them are compared at once, as one run of bits: any differing bit
+// survives the or. The fields are declared one after the other; should a
+// compiler ever lay them out otherwise, they are gathered one by one.
+[[gnu::always_inline]] inline bool TGxProjectionL::ParametersAsPrepared() const {
+  const char* first = reinterpret_cast<const char*>(&Radius);
+  if (reinterpret_cast<const char*>(&AxisPhi) - first == 10 * sizeof(double)) {
+    // Two parameters at a time.
+    using Pair = std::uint64_t __attribute__((vector_size(16)));
+    Pair differ = {0, 0};
+    for (int i = 0; i < 10; i += 2) {
+      Pair now, was;
+      std::memcpy(&now, first + i * sizeof(double), sizeof now);
+      std::memcpy(&was, &preparedKey_.params[i], sizeof was);
+      differ |= now ^ was;
+    }
+    return ((differ[0] | differ[1]) | (Bits(AxisPhi) ^ preparedKey_.params[10])) == 0;
+  }
+  const double params[11] = {Radius, Theta, Phi0, Phi1, Phi2, X0, Y0, Other, Oblique, AxisTheta, AxisPhi};
+  std::uint64_t differ = 0;
+  for (int i = 0; i < 11; ++i) differ |= Bits(params[i]) ^ preparedKey_.params[i];
+  return differ == 0;
+}
+
+[[gnu::always_inline]] inline const gx::Prepared& TGxProjectionL::Prepare() {
   const PreparedKey& was = preparedKey_;
   // With a converter attached the ellipsoid may come from its store, which
   // can change behind the component's back: the block is made every time.
-  const bool same = was.valid && !GxConvert && now.projection == was.projection &&
-                    now.mapInput == was.mapInput && now.ready == was.ready &&
-                    now.cutOff == was.cutOff && now.convert == was.convert &&
-                    std::memcmp(now.params, was.params, sizeof now.params) == 0;
-  if (!same) {
-    preparedKey_ = now;
+  if (!was.valid || GxConvert || Projection != was.projection || MapInput != was.mapInput ||
+      Ready != was.ready || ForwardCutOff != was.cutOff || !ParametersAsPrepared()) [[unlikely]]
     Rebuild();
-  }
   return *std::launder(reinterpret_cast<const gx::Prepared*>(prepared_));
 }
 
 void TGxProjectionL::Rebuild() {
+  preparedKey_ = KeyNow();
   static_assert(sizeof(gx::Prepared) <= sizeof prepared_ && alignof(gx::Prepared) <= 16);
   gx::Prepared* k = new (prepared_) gx::Prepared();
   k->entry = gx::EntryOf(Projection);
@@ -155,51 +174,52 @@ void TGxProjectionL::StoreAxes(const gx::Prepared& k) {
   AxisRatio = k.shape.ratio;
 }
 
-void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
-  if (o.effects & gx::kChecksOutline) {
-    // The outline check projects the point through the component's own
+// The outline check projects the point through the component's own
     // Forward, events and all. (x, y) lie on the tilted globe, which Forward
     // would tilt once more: it gets the untilted point instead, so that the
     // check (and its events) concern the pixel's own point.
-    double lonDeg = o.x * gx::kRadToDeg, latDeg = o.y * gx::kRadToDeg;
-    if (k.tilted) {
-      ObliqueRotate(o.x, o.y, false);
-      lonDeg = X * gx::kRadToDeg;
-      latDeg = Y * gx::kRadToDeg;
-    }
-    const double R = k.R;
-    Forward(lonDeg, latDeg);
-    if (!(std::fabs(X - xp) <= gx::kHalfPi * R)) {
-      SetError(o.code);  // the forward's pixel stays
-      return;
-    }
-    X = o.x;  // the code stays the nested forward's
-    Y = o.y;
+void TGxProjectionL::CheckOutline(const gx::Prepared& k, const gx::Out& o, double xp) {
+  double lonDeg = o.x * gx::kRadToDeg, latDeg = o.y * gx::kRadToDeg;
+  if (k.tilted) {
+    ObliqueRotate(o.x, o.y, false);
+    lonDeg = X * gx::kRadToDeg;
+    latDeg = Y * gx::kRadToDeg;
+  }
+  const double R = k.R;
+  Forward(lonDeg, latDeg);
+  if (!(std::fabs(X - xp) <= gx::kHalfPi * R)) {
+    SetError(o.code);  // the forward's pixel stays
     return;
   }
+  X = o.x;  // the code stays the nested forward's
+  Y = o.y;
+}
+
+void TGxProjectionL::ApplyEffects(const gx::Prepared& k, const gx::Out& o) {
+
+  if (o.effects & gx::kSetsIterLat) IterLat = o.iterLat;
+  if (o.effects & gx::kSetsIterAux) IterAux = o.iterAux;
+  if (o.effects & gx::kStoresAxes) StoreAxes(k);
+  if (o.effects & gx::kWritesOther) Other = o.iterAux;
+}
+
+// A kernel's result in the fields, its code through SetError as it asks.
+[[gnu::always_inline]] inline void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
+  if (o.effects & gx::kChecksOutline) return CheckOutline(k, o, xp);
   X = o.x;
   Y = o.y;
-  if (o.effects) {
-    if (o.effects & gx::kSetsIterLat) IterLat = o.iterLat;
-    if (o.effects & gx::kSetsIterAux) IterAux = o.iterAux;
-    if (o.effects & gx::kStoresAxes) StoreAxes(k);
-    if (o.effects & gx::kWritesOther) Other = o.iterAux;
-  }
-  switch (o.report) {
-    case gx::Report::Once:
-      SetError(o.code);
-      break;
-    case gx::Report::Silent:
-      ErrorCode = o.code;
-      break;
-    case gx::Report::Twice:
-      SetError(o.first);
-      SetError(o.code);
-      break;
+  if (o.effects) ApplyEffects(k, o);
+  if (o.report == gx::Report::Once) {
+    SetError(o.code);
+  } else if (o.report == gx::Report::Silent) {
+    ErrorCode = o.code;
+  } else {
+    SetError(o.first);
+    SetError(o.code);
   }
 }
 
-void TGxProjectionL::RunForward(const gx::Prepared& k, bool finite) {
+[[gnu::always_inline]] inline void TGxProjectionL::RunForward(const gx::Prepared& k, bool finite) {
   const gx::KindEntry* e = k.entry;
   // No position has a NaN or an infinite coordinate: refused before any
   // routine looks at it, with the pair the kind leaves when refused.
@@ -223,7 +243,7 @@ void TGxProjectionL::RunForward(const gx::Prepared& k, bool finite) {
   Apply(k, e->forward(k, X, Y), 0);
 }
 
-void TGxProjectionL::RunInverse(const gx::Prepared& k, bool finite) {
+[[gnu::always_inline]] inline void TGxProjectionL::RunInverse(const gx::Prepared& k, bool finite) {
   const gx::KindEntry* e = k.entry;
   if (!finite) return Refuse(kNonFiniteInput, e ? static_cast<int>(e->leavesInverse) : -1);
   if (!e) return;

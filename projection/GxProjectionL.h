@@ -283,9 +283,12 @@ class TGxProjectionL {
   PreparedKey preparedKey_;
   alignas(16) unsigned char prepared_[768] = {};
   const gx::Prepared& Prepare();
+  bool ParametersAsPrepared() const;
   void Rebuild();
   PreparedKey KeyNow() const;
   void Apply(const gx::Prepared& k, const gx::Out& o, double xp);
+  void ApplyEffects(const gx::Prepared& k, const gx::Out& o);
+  void CheckOutline(const gx::Prepared& k, const gx::Out& o, double xp);
   void Place(int leaves);
   void Refuse(int code, int leaves);
   void StoreAxes(const gx::Prepared& k);

@@ -46,24 +46,33 @@ enum Effect : std::uint8_t {
                        // and refuses with `code` when the pixel does not match
 };
 
+// The side values are written only with the effect that names them, and
+// read only then: most kernels hand back a pair and a code and nothing else,
+// once per pixel.
 struct Out {
   double x = 0, y = 0;
   int code = 0;
   Report report = Report::Once;
   std::uint8_t effects = 0;
-  int first = 0;  // with Report::Twice, the code reported before `code`
-  double iterLat = 0, iterAux = 0;
+  int first;  // with Report::Twice, the code reported before `code`
+  double iterLat, iterAux;
 };
 
-inline Out Result(double x, double y, int code = 0) { return {x, y, code}; }
+inline Out Result(double x, double y, int code = 0) {
+  Out o;
+  o.x = x;
+  o.y = y;
+  o.code = code;
+  return o;
+}
 // A success that reports no code: the frame's 0 stands and no event fires.
 inline Out Quiet(double x, double y) {
-  Out o{x, y, 0};
+  Out o = Result(x, y);
   o.report = Report::Silent;
   return o;
 }
 inline Out Twice(double x, double y, int first, int code) {
-  Out o{x, y, code};
+  Out o = Result(x, y, code);
   o.report = Report::Twice;
   o.first = first;
   return o;
@@ -179,7 +188,7 @@ struct KindEntry {
 constexpr KindEntry Kind(TProjection kind, int row, ForwardKernel forward, InverseKernel inverse,
                          RowKernel rows, int F, std::uint8_t preSteps) {
   return {kind, row, forward, inverse, rows, nullptr, F, F + 1, Readiness::Radius,
-          Readiness::Radius, Leaves::Input, Leaves::Input, preSteps, false};
+          Readiness::Radius, Leaves::Input, Leaves::Input, preSteps, false, false, 0, false};
 }
 
 // The pseudocylindrical kinds: the forward after the latitude fold and the
@@ -236,7 +245,7 @@ struct Prepared {
 
   // ---- The shared steps of the kernels --------------------------------------------
   // The unit-plane point (u, v), v to the north, as map pixels.
-  Out ToPixels(double u, double v, int code = 0) const { return {R * u + x0, y0 - R * v, code}; }
+  Out ToPixels(double u, double v, int code = 0) const { return Result(R * u + x0, y0 - R * v, code); }
   // The pixel as a unit-plane point.
   double UnitX(double x) const { return (x - x0) / R; }
   double UnitY(double y) const { return (y0 - y) / R; }
@@ -250,8 +259,8 @@ struct Prepared {
     constexpr double L = 1.5707953267948966;  // pi/2 - 1e-6
     if (phi >= L || phi <= -L) s = 2;
     if (s == 0 && (std::isnan(lambda) || std::isnan(phi))) s = std::isnan(phi) ? 2 : 1;
-    if (s != 0) return {lambda, phi, B + s};
-    return {lambda + theta, phi, 0};
+    if (s != 0) return Result(lambda, phi, B + s);
+    return Result(lambda + theta, phi);
   }
   // Check of an absolute inverse result (equirectangular, Braun, equal-area,
   // sinusoidal): false when out of range (or NaN); otherwise wraps lambda by

@@ -94,14 +94,21 @@ Out MercatorForward(const Prepared& k, double lambda, double phi) {
   return WithAxes(Result(k.x0 + k.R * (lambda - k.theta), k.y0 + k.R * std::log(t)));
 }
 
+// The latitude is solved for the first pixel of the row that needs it: a
+// row, or a single pixel, beyond the map's sides needs none.
 void MercatorRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
   const double v = k.y0 - y;
-  const Solved lat = LatitudeFromT(k.shape.e, std::exp(-v / k.R));
+  Solved lat{0, 0};
+  bool solved = false;
   for (int i = 0; i < count; ++i) {
     const double u = PixelAt(x0, first + i) - k.x0;
     if (std::fabs(u) > kPi * k.R) {
       out[i] = Result(0, 0, kMercator + kMercatorRange);
       continue;
+    }
+    if (!solved) {
+      lat = LatitudeFromT(k.shape.e, std::exp(-v / k.R));
+      solved = true;
     }
     const double lambda = u / k.R + k.theta;
     // No latitude limit applies: any y is accepted.
@@ -157,36 +164,25 @@ void EqualAreaRows(const Prepared& k, double y, double x0, int first, int count,
 
 // ---- The family's kinds ------------------------------------------------------------
 
-constexpr KindEntry Plain(TProjection kind, int row) {
-  return {kind, row, PlainForward, InverseThroughRow<PlainRows>, PlainRows, nullptr,
-          kPlain[row].F, kPlain[row].F + 1, Readiness::Radius, Readiness::Radius,
-          Leaves::Input, Leaves::Input, kWrapsLongitude, false};
-}
-constexpr KindEntry Scaled(TProjection kind, int row) {
-  return {kind, row, ScaledForward, InverseThroughRow<ScaledRows>, ScaledRows, nullptr,
-          kScaled[row].F, kScaled[row].F + 1, Readiness::Radius, Readiness::Radius,
-          Leaves::Input, Leaves::Input, kWrapsLongitude, false};
-}
-constexpr KindEntry EqualArea(TProjection kind, int row) {
-  return {kind, row, EqualAreaForward, InverseThroughRow<EqualAreaRows>, EqualAreaRows, nullptr,
-          kEqualArea[row].B + 1, kEqualArea[row].B + 2, Readiness::Radius, Readiness::Radius,
-          Leaves::Input, Leaves::Input, kWrapsLongitude, false};
+template <RowKernel Rows>
+constexpr KindEntry Cylinder(TProjection kind, int row, ForwardKernel forward, int F) {
+  return Kind(kind, row, forward, InverseThroughRow<Rows>, Rows, F, kWrapsLongitude);
 }
 
 constexpr KindEntry kKinds[] = {
-    Plain(mpEquirectangular, 0),
-    Plain(mpBStereo, 1),
-    {mpMercator, 0, MercatorForward, InverseThroughRow<MercatorRows>, MercatorRows, nullptr,
-     kMercator, kMercator + 1, Readiness::Radius, Readiness::Radius, Leaves::MinusOne,
-     Leaves::Zero, kWrapsLongitude, true},
-    Scaled(mpMiller, 0),
-    Scaled(mpGall, 1),
-    EqualArea(mpLamCylindricalEA, 0),
-    EqualArea(mpBerCylindricalEA, 1),
-    EqualArea(mpTristanEdwards, 2),
-    EqualArea(mpPeters, 3),
-    EqualArea(mpGallOrth, 4),
-    EqualArea(mpBalthasart, 5),
+    Cylinder<PlainRows>(mpEquirectangular, 0, PlainForward, kPlain[0].F),
+    Cylinder<PlainRows>(mpBStereo, 1, PlainForward, kPlain[1].F),
+    Cylinder<MercatorRows>(mpMercator, 0, MercatorForward, kMercator)
+        .Ellipsoidal()
+        .Leaving(Leaves::MinusOne, Leaves::Zero),
+    Cylinder<ScaledRows>(mpMiller, 0, ScaledForward, kScaled[0].F),
+    Cylinder<ScaledRows>(mpGall, 1, ScaledForward, kScaled[1].F),
+    Cylinder<EqualAreaRows>(mpLamCylindricalEA, 0, EqualAreaForward, kEqualArea[0].B + 1),
+    Cylinder<EqualAreaRows>(mpBerCylindricalEA, 1, EqualAreaForward, kEqualArea[1].B + 1),
+    Cylinder<EqualAreaRows>(mpTristanEdwards, 2, EqualAreaForward, kEqualArea[2].B + 1),
+    Cylinder<EqualAreaRows>(mpPeters, 3, EqualAreaForward, kEqualArea[3].B + 1),
+    Cylinder<EqualAreaRows>(mpGallOrth, 4, EqualAreaForward, kEqualArea[4].B + 1),
+    Cylinder<EqualAreaRows>(mpBalthasart, 5, EqualAreaForward, kEqualArea[5].B + 1),
 };
 
 }  // namespace

@@ -123,13 +123,21 @@ void MollweideRows(const Prepared& k, double y, double x0, int first, int count,
   const double yr = k.y0 - y;
   const double ey = std::numbers::sqrt2 * yr / 2;
   const double ey2 = ey * ey;
-  const double bound = r.thetaLimit;
-  double s = yr / (r.Cy * R);
-  if (s > bound) s = bound;
-  else if (s < -bound) s = -bound;
-  const double theta = std::asin(s);
-  const double across = r.Cx * R * std::cos(theta);
-  const double phi = SafeArcSin((2 * theta + std::sin(2 * theta)) / r.K);
+  // The auxiliary angle and the latitude of the row, made when the first
+  // pixel inside the outline needs them.
+  double across = 0, phi = 0;
+  bool made = false;
+  const auto rowPart = [&] {
+    if (made) return;
+    made = true;
+    const double bound = r.thetaLimit;
+    double s = yr / (r.Cy * R);
+    if (s > bound) s = bound;
+    else if (s < -bound) s = -bound;
+    const double theta = std::asin(s);
+    across = r.Cx * R * std::cos(theta);
+    phi = SafeArcSin((2 * theta + std::sin(2 * theta)) / r.K);
+  };
   const int off = r.F + 3;
 
   switch (r.outline) {
@@ -139,11 +147,13 @@ void MollweideRows(const Prepared& k, double y, double x0, int first, int count,
         const double ex = std::numbers::sqrt2 * xr / 4;
         const double rho = std::sqrt(ex * ex + ey2) / R;  // <= 1 inside the ellipse
         if (!(rho <= 1)) return Result(0, 0, off);
+        rowPart();
         return Result(k.theta + xr / across, phi);
       });
       break;
     case Outline::Band: {
       const bool inBand = std::fabs(yr) <= 1.3575 * R;
+      rowPart();
       ForEachPixel(x0, first, count, out, [&](double x) {
         const double xr = x - k.x0;
         const double lambda = k.theta + xr / across;
@@ -158,6 +168,7 @@ void MollweideRows(const Prepared& k, double y, double x0, int first, int count,
       ForEachPixel(x0, first, count, out, [&](double x) {
         // A refused row leaves the lobe longitude at 0, the antimeridian.
         if (!inRows) return Result(0 - kPi + k.theta, 0, off);
+        rowPart();
         double xr = x - k.x0;
         int j;
         if (yr >= 0)
