@@ -343,10 +343,12 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
   const gx::Prepared& k = Prepare();
   const gx::KindEntry* e = k.entry;
   // What a single call does beyond the kernel and the fold stays with it: a
-  // plane turn, a converter, a kind without routine, the grid kinds (no
-  // fold) and an inverse that runs Forward inside.
+  // plane turn, a converter or a handler, a kind without routine, the grid
+  // kinds (no fold), an inverse that runs Forward inside, and input that is
+  // no number.
   const bool finite = std::isfinite(y) && std::isfinite(x0) && std::isfinite(gx::PixelAt(x0, n - 1));
-  if (!e || !finite || RotAngle != 0 || GxConvert || IsGridKind(Projection) || e->callsForward) {
+  if (!e || !finite || RotAngle != 0 || !CanDrawInBatches() || IsGridKind(Projection) ||
+      e->callsForward) {
     for (int i = 0; i < n; ++i) {
       Inverse(gx::PixelAt(x0, i), y);
       lon[i] = X;

@@ -204,10 +204,13 @@ class TGxProjectionL {
   // Inverse of the pixels (x0 + i, y), i = 0..n-1, for drawing. lon/lat in
   // degrees and code per pixel are bit-identical to what n successive calls
   // of Inverse(x0 + i, y) would leave in X, Y, ErrorCode (for refused pixels
-  // only the code is written). Fires no events and skips the converter:
-  // callers use it only when CanDrawInBatches(). Afterwards the working
-  // fields (X, Y, ErrorCode, IterLat, IterAux, SemiMajor, AxisRatio, Other)
-  // are exactly those the n calls would have left. Allocates nothing.
+  // only the code matters). Afterwards the working fields (X, Y, ErrorCode,
+  // IterLat, IterAux, SemiMajor, AxisRatio, Other) are exactly those the n
+  // calls would have left. Allocates nothing. Meant for CanDrawInBatches():
+  // then no event fires; the part of a row kernel that depends on the row is
+  // computed once, the latitude fold once per latitude. With a plane turn, a
+  // converter, a handler, a grid kind or Robinson (whose inverse runs
+  // Forward) it is Inverse pixel by pixel, converter and events included.
   void InverseRow(double y, double x0, int n, double* lon, double* lat, int* code);
   // No handler assigned and no converter attached: nothing could tell
   // InverseRow from the calls of Inverse it stands for.

@@ -396,10 +396,25 @@ TEST(Golden, RowInverseIsInverseCallByCall) {
       }
     }
   }
-  // A handler or a converter could tell the row from single calls.
+  // A handler or a converter could tell the row from single calls: with one,
+  // the row is Inverse call by call, events included.
   TGxProjectionL p;
   p.OnInverse = [](TGxProjectionL*, double, double, int) {};
   EXPECT_FALSE(p.CanDrawInBatches());
+  for (TProjection kind : {mpMercator, mpMollweide, mpLaConformalConic}) {
+    std::vector<int> rowEvents, oneEvents;
+    TGxProjectionL one, rows;
+    ApplyVariant(one, kind, 0);
+    ApplyVariant(rows, kind, 0);
+    one.OnError = [&](TGxProjectionL*, int c) { oneEvents.push_back(c); };
+    rows.OnError = [&](TGxProjectionL*, int c) { rowEvents.push_back(c); };
+    std::vector<double> lon(600), lat(600);
+    std::vector<int> code(600);
+    rows.InverseRow(100, -30, 600, lon.data(), lat.data(), code.data());
+    for (int i = 0; i < 600; ++i) one.Inverse(-30 + i, 100);
+    EXPECT_EQ(rowEvents, oneEvents) << EnumName(kind);
+    EXPECT_EQ(rowEvents.size(), 600u) << EnumName(kind);
+  }
 }
 
 // A component with the parameters and working fields of p but none of the
