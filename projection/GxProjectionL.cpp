@@ -344,11 +344,9 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
   const gx::KindEntry* e = k.entry;
   // What a single call does beyond the kernel and the fold stays with it: a
   // plane turn, a converter or a handler, a kind without routine, the grid
-  // kinds (no fold), an inverse that runs Forward inside, and input that is
-  // no number.
+  // kinds (no fold), and input that is no number.
   const bool finite = std::isfinite(y) && std::isfinite(x0) && std::isfinite(gx::PixelAt(x0, n - 1));
-  if (!e || !finite || RotAngle != 0 || !CanDrawInBatches() || IsGridKind(Projection) ||
-      e->callsForward) {
+  if (!e || !finite || RotAngle != 0 || !CanDrawInBatches() || IsGridKind(Projection)) {
     for (int i = 0; i < n; ++i) {
       Inverse(gx::PixelAt(x0, i), y);
       lon[i] = X;
@@ -402,7 +400,15 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
         for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(x0, first + j), y);
       }
       for (int j = 0; j < count; ++j) {
-        const gx::Out& o = out[j];
+        gx::Out& o = out[j];
+        if (o.effects & gx::kChecksOutline) {
+          // Robinson's outline check runs Forward, which with no handler
+          // and no converter fires nothing and leaves only the pair and
+          // the code, which become this pixel's result.
+          ErrorCode = 0;
+          CheckOutline(k, o, gx::PixelAt(x0, first + j));
+          o = gx::Result(X, Y, ErrorCode);
+        }
         code[first + j] = o.code;
         if (o.code == 0) finish(o, first + j);
         if (o.effects) {

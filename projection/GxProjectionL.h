@@ -209,8 +209,8 @@ class TGxProjectionL {
   // calls would have left. Allocates nothing. Meant for CanDrawInBatches():
   // then no event fires; the part of a row kernel that depends on the row is
   // computed once, the latitude fold once per latitude. With a plane turn, a
-  // converter, a handler, a grid kind or Robinson (whose inverse runs
-  // Forward) it is Inverse pixel by pixel, converter and events included.
+  // converter, a handler or a grid kind it is Inverse pixel by pixel,
+  // converter and events included.
   void InverseRow(double y, double x0, int n, double* lon, double* lat, int* code);
   // No handler assigned and no converter attached: nothing could tell
   // InverseRow from the calls of Inverse it stands for.

@@ -137,8 +137,6 @@ struct KindEntry {
   bool axesWhenRefused = false;
   // A code the forward reports after its not-ready code (0: none).
   int alsoRefusedForward = 0;
-  // The inverse projects its result back through the component's Forward.
-  bool callsForward = false;
 
   // Copies with one part changed, for the family tables.
   constexpr KindEntry Leaving(Leaves forward, Leaves inverse) const {
@@ -164,11 +162,6 @@ struct KindEntry {
     e.alsoRefusedForward = code;
     return e;
   }
-  constexpr KindEntry CallingForward() const {
-    KindEntry e = *this;
-    e.callsForward = true;
-    return e;
-  }
   constexpr KindEntry PreparedBy(PrepareFn p) const {
     KindEntry e = *this;
     e.prepare = p;
@@ -188,7 +181,7 @@ struct KindEntry {
 constexpr KindEntry Kind(TProjection kind, int row, ForwardKernel forward, InverseKernel inverse,
                          RowKernel rows, int F, std::uint8_t preSteps) {
   return {kind, row, forward, inverse, rows, nullptr, F, F + 1, Readiness::Radius,
-          Readiness::Radius, Leaves::Input, Leaves::Input, preSteps, false, false, 0, false};
+          Readiness::Radius, Leaves::Input, Leaves::Input, preSteps, false, false, 0};
 }
 
 // The pseudocylindrical kinds: the forward after the latitude fold and the

@@ -335,8 +335,7 @@ constexpr KindEntry kKinds[] = {
         .Leaving(Leaves::MinusOne, Leaves::Zero)
         .AlsoRefusing(248),
     Kind(mpRobinson, 0, RobinsonForward, RobinsonInverse, nullptr, 260, kWrapsLongitude)
-        .Leaving(Leaves::MinusOne, Leaves::Input)
-        .CallingForward(),
+        .Leaving(Leaves::MinusOne, Leaves::Input),
 };
 
 }  // namespace
