@@ -3,6 +3,8 @@
 #include "mapimage/PixelMath.h"
 #include "mapimage/PixelRows.h"
 
+#include <vector>
+
 namespace {
 
 // The colour picture as the pixel loops read it: plain pointers into an
@@ -13,16 +15,13 @@ struct TColourSource {
   int width, height;
 };
 
-// The picture's colour for pixel (c, r) where the map shows the Earth; false
-// for the pixels the projection refuses.
-inline bool PictureColour(TGxProjectionL& p, int c, int r, const TColourSource& picture,
+// The picture's colour for the pixel at lon, lat (degrees); false where
+// the projection refused it (code) or the picture has no such pixel.
+inline bool PictureColour(double lon, double lat, int code, const TColourSource& picture,
                           std::uint8_t* bgr) {
-  // Row r itself: sampling r - 1 put the picture one row below the
-  // graticule and coastlines that Forward places.
-  p.InverseForDrawing(c, r);
-  if (p.ErrorCode != 0) return false;
+  if (code != 0) return false;
   int px, py;
-  if (!SourcePixel(p.X, p.Y, picture.width, picture.height, px, py)) return false;
+  if (!SourcePixel(lon, lat, picture.width, picture.height, px, py)) return false;
   const uchar* s = picture.bits + py * picture.stride + 3 * px;
   bgr[0] = s[0];
   bgr[1] = s[1];
@@ -47,7 +46,13 @@ int TColourLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress)
                               source.height()};
   DrawPixelColours(in, target, progress, [&picture](TGxProjectionL& p) {
     return [&p, &picture](int r, int c, int step, int n, std::uint8_t* bgr, char* painted) {
-      for (int k = 0; k < n; ++k) painted[k] = PictureColour(p, c + k * step, r, picture, bgr + 3 * k);
+      // Row r itself: sampling r - 1 put the picture one row below the
+      // graticule and coastlines that Forward places.
+      std::vector<double> lon(static_cast<std::size_t>(n)), lat(static_cast<std::size_t>(n));
+      std::vector<int> code(static_cast<std::size_t>(n));
+      InverseSpan(p, r, c, step, n, lon.data(), lat.data(), code.data());
+      for (int k = 0; k < n; ++k)
+        painted[k] = PictureColour(lon[k], lat[k], code[k], picture, bgr + 3 * k);
     };
   });
   return 0;

@@ -114,11 +114,10 @@ class TSpanPlaces {
   TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int W, int r, int c, int step, int n)
       : p_(p), view_(view), probe_(p), W_(W), r_(r), c_(c), step_(step),
         lon_(n + 2), lat_(n + 2), at_(n + 2, kNoValue), state_(n + 2, kUnknown) {
-    // Every pixel through Inverse first, in order, as the colour layer.
-    for (int k = 0; k < n; ++k) {
-      p.InverseForDrawing(Column(k), r);
-      Keep(k, p);
-    }
+    // Every pixel through the inverse first, in order, as the colour layer.
+    std::vector<int> code(static_cast<std::size_t>(n));
+    InverseSpan(p, r, c, step, n, lon_.data() + 1, lat_.data() + 1, code.data());
+    for (int k = 0; k < n; ++k) state_[k + 1] = code[k] == 0 ? kShown : kOutside;
   }
 
   // The place of pixel k, or NaN where the map shows nothing or has no value.

@@ -120,7 +120,6 @@ bool TCoastLayer::Trace(TLayerInput& in, const QImage& target, TDrawProgress& pr
       in.threadsAllowed ? LanesFor(p, static_cast<std::int64_t>(count)) : 1;
   if (threads > 1 && count / kCoastRun < static_cast<std::size_t>(INT_MAX) &&
       ReserveCoastPoints(xy_, 2 * count)) {
-    p.CompleteInverse();
     TLanes lanes(p, threads);
     const int runs = static_cast<int>((count + kCoastRun - 1) / kCoastRun);
     lanes.Run(

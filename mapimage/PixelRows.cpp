@@ -13,13 +13,11 @@ bool HasShape(const QImage& img, int W, int H) {
 
 enum class Outcome { Done, LayerEnds, Stop };
 
-// n steps, reported in pieces so that no report is skipped; handlers that
-// look at the component see what Inverse leaves.
+// n steps, reported in pieces so that no report is skipped.
 Outcome Count(TGxProjectionL& p, TDrawProgress& progress, std::int64_t n, const QImage& target,
               int W, int H) {
   while (n > 0) {
     const std::int64_t k = std::min(n, progress.StepsToReport());
-    if (k == progress.StepsToReport()) p.CompleteInverse();
     n -= k;
     switch (progress.Advance(k)) {
       case TDrawProgress::Result::Stop:
@@ -67,7 +65,6 @@ bool OnOneThread(TLayerInput& in, QImage& target, TDrawProgress& progress, int r
       ++c;
     }
   }
-  in.p.CompleteInverse();
   return true;
 }
 
@@ -115,7 +112,6 @@ bool InRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowSte
       [&](TGxProjectionL& copy, int u) {
         const int r = u * rowStep;
         paint(copy, r, 0, W, bits + r * stride, stride);
-        if (u == units - 1) copy.CompleteInverse();
       },
       [&](int done) { return countUpTo(pixelsOf(done)); });
   if (!finished || !countUpTo(std::int64_t{W} * H)) return true;
@@ -129,15 +125,23 @@ bool InRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowSte
 
 }  // namespace
 
+void InverseSpan(TGxProjectionL& p, int r, int c, int step, int n, double* lon, double* lat,
+                 int* code) {
+  if (step == 1) {
+    // A row at a time: the row's part of the kind's inverse once, and no
+    // event overhead for the pixels beside the Earth.
+    p.InverseRow(r, c, n, lon, lat, code);
+    return;
+  }
+  for (int k = 0; k < n; ++k) p.InverseRow(r, c + k * step, 1, lon + k, lat + k, code + k);
+}
+
 bool DrawPixelRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowStep,
                    const TSpanPainter& paint) {
   if (target.format() != QImage::Format_BGR888) target = target.convertToFormat(QImage::Format_BGR888);
   const int W = target.width(), H = target.height();
   if (W <= 0 || H <= 0) return true;
   rowStep = std::max(rowStep, 1);
-  // Whatever the component was left with before, the layer begins from the
-  // fields Inverse would have left.
-  in.p.CompleteInverse();
 
   const int threads =
       !in.threadsAllowed || H <= rowStep ? 1 : LanesFor(in.p, std::int64_t{W} * H);

@@ -124,3 +124,15 @@ void ResetProjectionToDefaults(TGxProjectionL& p, int width, int height) {
   p.Oblique = 0;
   p.Ready = true;
 }
+
+int WindowMapInput(TProjection kind) { return CatalogueAt(ListPositionOf(kind)).EllipsType == 1 ? 30 : 220; }
+
+void SetUpLikeWindow(TGxProjectionL& p, TProjection kind, int width, int height) {
+  p.Projection = kind;
+  p.SetMapInput(WindowMapInput(kind));
+  ResetProjectionToDefaults(p, width, height);
+  p.SetX0(width / 2);
+  p.SetY0(height / 2);
+  p.AxisTheta = p.Theta;
+  p.AxisPhi = p.Phi0;
+}

@@ -57,3 +57,14 @@ class TGxProjectionL;
 // the command-line tools: positions 3..64 take their defaults row and become
 // Ready; the grid positions only become not Ready.
 void ResetProjectionToDefaults(TGxProjectionL& p, int width, int height);
+
+// The ellipsoid index the window sets for a kind: 30 for the kinds whose
+// EllipsType is 1, 220 for the others.
+int WindowMapInput(TProjection kind);
+
+// A kind set up as the window sets it up before its first drawing, for a
+// W x H map: the kind, its ellipsoid index (WindowMapInput), the defaults
+// reset, the map centre at the integer halves of the map (W / 2, H / 2) and
+// the tilt axis at the map centre (Theta, Phi0). The tools, the benches and
+// the tests take their maps from here.
+void SetUpLikeWindow(TGxProjectionL& p, TProjection kind, int width, int height);

@@ -1,49 +1,276 @@
 #include "projection/GxProjectionL.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <new>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "conversion/GxConvertL.h"
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
 namespace {
 
-using Table = std::array<KindRoutines, kProjectionCount>;
+// ---- The dispatch -------------------------------------------------------------------
 
-Table BuildDispatch() {
-  Table table{};
-  for (int k = 0; k < kProjectionCount; ++k)
-    table[k] = {static_cast<TProjection>(k), nullptr, nullptr, 0};
-  for (auto family : {CylindricalRoutines(), TransverseRoutines(), AzimuthalRoutines(),
-                      ConicRoutines(), PseudocylindricalRoutines(), WorldRoutines(),
-                      GridRoutines()}) {
-    for (const KindRoutines& r : family)
-      if (r.Kind < kProjectionCount && r.Forward) table[r.Kind] = r;
+using EntryTable = std::array<const gx::KindEntry*, kProjectionCount>;
+
+EntryTable BuildEntries() {
+  EntryTable table{};
+  for (auto family : {gx::CylindricalKinds(), gx::TransverseKinds(), gx::AzimuthalKinds(),
+                      gx::ConicKinds(), gx::PseudocylindricalKinds(), gx::MollweideKinds(),
+                      gx::McBrydeThomasKinds(), gx::WagnerUrmaevKinds(),
+                      gx::OtherPseudocylindricalKinds(), gx::WorldKinds(), gx::GridKinds()}) {
+    for (const gx::KindEntry& e : family)
+      if (e.kind < kProjectionCount) table[e.kind] = &e;
   }
   return table;
 }
 
-const Table& Dispatch() {
-  static const Table table = BuildDispatch();
+const EntryTable& Entries() {
+  static const EntryTable table = BuildEntries();
   return table;
+}
+
+std::uint64_t Bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
+bool Ready(gx::Readiness r, const TGxProjectionL& p) {
+  switch (r) {
+    case gx::Readiness::ReadyOnly:
+      return p.Ready;
+    case gx::Readiness::RadiusNotNaN:
+      return p.Ready && !std::isnan(p.Radius);
+    case gx::Readiness::RadiusAndHeight:
+      // A point of perspective at the globe's centre (H = -R) sees nothing.
+      return p.Ready && p.Radius >= 0.01 && std::fabs(p.Radius + p.Other) >= 0.01 &&
+             std::isfinite(p.Other);
+    case gx::Readiness::Radius:
+    default:
+      // A NaN radius counts as not ready: no map can be drawn with it.
+      return p.Ready && p.Radius >= 0.01;
+  }
 }
 
 }  // namespace
 
-const KindRoutines* RoutinesOf(TProjection kind) {
-  if (kind >= kProjectionCount) return nullptr;
-  const KindRoutines& r = Dispatch()[kind];
-  return r.Forward ? &r : nullptr;
+const gx::KindEntry* gx::EntryOf(TProjection kind) {
+  return kind < kProjectionCount ? Entries()[kind] : nullptr;
+}
+
+// ---- The constant block ------------------------------------------------------------
+
+TGxProjectionL::PreparedKey TGxProjectionL::KeyNow() const {
+  PreparedKey key;
+  const double params[11] = {Radius, Theta, Phi0, Phi1, Phi2, X0, Y0, Other, Oblique, AxisTheta, AxisPhi};
+  for (int i = 0; i < 11; ++i) key.params[i] = Bits(params[i]);
+  key.convert = GxConvert;
+  key.mapInput = MapInput;
+  key.projection = Projection;
+  key.ready = Ready;
+  key.cutOff = ForwardCutOff;
+  key.valid = true;
+  return key;
+}
+
+// Every call asks whether the block still fits the parameters, so the
+// eleven of them are compared at once, as one run of bits: any differing bit
+// survives the or. The fields are declared one after the other; should a
+// compiler ever lay them out otherwise, they are gathered one by one.
+[[gnu::always_inline]] inline bool TGxProjectionL::ParametersAsPrepared() const {
+  const char* first = reinterpret_cast<const char*>(&Radius);
+  if (reinterpret_cast<const char*>(&AxisPhi) - first == 10 * sizeof(double)) {
+    // Two parameters at a time.
+    using Pair = std::uint64_t __attribute__((vector_size(16)));
+    Pair differ = {0, 0};
+    for (int i = 0; i < 10; i += 2) {
+      Pair now, was;
+      std::memcpy(&now, first + i * sizeof(double), sizeof now);
+      std::memcpy(&was, &preparedKey_.params[i], sizeof was);
+      differ |= now ^ was;
+    }
+    return ((differ[0] | differ[1]) | (Bits(AxisPhi) ^ preparedKey_.params[10])) == 0;
+  }
+  const double params[11] = {Radius, Theta, Phi0, Phi1, Phi2, X0, Y0, Other, Oblique, AxisTheta, AxisPhi};
+  std::uint64_t differ = 0;
+  for (int i = 0; i < 11; ++i) differ |= Bits(params[i]) ^ preparedKey_.params[i];
+  return differ == 0;
+}
+
+[[gnu::always_inline]] inline const gx::Prepared& TGxProjectionL::Prepare() {
+  const PreparedKey& was = preparedKey_;
+  // With a converter attached the ellipsoid may come from its store, which
+  // can change behind the component's back: the block is made every time.
+  if (!was.valid || GxConvert || Projection != was.projection || MapInput != was.mapInput ||
+      Ready != was.ready || ForwardCutOff != was.cutOff || !ParametersAsPrepared()) [[unlikely]]
+    Rebuild();
+  return *std::launder(reinterpret_cast<const gx::Prepared*>(prepared_));
+}
+
+void TGxProjectionL::Rebuild() {
+  preparedKey_ = KeyNow();
+  static_assert(sizeof(gx::Prepared) <= sizeof prepared_ && alignof(gx::Prepared) <= 16);
+  gx::Prepared* k = new (prepared_) gx::Prepared();
+  k->entry = gx::EntryOf(Projection);
+  k->cutOff = ForwardCutOff;
+  k->R = Radius;
+  k->theta = Theta;
+  k->phi0 = Phi0;
+  k->phi1 = Phi1;
+  k->phi2 = Phi2;
+  k->other = Other;
+  k->x0 = X0;
+  k->y0 = Y0;
+  k->tilted = Tilted();
+  if (k->tilted) {
+    k->tiltForward = gx::Rotation::About(AxisTheta, AxisPhi, Oblique);
+    k->tiltInverse = gx::Rotation::About(AxisTheta, AxisPhi, -Oblique);
+  }
+  if (!k->entry) return;
+  if (k->entry->ellipsoid) {
+    const Axes ax = EllipsoidAxes();
+    k->shape = gx::ShapeOf(ax.a, ax.ratio);
+  }
+  // A family may hand the kind to another one's entry (the Bonne projection
+  // on the equator is the sinusoidal); the readiness is the final entry's.
+  if (k->entry->prepare) k->entry->prepare(*k);
+  if (k->entry) {
+    k->readyForward = ::Ready(k->entry->readyForward, *this);
+    k->readyInverse = ::Ready(k->entry->readyInverse, *this);
+  }
+}
+
+// ---- The frame ---------------------------------------------------------------------
+
+void TGxProjectionL::Place(int leaves) {
+  switch (static_cast<gx::Leaves>(leaves)) {
+    case gx::Leaves::MinusOne:
+      X = Y = -1;
+      break;
+    case gx::Leaves::Zero:
+      X = Y = 0;
+      break;
+    case gx::Leaves::Antimeridian:
+      X = 0 - gx::kPi + Theta;
+      Y = 0;
+      break;
+    case gx::Leaves::Input:
+      break;
+  }
+}
+
+// A refusal before the kind's routine: the code, then the pair the kind
+// leaves when refused (none for a kind without routines).
+void TGxProjectionL::Refuse(int code, int leaves) {
+  SetError(code);
+  if (leaves >= 0) Place(leaves);
+}
+
+void TGxProjectionL::StoreAxes(const gx::Prepared& k) {
+  SemiMajor = k.shape.a;
+  AxisRatio = k.shape.ratio;
+}
+
+// The outline check projects the point through the component's own
+    // Forward, events and all. (x, y) lie on the tilted globe, which Forward
+    // would tilt once more: it gets the untilted point instead, so that the
+    // check (and its events) concern the pixel's own point.
+void TGxProjectionL::CheckOutline(const gx::Prepared& k, const gx::Out& o, double xp) {
+  double lonDeg = o.x * gx::kRadToDeg, latDeg = o.y * gx::kRadToDeg;
+  if (k.tilted) {
+    ObliqueRotate(o.x, o.y, false);
+    lonDeg = X * gx::kRadToDeg;
+    latDeg = Y * gx::kRadToDeg;
+  }
+  const double R = k.R;
+  Forward(lonDeg, latDeg);
+  if (!(std::fabs(X - xp) <= gx::kHalfPi * R)) {
+    SetError(o.code);  // the forward's pixel stays
+    return;
+  }
+  X = o.x;  // the code stays the nested forward's
+  Y = o.y;
+}
+
+void TGxProjectionL::ApplyEffects(const gx::Prepared& k, const gx::Out& o) {
+
+  if (o.effects & gx::kSetsIterLat) IterLat = o.iterLat;
+  if (o.effects & gx::kSetsIterAux) IterAux = o.iterAux;
+  if (o.effects & gx::kStoresAxes) StoreAxes(k);
+  if (o.effects & gx::kWritesOther) Other = o.iterAux;
+}
+
+// A kernel's result in the fields, its code through SetError as it asks.
+[[gnu::always_inline]] inline void TGxProjectionL::Apply(const gx::Prepared& k, const gx::Out& o, double xp) {
+  if (o.effects & gx::kChecksOutline) return CheckOutline(k, o, xp);
+  X = o.x;
+  Y = o.y;
+  if (o.effects) ApplyEffects(k, o);
+  if (o.report == gx::Report::Once) {
+    SetError(o.code);
+  } else if (o.report == gx::Report::Silent) {
+    ErrorCode = o.code;
+  } else {
+    SetError(o.first);
+    SetError(o.code);
+  }
+}
+
+[[gnu::always_inline]] inline void TGxProjectionL::RunForward(const gx::Prepared& k, bool finite) {
+  const gx::KindEntry* e = k.entry;
+  // No position has a NaN or an infinite coordinate: refused before any
+  // routine looks at it, with the pair the kind leaves when refused.
+  if (!finite) return Refuse(kNonFiniteInput, e ? static_cast<int>(e->leavesForward) : -1);
+  if (!e) return;  // a kind without routines hands its input through
+  if (!k.readyForward) {
+    if (e->axesWhenRefused) StoreAxes(k);
+    SetError(e->notReadyForward);
+    if (e->alsoRefusedForward) SetError(e->alsoRefusedForward);
+    Place(static_cast<int>(e->leavesForward));
+    return;
+  }
+  // A latitude beyond a pole is folded back over it (100 deg is taken as
+  // 80 deg), the way Inverse folds the latitudes it reports.
+  if ((e->preSteps & gx::kFoldsLatitude) && std::fabs(Y) > gx::kHalfPi) Y = std::asin(std::sin(Y));
+  // One step each way, strict comparisons: Delta = +-pi stays as it is.
+  if (e->preSteps & gx::kWrapsLongitude) {
+    if (X - Theta < -gx::kPi) X += gx::kTwoPi;
+    if (X - Theta > gx::kPi) X -= gx::kTwoPi;
+  }
+  Apply(k, e->forward(k, X, Y), 0);
+}
+
+[[gnu::always_inline]] inline void TGxProjectionL::RunInverse(const gx::Prepared& k, bool finite) {
+  const gx::KindEntry* e = k.entry;
+  if (!finite) return Refuse(kNonFiniteInput, e ? static_cast<int>(e->leavesInverse) : -1);
+  if (!e) return;
+  if (!k.readyInverse) {
+    if (e->axesWhenRefused) StoreAxes(k);
+    SetError(e->notReadyInverse);
+    Place(static_cast<int>(e->leavesInverse));
+    return;
+  }
+  const double xp = X;
+  Apply(k, e->inverse(k, X, Y), xp);
+}
+
+void gx::RunInverseRoutine(TGxProjectionL& p, double x, double y) {
+  p.X = x;
+  p.Y = y;
+  p.ErrorCode = 0;
+  p.RunInverse(p.Prepare(), std::isfinite(x) && std::isfinite(y));
 }
 
 void TGxProjectionL::Forward(double Lambda, double Phi) {
-  foldPending_ = false;
   ErrorCode = 0;
   X = 0;
   Y = 0;
   if (GxConvert) HandOverForward(Lambda, Phi);
+  const bool finite = std::isfinite(Lambda) && std::isfinite(Phi);
+  const gx::Prepared& k = Prepare();
 
   if (IsGridKind(Projection)) {
     X = Lambda;
@@ -51,13 +278,10 @@ void TGxProjectionL::Forward(double Lambda, double Phi) {
   } else {
     X = Lambda * gx::kDegToRad;
     Y = Phi * gx::kDegToRad;
-    if (Tilted()) ObliqueRotate(X, Y, true);
+    if (k.tilted) k.tiltForward.Apply(X, Y, X, Y);
   }
 
-  if (Projection < kProjectionCount) {
-    const KindRoutines& r = Dispatch()[Projection];
-    if (r.Forward) r.Forward(*this, r.Row);
-  }
+  RunForward(k, finite);
 
   // The plane turn is the identity unless someone set an angle; skipping it
   // then also keeps an infinite coordinate from turning into NaN (0 * inf).
@@ -86,31 +310,16 @@ void TGxProjectionL::InverseRoutine(double x, double y) {
     Y = y;
   }
   ErrorCode = 0;
-
-  if (Projection < kProjectionCount) {
-    const KindRoutines& r = Dispatch()[Projection];
-    if (r.Inverse) r.Inverse(*this, r.Row);
-  }
-
-  if (!IsGridKind(Projection) && Tilted()) ObliqueRotate(X, Y, false);
+  const gx::Prepared& k = Prepare();
+  RunInverse(k, std::isfinite(x) && std::isfinite(y));
+  if (!IsGridKind(Projection) && k.tilted) k.tiltInverse.Apply(X, Y, X, Y);
 }
 
 // Fold the longitude into [-180, 180] and a latitude beyond the pole back
 // onto the sphere (100 degrees is 80 degrees on the other meridian side).
 void TGxProjectionL::FoldToDegrees() {
-  const double s = std::sin(X), c = std::cos(X);
-  double lambda = X;
-  if (s != 0 && c != 0) {
-    if (c < 0 && s > 0)
-      lambda = gx::kPi - std::asin(s);
-    else if (c < 0 && s < 0)
-      lambda = -gx::kPi - std::asin(s);
-    else if (c > 0)
-      lambda = std::asin(s);
-  }
-  const double phi = std::asin(std::sin(Y));
-  X = lambda * gx::kRadToDeg;
-  Y = phi * gx::kRadToDeg;
+  X = gx::FoldLongitude(X) * gx::kRadToDeg;
+  Y = std::asin(std::sin(Y)) * gx::kRadToDeg;
 }
 
 void TGxProjectionL::InverseHandOverAndEvent() {
@@ -124,25 +333,103 @@ void TGxProjectionL::InverseHandOverAndEvent() {
 }
 
 void TGxProjectionL::Inverse(double x, double y) {
-  foldPending_ = false;
   InverseRoutine(x, y);
   if (!IsGridKind(Projection)) FoldToDegrees();
   InverseHandOverAndEvent();
 }
 
-void TGxProjectionL::InverseForDrawing(double x, double y) {
-  InverseRoutine(x, y);
-  // The converter reads X and Y and an OnInverse handler may read them
-  // through its Sender: with either, the fold stays.
-  foldPending_ = ErrorCode != 0 && !GxConvert && !OnInverse && !IsGridKind(Projection);
-  if (!foldPending_ && !IsGridKind(Projection)) FoldToDegrees();
-  InverseHandOverAndEvent();
-}
+void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code) {
+  if (n <= 0) return;
+  const gx::Prepared& k = Prepare();
+  const gx::KindEntry* e = k.entry;
+  // What a single call does beyond the kernel and the fold stays with it: a
+  // plane turn, a converter or a handler, a kind without routine, the grid
+  // kinds (no fold), and input that is no number.
+  const bool finite = std::isfinite(y) && std::isfinite(x0) && std::isfinite(gx::PixelAt(x0, n - 1));
+  if (!e || !finite || RotAngle != 0 || !CanDrawInBatches() || IsGridKind(Projection)) {
+    for (int i = 0; i < n; ++i) {
+      Inverse(gx::PixelAt(x0, i), y);
+      lon[i] = X;
+      lat[i] = Y;
+      code[i] = ErrorCode;
+    }
+    return;
+  }
 
-void TGxProjectionL::CompleteInverse() {
-  if (!foldPending_) return;
-  foldPending_ = false;
-  FoldToDegrees();
+  // The fields that some pixels write and others leave: the last writer
+  // wins, as with n calls.
+  std::uint8_t written = 0;
+  double iterLat = 0, iterAux = 0, other = 0;
+  gx::Out last;
+  // The latitude fold depends on the latitude alone, which on most maps is
+  // the same for the whole row.
+  bool haveFolded = false;
+  double foldedFrom = 0, folded = 0;
+  const auto finish = [&](const gx::Out& o, int i) {
+    double lambda = o.x, phi = o.y;
+    if (k.tilted) k.tiltInverse.Apply(lambda, phi, lambda, phi);
+    lon[i] = gx::FoldLongitude(lambda) * gx::kRadToDeg;
+    if (!haveFolded || std::bit_cast<std::uint64_t>(phi) != std::bit_cast<std::uint64_t>(foldedFrom)) {
+      haveFolded = true;
+      foldedFrom = phi;
+      folded = std::asin(std::sin(phi)) * gx::kRadToDeg;
+    }
+    lat[i] = folded;
+  };
+
+  if (!k.readyInverse) {
+    for (int i = 0; i < n; ++i) code[i] = e->notReadyInverse;
+    last.code = e->notReadyInverse;
+    last.x = gx::PixelAt(x0, n - 1);
+    last.y = y;
+    switch (e->leavesInverse) {
+      case gx::Leaves::MinusOne: last.x = last.y = -1; break;
+      case gx::Leaves::Zero: last.x = last.y = 0; break;
+      case gx::Leaves::Antimeridian: last.x = 0 - gx::kPi + Theta, last.y = 0; break;
+      case gx::Leaves::Input: break;
+    }
+    if (e->axesWhenRefused) StoreAxes(k);
+  } else {
+    constexpr int kChunk = 64;
+    gx::Out out[kChunk];
+    for (int first = 0; first < n; first += kChunk) {
+      const int count = std::min(kChunk, n - first);
+      if (e->inverseRow) {
+        e->inverseRow(k, y, x0, first, count, out);
+      } else {
+        for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(x0, first + j), y);
+      }
+      for (int j = 0; j < count; ++j) {
+        gx::Out& o = out[j];
+        if (o.effects & gx::kChecksOutline) {
+          // Robinson's outline check runs Forward, which with no handler
+          // and no converter fires nothing and leaves only the pair and
+          // the code, which become this pixel's result.
+          ErrorCode = 0;
+          CheckOutline(k, o, gx::PixelAt(x0, first + j));
+          o = gx::Result(X, Y, ErrorCode);
+        }
+        code[first + j] = o.code;
+        if (o.code == 0) finish(o, first + j);
+        if (o.effects) {
+          written |= o.effects;
+          if (o.effects & gx::kSetsIterLat) iterLat = o.iterLat;
+          if (o.effects & gx::kSetsIterAux) iterAux = o.iterAux;
+          if (o.effects & gx::kWritesOther) other = o.iterAux;
+        }
+      }
+      if (first + count == n) last = out[count - 1];
+    }
+    if (written & gx::kSetsIterLat) IterLat = iterLat;
+    if (written & gx::kSetsIterAux) IterAux = iterAux;
+    if (written & gx::kWritesOther) Other = other;
+    if (written & gx::kStoresAxes) StoreAxes(k);
+  }
+  // The working pair as the last call leaves it, refused or not.
+  finish(last, n - 1);
+  X = lon[n - 1];
+  Y = lat[n - 1];
+  ErrorCode = last.code;
 }
 
 void TGxProjectionL::ObliqueRotate(double lambda, double phi, bool forwardSense) {
@@ -151,30 +438,12 @@ void TGxProjectionL::ObliqueRotate(double lambda, double phi, bool forwardSense)
     Y = phi;
     return;
   }
-  const double theta = forwardSense ? Oblique : -Oblique;
-  const double k1 = std::cos(AxisPhi) * std::cos(AxisTheta);
-  const double k2 = std::cos(AxisPhi) * std::sin(AxisTheta);
-  const double k3 = std::sin(AxisPhi);
-  const double p1 = std::cos(phi) * std::cos(lambda);
-  const double p2 = std::cos(phi) * std::sin(lambda);
-  const double p3 = std::sin(phi);
-  const double g = std::cos(theta), s = std::sin(theta), h = 1 - g;
-
-  const double xr = (h * k1 * k1 + g) * p1 + (h * k1 * k2 - s * k3) * p2 + (h * k1 * k3 + s * k2) * p3;
-  const double yr = (h * k1 * k2 + s * k3) * p1 + (h * k2 * k2 + g) * p2 + (h * k2 * k3 - s * k1) * p3;
-  const double zr = (h * k1 * k3 - s * k2) * p1 + (h * k2 * k3 + s * k1) * p2 + (h * k3 * k3 + g) * p3;
-
-  double lr;
-  if (std::fabs(xr) <= 1e-11)
-    lr = yr >= 0 ? gx::kHalfPi : -gx::kHalfPi;
-  else if (xr > 0)
-    lr = std::atan(yr / xr);
-  else
-    lr = std::atan(yr / xr) + gx::kPi;
-  X = lr;
-  // The turned vector's length is 1 only up to rounding; a z of 1 + 2e-16 at
-  // the pole must give the pole, not NaN.
-  Y = gx::SafeArcSin(zr);
+  const gx::Prepared& k = Prepare();
+  if (k.tilted) {
+    (forwardSense ? k.tiltForward : k.tiltInverse).Apply(lambda, phi, X, Y);
+    return;
+  }
+  gx::Rotation::About(AxisTheta, AxisPhi, forwardSense ? Oblique : -Oblique).Apply(lambda, phi, X, Y);
 }
 
 void TGxProjectionL::SetListIndex(int Index) {
@@ -265,4 +534,34 @@ void TGxProjectionL::HandOverInverse() {
   X = GxConvert->CoordA;
   Y = GxConvert->CoordB;
   Zone = GxConvert->UTMZone();
+}
+
+// ---- The solvers, shown in the fields ------------------------------------------------
+
+void TGxProjectionL::LatitudeFromQ(double e, double q) {
+  const gx::Solved r = gx::LatitudeFromQ(e, q);
+  if (r.status == 0) IterLat = r.value;
+  ErrorCode = r.status;
+}
+
+void TGxProjectionL::LatitudeFromT(double e, double t) {
+  const gx::Solved r = gx::LatitudeFromT(e, t);
+  IterLat = r.value;  // 0 when it did not converge
+  ErrorCode = r.status;
+}
+
+void TGxProjectionL::LatitudeFromMeridian(double M, double e0, double e1, double e2, double e3) {
+  const gx::Solved r = gx::LatitudeFromMeridian(M, e0, e1, e2, e3);
+  if (r.status == 0) IterLat = r.value;
+  ErrorCode = r.status;
+}
+
+void TGxProjectionL::PolyconicLatitude(double es, double e0, double e1, double e2, double e3,
+                                       double A, double B) {
+  const gx::PolyconicSolved r = gx::PolyconicLatitude(es, e0, e1, e2, e3, A, B);
+  if (r.status == 0) {
+    IterLat = r.value;
+    IterAux = r.aux;
+  }
+  ErrorCode = r.status;
 }

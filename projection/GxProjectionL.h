@@ -1,28 +1,107 @@
 // TGxProjectionL: the projection component. It holds every projection
-// parameter and the working coordinate pair, turns degrees into map pixels
-// (Forward) and pixels back into degrees (Inverse) for the selected kind, and
-// reports through integer codes and events.
+// parameter and the working coordinate pair, turns geographic positions into
+// map pixels (Forward) and pixels back into geographic positions (Inverse)
+// for the selected kind (Projection, TProjection in projection/Catalogue.h),
+// and reports through integer codes and events.
 //
-// Units: the interface takes and gives degrees and pixels; the fields hold
-// radians (angles) and pixels (lengths on the map). Map y grows downward: a
-// point (u, v) of the unit-radius plane lies at X0 + Radius*u, Y0 - Radius*v.
+// Units and ranges
+//   Forward(Lambda, Phi): longitude and latitude in degrees, any finite
+//     value (a longitude is wrapped once toward Theta by the kinds that wrap;
+//     a latitude beyond a pole is taken as its fold by the pseudocylindrical
+//     kinds). Result: X, Y in pixels of the map bitmap, x to the right, y
+//     downward; a point (u, v) of the unit-radius projection plane, v to the
+//     north, lies at X0 + Radius*u, Y0 - Radius*v.
+//   Inverse(x, y): pixel coordinates, any finite value. Result: X = longitude
+//     in degrees in [-180, 180], Y = latitude in degrees in [-90, 90].
+//   Parameters: Radius and X0, Y0 in pixels; Theta, Phi0, Phi1, Phi2,
+//     Oblique, AxisTheta, AxisPhi in radians (the setters take degrees);
+//     Other a plain number whose role is the kind's. For the three grid kinds
+//     (mpUTM, mpDatumUTM, mpNationalGrid) the values are affine coefficients
+//     and neither the input nor the output is converted or tilted.
+//
+// Codes (ErrorCode after each call; 0 is success)
+//   Not ready. Every kind refuses to work while Ready is false or, for most
+//     kinds, Radius is below 0.01 pixel or NaN: Forward reports the kind's
+//     not-ready code F, Inverse its inverse code (F + 1 for most kinds).
+//   Kinds' failures. Each kind owns a block of codes between 1 and 9999,
+//     listed below; each family's source file (projection/*.cpp) lists its
+//     block beside its table.
+//   kNonFiniteInput (9900). The frame's own code: a NaN or infinite input
+//     coordinate, refused before any kind's routine.
+//   10000, 100000 (gx::kSolverNoConvergence, ...Big). A latitude solver that
+//     did not converge; never left after a call, which replaces it.
+//   OnError fires for every code below 10000, 0 included when the kind
+//   reports it (a few kinds report success silently, without an event);
+//   OnForward/OnInverse fire after the call with (X, Y, 0) or (0, 0, code).
+//   After a failure X and Y hold what the kind leaves (often (-1, -1),
+//   (0, 0) or the input): callers look at ErrorCode, not at the pair.
+//
+// Code blocks by kind: forward not ready / inverse not ready; failures.
+//   Cylindrical: equirectangular 180/181; 187 out of range. Braun 190/191;
+//     197. Mercator 310/311; 315 a pole, 316 out of range or no latitude.
+//     Equal-area B = 410 Lambert, 420 Behrmann, 430 Trystan Edwards, 440
+//     Peters, 450 Gall orthographic, 460 Balthasart: B+1/B+2; B+3 no
+//     latitude, B+4 out of range. Miller 621/622, Gall 581/582; F+2
+//     longitude, F+3 latitude.
+//   Transverse: transverse Mercator 290/291, Cassini-Soldner 300/301; F+5
+//     cut off, F+6 no ellipsoidal inverse, F+7 out of the sphere's range,
+//     F+8 outside the series' band.
+//   Azimuthal: orthographic 107/111; 106 far side, 110 out of range.
+//     Stereographic 380/381, gnomonic 280/281; F+2. Azimuthal equidistant
+//     220/221, Lambert azimuthal equal-area 230/231; F+7 out of range, F+8
+//     at the centre's band or the antipode. Vertical perspective 200/201;
+//     202 hidden, 203 beyond the horizon, 204 negative height.
+//   Conic: Lambert conformal 270/275; 271 symmetric parallels, 272 flat cone
+//     or no image, 273, 274 (inverse), 276 off the map (277 then 276 without
+//     a latitude). Equidistant 360/362; 361 then 368, 363 then 367 for
+//     symmetric parallels, 367 off the map. Albers 370/372; 371, 373 no
+//     cone, 374 off the map. Bonne 411/412; 413 beyond the apex, 414 cut
+//     off, 415 off the map (on the equator the sinusoidal's codes). Polyconic
+//     250/251; 257 off the map, 258 cut off.
+//   Pseudocylindrical: F/F+1, then F+2 longitude and F+3 latitude out of
+//     range unless said otherwise. Sinusoidal 170/171; 177 out of range.
+//     Eckert I 481. Eckert II 390/391; 392. Eckert III 491, Putnins P1 501,
+//     Kavraisky VII 511, Wagner VI 521: F+2 no width, F+3 longitude, F+4
+//     latitude. Eckert IV 551 (+555 no width). Eckert V 531. Craster 541
+//     (+545 no latitude, 546 no width). Eckert VI 591, McBryde-Thomas sine 2
+//     601 (F+2 also beyond the map). Mollweide 320, Wagner IV 330,
+//     interrupted Mollweide 350: F+2 no auxiliary angle, F+3 off the map.
+//     Quartic authalic 671, McBryde-Thomas sine 1 661, Kavraisky V 651,
+//     Foucaut 641. McBryde-Thomas sinusoidal 731, parabolic 741, quartic 751
+//     (+F+4 row beyond, F+5 no auxiliary angle, F+6 no latitude). Wagner I
+//     711, Wagner II 681, Urmaev 701, Wagner III 691, Urmaev V 721 (+F+4 row
+//     beyond). Nell 631. Foucaut sinusoidal 571 (+575 blend refused). Fahey
+//     561/562; 563 longitude, 564 latitude, 565 the pole. Loximuthal 611.
+//     Collignon 471/472; 473 above the top, 474 no latitude, 475 longitude.
+//   World: Winkel I 130/131; 137. Winkel II 160/161; 167. Hammer 210/211;
+//     217 off the map, 218 no image. Wagner VII 340/341; 343. Van der
+//     Grinten 240/241 (not ready reports 240 then 248); 247 off the map, 248
+//     no image. Robinson 260/261; 262 beyond the table or cut off, 266 cut
+//     off, 267 off the map.
+//   Grid kinds 152/153 (153 also for a singular grid).
 //
 // Forward and Inverse allocate nothing and never throw, whatever the input.
+// The component is not re-entrant and is used from one thread; a copy may be
+// used on another thread (InverseRow, CanDrawInBatches).
 #pragma once
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 #include "projection/Catalogue.h"
-#include "projection/Numerics.h"
+#include "projection/Constants.h"
 
 class TGxConvertL;
+class TGxProjectionL;
+
+namespace gx {
+struct Prepared;
+struct Out;
+void RunInverseRoutine(TGxProjectionL& p, double x, double y);
+}  // namespace gx
 
 enum TInPut : std::uint8_t { ifGeographic, ifUTM, ifDatumUTM, ifNationalGrid };
 enum TOutPut : std::uint8_t { ofGeographic, ofUTM, ofDatumUTM, ofNationalGrid };
@@ -62,9 +141,12 @@ using TGetConstants = std::function<void(TGxProjectionL* Sender, double Radius, 
 using TIOFormat = std::function<void(TGxProjectionL* Sender, int InFormat, int OutFormat,
                                      int InIndex, int OutIndex)>;
 
-// Solver markers written straight into ErrorCode (silent: no event fires).
-inline constexpr int kSolverNoConvergence = 10000;
-inline constexpr int kSolverNoConvergenceBig = 100000;
+
+// The frame's own code: Forward of a NaN or infinite longitude or latitude,
+// or Inverse of a NaN or infinite pixel coordinate, before any kind's
+// routine sees it. It lies outside every kind's block of codes and, being
+// below 10000, reaches OnError like them.
+inline constexpr int kNonFiniteInput = 9900;
 
 class TGxProjectionL {
  public:
@@ -112,20 +194,27 @@ class TGxProjectionL {
 
 
   // ---- Operations ------------------------------------------------------------
-  void Forward(double Lambda, double Phi);  // degrees -> pixels
-  void Inverse(double x, double y);         // pixels -> degrees
+  // Degrees to pixels: the result in X, Y (pixels) and ErrorCode; fires
+  // OnError (codes below 10000) and OnForward.
+  void Forward(double Lambda, double Phi);
+  // Pixels to degrees: the result in X (longitude, [-180, 180]), Y
+  // (latitude, [-90, 90]) and ErrorCode; fires OnError and OnInverse.
+  void Inverse(double x, double y);
 
-  // Inverse for the colour pass, which looks only at the accepted pixels:
-  // the same events and the same ErrorCode, but for a refused pixel
-  // (ErrorCode != 0) the final fold of X and Y into degrees is left out when
-  // nothing could see it in between (no OnInverse handler, no converter).
-  // X and Y then still hold the unfolded radians until CompleteInverse turns
-  // them into exactly what Inverse leaves. The fold is about a third of the
-  // cost of a refused pixel, and most maps refuse a good part of the window.
-  void InverseForDrawing(double x, double y);
-  // Completes a result of InverseForDrawing to that of Inverse; does nothing
-  // when the fold was not left out.
-  void CompleteInverse();
+  // Inverse of the pixels (x0 + i, y), i = 0..n-1, for drawing. lon/lat in
+  // degrees and code per pixel are bit-identical to what n successive calls
+  // of Inverse(x0 + i, y) would leave in X, Y, ErrorCode (for refused pixels
+  // only the code matters). Afterwards the working fields (X, Y, ErrorCode,
+  // IterLat, IterAux, SemiMajor, AxisRatio, Other) are exactly those the n
+  // calls would have left. Allocates nothing. Meant for CanDrawInBatches():
+  // then no event fires; the part of a row kernel that depends on the row is
+  // computed once, the latitude fold once per latitude. With a plane turn, a
+  // converter, a handler or a grid kind it is Inverse pixel by pixel,
+  // converter and events included.
+  void InverseRow(double y, double x0, int n, double* lon, double* lat, int* code);
+  // No handler assigned and no converter attached: nothing could tell
+  // InverseRow from the calls of Inverse it stands for.
+  bool CanDrawInBatches() const { return !OnError && !OnForward && !OnInverse && !GxConvert; }
 
   void SetError(int Code) {
     ErrorCode = Code;
@@ -172,107 +261,43 @@ class TGxProjectionL {
   };
   Axes EllipsoidAxes() const;
   double SemiMinorAxis() const;
-  // Stores the selected pair in SemiMajor/AxisRatio and returns it.
-  Axes StoreEllipsoidAxes() {
-    const Axes ax = EllipsoidAxes();
-    SemiMajor = ax.a;
-    AxisRatio = ax.ratio;
-    return ax;
-  }
   // Each leaves its latitude in IterLat and its status (0, 10000 or 100000)
   // in ErrorCode, without SetError.
+  // (The solvers themselves are pure functions of the numerical library;
+  // these show their results in the fields, as the kinds' routines see them.)
   void LatitudeFromQ(double e, double q);
   void LatitudeFromT(double e, double t);
   void LatitudeFromMeridian(double M, double e0, double e1, double e2, double e3);
   void PolyconicLatitude(double es, double e0, double e1, double e2, double e3, double A, double B);
 
-  // ---- Shared frame steps of the kinds' routines ------------------------------
-  // True (after reporting code) when the routine must refuse to work. A NaN
-  // radius counts as not ready: no map can be drawn with it.
-  bool NotReady(int code) {
-    if (!Ready || !(Radius >= 0.01)) {
-      SetError(code);
-      return true;
-    }
-    return false;
-  }
-  // One step each way, strict comparisons: Delta = +-pi stays as it is.
-  void WrapLongitude() {
-    if (X - Theta < -gx::kPi) X += gx::kTwoPi;
-    if (X - Theta > gx::kPi) X -= gx::kTwoPi;
-  }
-  void CentreLongitude() {
-    WrapLongitude();
-    X -= Theta;
-  }
-  void ToPixels() {
-    X = Radius * X + X0;
-    Y = Y0 - Radius * Y;
-  }
-  void FromPixels() {
-    X = (X - X0) / Radius;
-    Y = (Y0 - Y) / Radius;
-  }
-  // Range check of a relative inverse result; on success adds Theta back.
-  // A NaN is no position: when nothing else failed, it fails the check that
-  // its coordinate would have failed out of range.
-  void FinishInverse(int B, int s) {
-    if (X > gx::kPi || X < -gx::kPi) s = 1;
-    constexpr double L = 1.5707953267948966;  // pi/2 - 1e-6
-    if (Y >= L || Y <= -L) s = 2;
-    if (s == 0 && (std::isnan(X) || std::isnan(Y))) s = std::isnan(Y) ? 2 : 1;
-    if (s != 0) {
-      SetError(B + s);
-    } else {
-      SetError(0);
-      X += Theta;
-    }
-  }
-  // Check of an absolute inverse result (equirectangular, Braun, equal-area):
-  // false when out of range (or NaN); otherwise wraps X by absolute bounds.
-  bool StrictCheckAndWrap() {
-    if (!(Y <= gx::kHalfPi && Y >= -gx::kHalfPi && X <= Theta + gx::kPi && X >= Theta - gx::kPi))
-      return false;
-    if (X < -gx::kPi) X += gx::kTwoPi;
-    if (X > gx::kPi) X -= gx::kTwoPi;
-    return true;
-  }
-
-  // ---- Constants kept by the kinds' routines ------------------------------------
-  // Constants that a family's routines derive from the parameters (cone
-  // constants, the ellipsoid's series, sines of a latitude), kept from call
-  // to call in a layout of the routines' choosing, with the bits of the
-  // parameters they came from. The routines compare those bits on every call
-  // and derive the constants anew when any differs, so a parameter may change
-  // between any two calls without anyone saying so. Belongs to the routines.
-  struct DerivedConstants {
-    std::uint32_t Owner = 0;  // the family whose constants these are; 0: none
-    std::uint64_t Key[3] = {};
-    alignas(double) unsigned char Value[128] = {};
-
-    // The constants of `family` for the parameters a, b, c: those kept when
-    // they came from the same bits, otherwise derive()'s, which are kept.
-    // No allocation; T is copied in and out as bytes.
-    template <class T, class Derive>
-    T Of(std::uint32_t family, double a, double b, double c, Derive derive) {
-      static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= sizeof(Value));
-      const std::uint64_t key[3] = {std::bit_cast<std::uint64_t>(a),
-                                    std::bit_cast<std::uint64_t>(b),
-                                    std::bit_cast<std::uint64_t>(c)};
-      T v;
-      if (Owner == family && Key[0] == key[0] && Key[1] == key[1] && Key[2] == key[2]) {
-        std::memcpy(&v, Value, sizeof(T));
-        return v;
-      }
-      v = derive();
-      Owner = family;
-      for (int i = 0; i < 3; ++i) Key[i] = key[i];
-      std::memcpy(Value, &v, sizeof(T));
-      return v;
-    }
-  } Derived;
-
  private:
+  friend void gx::RunInverseRoutine(TGxProjectionL& p, double x, double y);
+
+  // The constant block of the kinds' kernels (gx::Prepared, internal), made
+  // again whenever a parameter it was made from has other bits: fields are
+  // public and may change between any two calls without anyone saying so.
+  struct PreparedKey {
+    std::uint64_t params[11] = {};  // Radius .. AxisPhi, as bits
+    const TGxConvertL* convert = nullptr;
+    std::int32_t mapInput = 0;
+    TProjection projection = mpOrthographic;
+    bool ready = false, cutOff = false, valid = false;
+  };
+  PreparedKey preparedKey_;
+  alignas(16) unsigned char prepared_[768] = {};
+  const gx::Prepared& Prepare();
+  bool ParametersAsPrepared() const;
+  void Rebuild();
+  PreparedKey KeyNow() const;
+  void Apply(const gx::Prepared& k, const gx::Out& o, double xp);
+  void ApplyEffects(const gx::Prepared& k, const gx::Out& o);
+  void CheckOutline(const gx::Prepared& k, const gx::Out& o, double xp);
+  void Place(int leaves);
+  void Refuse(int code, int leaves);
+  void StoreAxes(const gx::Prepared& k);
+  void RunForward(const gx::Prepared& k, bool finite);
+  void RunInverse(const gx::Prepared& k, bool finite);
+
   void HandOverForward(double& Lambda, double& Phi);
   void HandOverInverse();
   void IndexCheck();
@@ -281,17 +306,4 @@ class TGxProjectionL {
   void InverseRoutine(double x, double y);
   void FoldToDegrees();
   void InverseHandOverAndEvent();
-
-  bool foldPending_ = false;  // InverseForDrawing left the fold out
-};
-
-// A kind's routine works in place on the component (X, Y, ErrorCode). A family
-// that differs only in constants passes the member's row number as `row`.
-using KindRoutine = void (*)(TGxProjectionL& p, int row);
-
-struct KindRoutines {
-  TProjection Kind;
-  KindRoutine Forward;
-  KindRoutine Inverse;
-  int Row;
 };

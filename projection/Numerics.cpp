@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "projection/GxProjectionL.h"
 
 namespace gx {
 
@@ -76,70 +75,122 @@ double AuthalicQ(double e, double sinphi, double /*cosphi*/) {
   return 2 * sinphi;
 }
 
-}  // namespace gx
+Shape ShapeOf(double a, double ratio) {
+  const double es = 1 - ratio * ratio;
+  constexpr double kSphereBelow = 1e-5;
+  return {a,
+          ratio,
+          es,
+          std::sqrt(es),
+          es / (1 - es),
+          MeridianE0(es),
+          MeridianE1(es),
+          MeridianE2(es),
+          MeridianE3(es),
+          es < kSphereBelow};
+}
 
-// The solvers keep their fixed pass counts and tolerances: the codes callers
-// see depend on exactly when a pass qualifies.
+// ---- Solvers ---------------------------------------------------------------------
 
-void TGxProjectionL::LatitudeFromQ(double e, double q) {
-  ErrorCode = kSolverNoConvergenceBig;
-  double phi = gx::SafeArcSin(q / 2);
-  if (!(std::fabs(phi) <= 1.5707963167948966)) return;  // at a pole (or NaN)
-  if (e < 1e-9) {
-    IterLat = phi;
-    ErrorCode = 0;
-    return;
+namespace {
+
+// A solver that runs a fixed number of passes and keeps the result of the
+// last qualifying one need not run the passes that can only repeat what is
+// known. A pass depends on its starting iterate alone, so once an iterate
+// comes back exactly, to itself (a fixed point) or to the one before (the
+// two neighbouring doubles between which a Newton step often settles), the
+// remaining passes repeat the last one or two, and their outcome follows from
+// how many remain. Settled says so, and leaves in r what the full count
+// would have left.
+template <class Result>
+class Repeats {
+ public:
+  // One pass went from `from` to `to` and, when it qualified, produced
+  // `result` (already in r). `left` passes remain.
+  bool Settled(double from, double to, bool qualifies, const Result& result, int left, Result& r) {
+    const bool fixedPoint = to == from;
+    const bool twoCycle = started_ && to == previousFrom_;
+    if (fixedPoint || left == 0) return true;
+    if (twoCycle) {
+      // The remaining passes alternate: the previous pass's kind first.
+      // The last of them decides, or the one before it when the last does
+      // not qualify.
+      const bool lastIsPrevious = left % 2 == 1;
+      const bool lastQualifies = lastIsPrevious ? previousQualifies_ : qualifies;
+      if (lastQualifies)
+        r = lastIsPrevious ? previous_ : result;
+      else if (lastIsPrevious ? qualifies : previousQualifies_)
+        r = lastIsPrevious ? result : previous_;
+      return true;
+    }
+    started_ = true;
+    previousFrom_ = from;
+    previousQualifies_ = qualifies;
+    previous_ = result;
+    return false;
   }
-  // All 26 passes run; the result is the last one whose correction qualified.
-  for (int pass = 0; pass < 26; ++pass) {
+
+ private:
+  bool started_ = false;
+  double previousFrom_ = 0;
+  bool previousQualifies_ = false;
+  Result previous_{};
+};
+
+}  // namespace
+
+Solved LatitudeFromQ(double e, double q) {
+  Solved r{0, kSolverNoConvergenceBig};
+  double phi = SafeArcSin(q / 2);
+  if (!(std::fabs(phi) <= 1.5707963167948966)) return r;  // at a pole (or NaN)
+  if (e < 1e-9) return {phi, 0};
+  // The result is that of the last pass whose correction qualified.
+  constexpr int kPasses = 26;
+  Repeats<Solved> repeats;
+  for (int pass = 0; pass < kPasses; ++pass) {
     const double s = std::sin(phi), k = e * s, w = 1 - k * k;
     const double delta = (0.5 * w * w / std::cos(phi)) *
                          (q / (1 - e * e) - s / w + (0.5 / e) * std::log((1 - k) / (1 + k)));
-    phi += delta;
-    if (std::fabs(delta) <= 1e-9) {
-      IterLat = phi;
-      ErrorCode = 0;
-    }
-  }
-}
-
-void TGxProjectionL::LatitudeFromT(double e, double t) {
-  IterLat = 0;
-  ErrorCode = kSolverNoConvergence;
-  double phi = gx::kHalfPi - 2 * std::atan(t);
-  for (int pass = 0; pass < 16; ++pass) {
-    const double es = e * std::sin(phi);
-    const double next = gx::kHalfPi - 2 * std::atan(t * std::pow((1 - es) / (1 + es), e / 2));
-    if (std::fabs(next - phi) <= 1e-9) {
-      IterLat = next;
-      ErrorCode = 0;
-      return;
-    }
+    const double next = phi + delta;
+    const bool qualifies = std::fabs(delta) <= 1e-9;
+    if (qualifies) r = {next, 0};
+    if (repeats.Settled(phi, next, qualifies, Solved{next, 0}, kPasses - 1 - pass, r)) break;
     phi = next;
   }
+  return r;
 }
 
-void TGxProjectionL::LatitudeFromMeridian(double M, double e0, double e1, double e2, double e3) {
-  ErrorCode = kSolverNoConvergenceBig;
-  double phi = M;
+Solved LatitudeFromT(double e, double t) {
+  double phi = kHalfPi - 2 * std::atan(t);
   for (int pass = 0; pass < 16; ++pass) {
+    const double es = e * std::sin(phi);
+    const double next = kHalfPi - 2 * std::atan(t * std::pow((1 - es) / (1 + es), e / 2));
+    if (std::fabs(next - phi) <= 1e-9) return {next, 0};
+    phi = next;
+  }
+  return {0, kSolverNoConvergence};
+}
+
+Solved MeridianLatitude(double M, double e0, double e1, double e2, double e3, int passes,
+                        double tolerance) {
+  double phi = M;
+  for (int pass = 0; pass < passes; ++pass) {
     const double delta =
         (M + e1 * std::sin(2 * phi) - e2 * std::sin(4 * phi) + e3 * std::sin(6 * phi)) / e0 - phi;
     phi += delta;
-    if (std::fabs(delta) <= 1e-10) {
-      ErrorCode = 0;
-      IterLat = phi;
-      return;
-    }
+    if (std::fabs(delta) <= tolerance) return {phi, 0};
   }
+  return {0, kSolverNoConvergenceBig};
 }
 
-void TGxProjectionL::PolyconicLatitude(double es, double e0, double e1, double e2, double e3,
-                                       double A, double B) {
-  ErrorCode = kSolverNoConvergenceBig;
+PolyconicSolved PolyconicLatitude(double es, double e0, double e1, double e2, double e3, double A,
+                                  double B) {
+  PolyconicSolved r{0, 0, kSolverNoConvergenceBig};
   double phi = A;
-  // All 15 passes run; the results are those of the last qualifying pass.
-  for (int pass = 0; pass < 15; ++pass) {
+  // The results are those of the last qualifying pass.
+  constexpr int kPasses = 15;
+  Repeats<PolyconicSolved> repeats;
+  for (int pass = 0; pass < kPasses; ++pass) {
     const double s = std::sin(phi);
     const double h = std::tan(phi) * std::sqrt(1 - es * s * s);
     const double s2 = std::sin(2 * phi);
@@ -150,11 +201,44 @@ void TGxProjectionL::PolyconicLatitude(double es, double e0, double e1, double e
     const double con2 = es * s2 * (ml * ml + B - 2 * A * ml) / (2 * h);
     const double con3 = 2 * (A - ml) * (h * mlp - 2 / s2) - 2 * mlp;
     const double delta = con1 / (con2 + con3);
-    phi += delta;
-    if (std::fabs(delta) < 1e-7) {
-      ErrorCode = 0;
-      IterLat = phi;
-      IterAux = h;
-    }
+    const double next = phi + delta;
+    const bool qualifies = std::fabs(delta) < 1e-7;
+    if (qualifies) r = {next, h, 0};
+    if (repeats.Settled(phi, next, qualifies, PolyconicSolved{next, h, 0}, kPasses - 1 - pass, r))
+      break;
+    phi = next;
   }
+  return r;
 }
+
+// ---- The tilt ------------------------------------------------------------------------
+
+Rotation Rotation::About(double axisLon, double axisLat, double theta) {
+  const double k1 = std::cos(axisLat) * std::cos(axisLon);
+  const double k2 = std::cos(axisLat) * std::sin(axisLon);
+  const double k3 = std::sin(axisLat);
+  const double g = std::cos(theta), s = std::sin(theta), h = 1 - g;
+  return {{{h * k1 * k1 + g, h * k1 * k2 - s * k3, h * k1 * k3 + s * k2},
+           {h * k1 * k2 + s * k3, h * k2 * k2 + g, h * k2 * k3 - s * k1},
+           {h * k1 * k3 - s * k2, h * k2 * k3 + s * k1, h * k3 * k3 + g}}};
+}
+
+void Rotation::Apply(double lambda, double phi, double& lambdaOut, double& phiOut) const {
+  const double p1 = std::cos(phi) * std::cos(lambda);
+  const double p2 = std::cos(phi) * std::sin(lambda);
+  const double p3 = std::sin(phi);
+  const double xr = m[0][0] * p1 + m[0][1] * p2 + m[0][2] * p3;
+  const double yr = m[1][0] * p1 + m[1][1] * p2 + m[1][2] * p3;
+  const double zr = m[2][0] * p1 + m[2][1] * p2 + m[2][2] * p3;
+  if (std::fabs(xr) <= 1e-11)
+    lambdaOut = yr >= 0 ? kHalfPi : -kHalfPi;
+  else if (xr > 0)
+    lambdaOut = std::atan(yr / xr);
+  else
+    lambdaOut = std::atan(yr / xr) + kPi;
+  // The turned vector's length is 1 only up to rounding; a z of 1 + 2e-16 at
+  // the pole must give the pole, not NaN.
+  phiOut = SafeArcSin(zr);
+}
+
+}  // namespace gx

@@ -14,12 +14,10 @@
 #include <cstdint>
 #include <numbers>
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
+namespace gx {
 namespace {
-
-using gx::kHalfPi;
-using gx::kPi;
 
 // The point as the forward kernels see it: the cosine g of its angular
 // distance from the centre, and what the orthographic far-side test works
@@ -32,22 +30,17 @@ struct Sight {
   double cx, cy, cz;
 };
 
-// The centre's sines and cosines, kept in the component between calls and
-// derived anew when Theta or Phi0 has other bits: every point needs them,
-// and they were a fifth of a point's cost.
+// The centre's sines and cosines, from the constant block: every point
+// needs them, and they were a fifth of a point's cost.
 struct Centre {
   double sphi0, cphi0;
   double cx, cy, cz;  // the centre on the unit sphere
 };
 
-constexpr std::uint32_t kAzimuthalFamily = 0x415a4d01;
-
-Centre CentreOf(TGxProjectionL& p) {
-  const double lambda0 = p.Theta, phi0 = p.Phi0;
-  return p.Derived.Of<Centre>(kAzimuthalFamily, lambda0, phi0, 0, [&] {
-    return Centre{std::sin(phi0), std::cos(phi0), std::cos(phi0) * std::cos(lambda0),
-                  std::cos(phi0) * std::sin(lambda0), std::sin(phi0)};
-  });
+void PrepareCentre(Prepared& k) {
+  const double lambda0 = k.theta, phi0 = k.phi0;
+  k.SetFamily(Centre{std::sin(phi0), std::cos(phi0), std::cos(phi0) * std::cos(lambda0),
+                     std::cos(phi0) * std::sin(lambda0), std::sin(phi0)});
 }
 
 // A forward kernel sets the radial scale k' and returns false when the point
@@ -84,21 +77,21 @@ bool GnomonicScale(const Sight& s, double& k) {
 }
 
 // The equidistant and the equal-area kind both refuse a band of about
-// 4.5e-5 rad around the centre (arccos loses its digits there), the antipode,
-// and the great circle 90 degrees away. The centre itself is caught before.
-bool AwayFromCentreAntipodeAndRim(double g) {
-  return std::fabs(std::fabs(g) - 1) > 1e-9 && std::fabs(g) > 1e-9;
-}
+// 4.5e-5 rad around the centre (arccos loses its digits there) and the
+// antipode; the centre itself is caught before. The great circle 90 degrees
+// from the centre (g = 0) lies well inside both maps and used to be refused
+// as well, leaving a ring of holes in the graticule and the coasts.
+bool AwayFromCentreAndAntipode(double g) { return std::fabs(std::fabs(g) - 1) > 1e-9; }
 
 bool EquidistantScale(const Sight& s, double& k) {
-  if (!AwayFromCentreAntipodeAndRim(s.g)) return false;
+  if (!AwayFromCentreAndAntipode(s.g)) return false;
   const double c = std::acos(s.g);
   k = c / std::sin(c);
   return true;
 }
 
 bool EqualAreaScale(const Sight& s, double& k) {
-  if (!AwayFromCentreAntipodeAndRim(s.g)) return false;
+  if (!AwayFromCentreAndAntipode(s.g)) return false;
   k = std::sqrt(2 / (1 + s.g));
   return true;
 }
@@ -118,19 +111,20 @@ bool Unbounded(double rho, double, double) { return std::isfinite(rho); }
 // sphere), some kinds keep the central longitude instead of the arctangent's.
 enum class LongitudeGuard { None, ExactlyZero, NearZero };
 
-enum class Leaves { Input, MinusOne, Centre };
+// What a point the kind cannot draw leaves in the pair.
+enum class Rejected { MinusOne, Centre };
 
 struct AzimuthalKind {
   TProjection kind;
   // Forward.
   int notReadyForward;
   int rejected;
-  bool checksRadius;       // the orthographic needs Ready only
+  Readiness readiness;     // the orthographic needs Ready only
   bool usesHeight;         // Other is the height of the point of perspective
   bool wrapsLongitude;
   bool centreShortcut;     // the centre itself is drawn without a code
   Leaves afterNotReady;
-  Leaves afterRejection;
+  Rejected afterRejection;
   ScaleFn scale;
   // Inverse.
   int notReadyInverse;
@@ -150,18 +144,18 @@ constexpr double kNoThreshold = -1;  // rho >= 0 always passes
 
 constexpr AzimuthalKind kKinds[] = {
     {.kind = mpOrthographic, .notReadyForward = 107, .rejected = 106,
-     .checksRadius = false, .usesHeight = false, .wrapsLongitude = false,
+     .readiness = Readiness::RadiusNotNaN, .usesHeight = false, .wrapsLongitude = false,
      .centreShortcut = false, .afterNotReady = Leaves::Input,
-     .afterRejection = Leaves::MinusOne, .scale = OrthographicScale,
+     .afterRejection = Rejected::MinusOne, .scale = OrthographicScale,
      .notReadyInverse = 111, .outOfRange = 110, .negativeHeight = 0,
      .inRange = [](double rho, double R, double) { return rho <= R; },
-     .distance = [](double rho, double R, double) { return gx::SafeArcSin(rho / R); },
+     .distance = [](double rho, double R, double) { return SafeArcSin(rho / R); },
      .centre = 0.1, .centreInclusive = false, .polarBand = 1e-9,
      .polarLatitudeFrom = 1, .latitudeAbove = 0.5, .guard = LongitudeGuard::None},
     {.kind = mpStereographic, .notReadyForward = 380, .rejected = 382,
-     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .readiness = Readiness::Radius, .usesHeight = false, .wrapsLongitude = true,
      .centreShortcut = false, .afterNotReady = Leaves::MinusOne,
-     .afterRejection = Leaves::MinusOne, .scale = StereographicScale,
+     .afterRejection = Rejected::MinusOne, .scale = StereographicScale,
      // The stereographic has no range code of its own: a pixel at no finite
      // distance is refused with the code of a point that cannot be drawn.
      .notReadyInverse = 381, .outOfRange = 382, .negativeHeight = 0, .inRange = Unbounded,
@@ -170,9 +164,9 @@ constexpr AzimuthalKind kKinds[] = {
      .polarLatitudeFrom = kNoThreshold, .latitudeAbove = kNoThreshold,
      .guard = LongitudeGuard::NearZero},
     {.kind = mpGnomonic, .notReadyForward = 280, .rejected = 282,
-     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .readiness = Readiness::Radius, .usesHeight = false, .wrapsLongitude = true,
      .centreShortcut = false, .afterNotReady = Leaves::MinusOne,
-     .afterRejection = Leaves::MinusOne, .scale = GnomonicScale,
+     .afterRejection = Rejected::MinusOne, .scale = GnomonicScale,
      .notReadyInverse = 281, .outOfRange = 282, .negativeHeight = 0, .inRange = Unbounded,
      .distance = [](double rho, double R, double) { return std::atan(rho / R); },
      .centre = 1e-9, .centreInclusive = true, .polarBand = 1e-9,
@@ -180,28 +174,28 @@ constexpr AzimuthalKind kKinds[] = {
      .guard = LongitudeGuard::None},
     // mpAzimuthalEA is the azimuthal *equidistant* projection, in both directions.
     {.kind = mpAzimuthalEA, .notReadyForward = 220, .rejected = 228,
-     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .readiness = Readiness::Radius, .usesHeight = false, .wrapsLongitude = true,
      .centreShortcut = true, .afterNotReady = Leaves::Input,
-     .afterRejection = Leaves::MinusOne, .scale = EquidistantScale,
+     .afterRejection = Rejected::MinusOne, .scale = EquidistantScale,
      .notReadyInverse = 221, .outOfRange = 227, .negativeHeight = 0,
      .inRange = [](double rho, double R, double) { return rho <= kPi * R; },
      .distance = [](double rho, double R, double) { return rho / R; },
      .centre = 0.01, .centreInclusive = false, .polarBand = 1e-7,
      .polarLatitudeFrom = 1, .latitudeAbove = 1e-6, .guard = LongitudeGuard::None},
     {.kind = mpLaAzimuthalEA, .notReadyForward = 230, .rejected = 238,
-     .checksRadius = true, .usesHeight = false, .wrapsLongitude = true,
+     .readiness = Readiness::Radius, .usesHeight = false, .wrapsLongitude = true,
      .centreShortcut = true, .afterNotReady = Leaves::Input,
-     .afterRejection = Leaves::Centre, .scale = EqualAreaScale,
+     .afterRejection = Rejected::Centre, .scale = EqualAreaScale,
      .notReadyInverse = 231, .outOfRange = 237, .negativeHeight = 0,
      .inRange = [](double rho, double R, double) { return rho / (2 * R) <= 1; },
-     .distance = [](double rho, double R, double) { return 2 * gx::SafeArcSin(rho / (2 * R)); },
+     .distance = [](double rho, double R, double) { return 2 * SafeArcSin(rho / (2 * R)); },
      .centre = 0.01, .centreInclusive = true, .polarBand = 1e-9,
      .polarLatitudeFrom = kNoThreshold, .latitudeAbove = kNoThreshold,
      .guard = LongitudeGuard::ExactlyZero},
     {.kind = mpGvnsp, .notReadyForward = 200, .rejected = 202,
-     .checksRadius = true, .usesHeight = true, .wrapsLongitude = true,
+     .readiness = Readiness::RadiusAndHeight, .usesHeight = true, .wrapsLongitude = true,
      .centreShortcut = false, .afterNotReady = Leaves::MinusOne,
-     .afterRejection = Leaves::MinusOne, .scale = PerspectiveScale,
+     .afterRejection = Rejected::MinusOne, .scale = PerspectiveScale,
      .notReadyInverse = 201, .outOfRange = 203, .negativeHeight = 204,
      // The horizon circle lies at r = sqrt((P - 1)/(P + 1)).
      .inRange = [](double rho, double R, double P) { return rho / R <= std::sqrt((P - 1) / (P + 1)); },
@@ -209,104 +203,50 @@ constexpr AzimuthalKind kKinds[] = {
          [](double rho, double R, double P) {
            const double r = rho / R;
            const double sinz = (P - std::sqrt(1 - r * r * (P + 1) / (P - 1))) / ((P - 1) / r + r / (P - 1));
-           return gx::SafeArcSin(sinz);
+           return SafeArcSin(sinz);
          },
      .centre = 1e-9, .centreInclusive = false, .polarBand = 1e-9,
      .polarLatitudeFrom = kNoThreshold, .latitudeAbove = kNoThreshold,
      .guard = LongitudeGuard::NearZero},
 };
 
-void Place(TGxProjectionL& p, Leaves where) {
-  if (where == Leaves::MinusOne) {
-    p.X = -1;
-    p.Y = -1;
-  } else if (where == Leaves::Centre) {
-    p.X = p.X0;
-    p.Y = p.Y0;
-  }
-}
-
-// True (after reporting) when the kind must refuse to work. A NaN radius or
-// height counts as not ready: no map can be drawn with them.
-bool Refuses(TGxProjectionL& p, const AzimuthalKind& k) {
-  if (!k.checksRadius) {
-    if (p.Ready && !std::isnan(p.Radius)) return false;
-    p.SetError(k.notReadyForward);
-    return true;
-  }
-  if (p.NotReady(k.notReadyForward)) return true;
-  // A point of perspective at the globe's centre (H = -R) sees nothing.
-  if (k.usesHeight && !(std::fabs(p.Radius + p.Other) >= 0.01 && std::isfinite(p.Other))) {
-    p.SetError(k.notReadyForward);
-    return true;
-  }
-  return false;
-}
-
-void AzimuthalForward(TGxProjectionL& p, int row) {
-  const AzimuthalKind& k = kKinds[row];
-  if (Refuses(p, k)) {
-    Place(p, k.afterNotReady);
-    return;
-  }
-  if (k.wrapsLongitude) p.WrapLongitude();
-  const double lambda = p.X, phi = p.Y, phi0 = p.Phi0;
-  if (k.centreShortcut && phi == phi0 && lambda == p.Theta) {
-    p.X = p.X0;
-    p.Y = p.Y0;
-    return;
-  }
-  const double dlam = lambda - p.Theta;
+Out AzimuthalForward(const Prepared& k, double lambda, double phi) {
+  const AzimuthalKind& a = kKinds[k.Row()];
+  const double phi0 = k.phi0;
+  if (a.centreShortcut && phi == phi0 && lambda == k.theta) return Quiet(k.x0, k.y0);
+  const double dlam = lambda - k.theta;
   const double sphi = std::sin(phi), cphi = std::cos(phi);
-  const Centre o = CentreOf(p);
+  const Centre& o = k.Family<Centre>();
   const double sphi0 = o.sphi0, cphi0 = o.cphi0;
   const double cdlam = std::cos(dlam);
   const Sight s{.g = sphi0 * sphi + cphi0 * cphi * cdlam,
-                .P = k.usesHeight ? p.Other / p.Radius + 1 : 0,
+                .P = a.usesHeight ? k.other / k.R + 1 : 0,
                 .lambda = lambda, .sphi = sphi, .cphi = cphi,
                 .cx = o.cx, .cy = o.cy, .cz = o.cz};
   double scale = 0;
-  if (!k.scale(s, scale)) {
-    Place(p, k.afterRejection);
-    p.SetError(k.rejected);
-    return;
+  if (!a.scale(s, scale)) {
+    if (a.afterRejection == Rejected::Centre) return Result(k.x0, k.y0, a.rejected);
+    return Result(-1, -1, a.rejected);
   }
-  p.X = scale * cphi * std::sin(dlam);
-  p.Y = scale * (cphi0 * sphi - sphi0 * cphi * cdlam);
-  p.ToPixels();
-  p.SetError(0);
+  return k.ToPixels(scale * cphi * std::sin(dlam), scale * (cphi0 * sphi - sphi0 * cphi * cdlam));
 }
 
-void AzimuthalInverse(TGxProjectionL& p, int row) {
-  const AzimuthalKind& k = kKinds[row];
-  const double X = p.X - p.X0, Y = p.Y0 - p.Y;
-  p.X = 0;
-  p.Y = 0;
-  if (p.NotReady(k.notReadyInverse)) return;
-  const double R = p.Radius, H = p.Other, P = H / R + 1;
+Out AzimuthalInverse(const Prepared& k, double x, double y) {
+  const AzimuthalKind& a = kKinds[k.Row()];
+  const double X = x - k.x0, Y = k.y0 - y;
+  const double R = k.R, H = k.other, P = H / R + 1;
   const double rho = std::sqrt(X * X + Y * Y);
-  if (k.negativeHeight != 0 && H < 0) {
-    p.SetError(k.negativeHeight);
-    return;
-  }
-  if (!k.inRange(rho, R, P)) {
-    p.SetError(k.outOfRange);
-    return;
-  }
-  const double lambda0 = p.Theta, phi0 = p.Phi0;
-  if (k.centreInclusive ? rho <= k.centre : rho < k.centre) {
-    p.X = lambda0;
-    p.Y = phi0;
-    p.SetError(0);
-    return;
-  }
-  const double z = k.distance(rho, R, P);
+  if (a.negativeHeight != 0 && H < 0) return Result(0, 0, a.negativeHeight);
+  if (!a.inRange(rho, R, P)) return Result(0, 0, a.outOfRange);
+  const double lambda0 = k.theta, phi0 = k.phi0;
+  if (a.centreInclusive ? rho <= a.centre : rho < a.centre) return Result(lambda0, phi0);
+  const double z = a.distance(rho, R, P);
   const double sz = std::sin(z), cz = std::cos(z);
-  const Centre o = CentreOf(p);
+  const Centre& o = k.Family<Centre>();
   const double sphi0 = o.sphi0, cphi0 = o.cphi0;
-  const bool polar = std::fabs(std::fabs(phi0) - kHalfPi) <= k.polarBand;
-  const bool solved = polar ? rho >= k.polarLatitudeFrom : rho > k.latitudeAbove;
-  const double phi = solved ? gx::SafeArcSin(cz * sphi0 + Y * sz * cphi0 / rho) : phi0;
+  const bool polar = std::fabs(std::fabs(phi0) - kHalfPi) <= a.polarBand;
+  const bool solved = polar ? rho >= a.polarLatitudeFrom : rho > a.latitudeAbove;
+  const double phi = solved ? SafeArcSin(cz * sphi0 + Y * sz * cphi0 / rho) : phi0;
 
   double lambda;
   if (polar) {
@@ -323,32 +263,29 @@ void AzimuthalInverse(TGxProjectionL& p, int row) {
     // The equal-area kind's exception holds only at the centre line itself:
     // with across = 0 but X != 0 the point lies a quarter turn from the
     // centre's meridian plane, and the arctangent gives exactly that.
-    const bool lost = (k.guard == LongitudeGuard::ExactlyZero && across == 0 && X == 0) ||
-                      (k.guard == LongitudeGuard::NearZero && std::fabs(across) < 1e-9 &&
+    const bool lost = (a.guard == LongitudeGuard::ExactlyZero && across == 0 && X == 0) ||
+                      (a.guard == LongitudeGuard::NearZero && std::fabs(across) < 1e-9 &&
                        std::fabs(X) < 1e-9);
     if (lost) lambda = lambda0;
   }
-  p.X = lambda;
-  p.Y = phi;
-  p.SetError(0);
+  return Result(lambda, phi);
 }
 
-// Row numbers follow the order of kKinds.
-constexpr KindRoutines kRoutines[] = {
-    {mpOrthographic, AzimuthalForward, AzimuthalInverse, 0},
-    {mpStereographic, AzimuthalForward, AzimuthalInverse, 1},
-    {mpGnomonic, AzimuthalForward, AzimuthalInverse, 2},
-    {mpAzimuthalEA, AzimuthalForward, AzimuthalInverse, 3},
-    {mpLaAzimuthalEA, AzimuthalForward, AzimuthalInverse, 4},
-    {mpGvnsp, AzimuthalForward, AzimuthalInverse, 5},
-};
+constexpr KindEntry Azimuthal(int row) {
+  const AzimuthalKind& a = kKinds[row];
+  return Kind(a.kind, row, AzimuthalForward, AzimuthalInverse, nullptr, a.notReadyForward,
+              a.wrapsLongitude ? kWrapsLongitude : kNoPreStep)
+      .WithCodes(a.notReadyForward, a.notReadyInverse)
+      .ReadyWhen(a.readiness, Readiness::Radius)
+      .Leaving(a.afterNotReady, Leaves::Zero)
+      .PreparedBy(PrepareCentre);
+}
 
-static_assert([] {
-  for (int i = 0; i < int(std::size(kRoutines)); ++i)
-    if (kKinds[kRoutines[i].Row].kind != kRoutines[i].Kind) return false;
-  return true;
-}());
+constexpr KindEntry kEntries[] = {Azimuthal(0), Azimuthal(1), Azimuthal(2),
+                                  Azimuthal(3), Azimuthal(4), Azimuthal(5)};
 
 }  // namespace
 
-std::span<const KindRoutines> AzimuthalRoutines() { return kRoutines; }
+std::span<const KindEntry> AzimuthalKinds() { return kEntries; }
+
+}  // namespace gx

@@ -1,56 +1,57 @@
 // Normal-aspect cylindrical kinds: equirectangular, Braun, Mercator, Miller,
 // Gall stereographic and the cylindrical equal-area family.
+//
+// On a cylinder the latitude of a pixel depends on its row alone, so every
+// inverse here is written as a row part and a column part: the colour pass
+// pays for the row part once per row.
 #include <array>
 #include <cmath>
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
+namespace gx {
 namespace {
-
-using gx::kPi;
 
 // ---- Cylinders with an absolute inverse (equirectangular, Braun) ------------
 // x = X0 + R(lambda - lambda0), y = Y0 - R f(phi); the inverse works on
 // absolute longitudes and finishes with the strict check and wrap.
+// Codes: F not ready (forward), F + 1 not ready (inverse), F + 7 out of range.
 
 struct PlainCylinder {
-  int notReadyForward;
-  int notReadyInverse;
-  int outOfRange;
+  int F;
   double (*y)(double phi);
   double (*phi)(double v);
 };
 
+constexpr int kPlainOutOfRange = 7;
+
 constexpr PlainCylinder kPlain[] = {
-    {180, 181, 187, [](double phi) { return phi; }, [](double v) { return v; }},
-    {190, 191, 197, [](double phi) { return 2 * std::tan(phi / 2); },
+    {180, [](double phi) { return phi; }, [](double v) { return v; }},
+    {190, [](double phi) { return 2 * std::tan(phi / 2); },
      [](double v) { return 2 * std::atan(0.5 * v); }},
 };
 
-void PlainForward(TGxProjectionL& p, int row) {
-  const PlainCylinder& c = kPlain[row];
-  if (p.NotReady(c.notReadyForward)) return;
-  p.WrapLongitude();
-  const double phi = p.Y;
-  p.X = p.X0 + p.Radius * (p.X - p.Theta);
-  p.Y = p.Y0 - p.Radius * c.y(phi);
-  p.SetError(0);
+Out PlainForward(const Prepared& k, double lambda, double phi) {
+  const PlainCylinder& c = kPlain[k.Row()];
+  return Result(k.x0 + k.R * (lambda - k.theta), k.y0 - k.R * c.y(phi));
 }
 
-void PlainInverse(TGxProjectionL& p, int row) {
-  const PlainCylinder& c = kPlain[row];
-  if (p.NotReady(c.notReadyInverse)) return;
-  const double x = p.X, y = p.Y;
-  p.X = (x - p.X0 + p.Radius * p.Theta) / p.Radius;
-  p.Y = c.phi((p.Y0 - y) / p.Radius);
-  p.SetError(p.StrictCheckAndWrap() ? 0 : c.outOfRange);
+void PlainRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+  const PlainCylinder& c = kPlain[k.Row()];
+  const double phi = c.phi((k.y0 - y) / k.R);
+  for (int i = 0; i < count; ++i) {
+    double lambda = (PixelAt(x0, first + i) - k.x0 + k.R * k.theta) / k.R;
+    const bool ok = k.StrictCheckAndWrap(lambda, phi);
+    out[i] = Result(lambda, phi, ok ? 0 : c.F + kPlainOutOfRange);
+  }
 }
 
 // ---- Cylinders with a relative inverse (Miller, Gall) ------------------------
+// Codes: F not ready (forward), F + 1 not ready (inverse), then F + 1 + 1 a
+// longitude and F + 1 + 2 a latitude out of range.
 
 struct ScaledCylinder {
-  int notReadyForward;
-  int inverseBase;  // not ready; +1 longitude; +2 latitude
+  int F;
   double xScale;
   double xScaleInverse;
   double (*y)(double phi);
@@ -59,86 +60,72 @@ struct ScaledCylinder {
 
 constexpr ScaledCylinder kScaled[] = {
     // Miller: Mercator with latitudes scaled by 4/5 and stretched back by 5/4.
-    {621, 622, 1.0, 1.0, [](double phi) { return 1.25 * std::log(std::tan(0.4 * phi + kPi / 4)); },
+    {621, 1.0, 1.0, [](double phi) { return 1.25 * std::log(std::tan(0.4 * phi + kPi / 4)); },
      [](double v) { return 2.5 * (std::atan(std::exp(0.8 * v)) - kPi / 4); }},
     // Gall stereographic: 1/sqrt 2 on x, (1 + sqrt 2 / 2) tan(phi/2) on y.
-    {581, 582, 0.70710678118654752, 1.41421356237309505,
+    {581, 0.70710678118654752, 1.41421356237309505,
      [](double phi) { return std::tan(phi / 2) * 1.70710678118654752; },
      [](double v) { return 2 * std::atan(0.58578643762690495 * v); }},  // 2 - sqrt 2
 };
 
-void ScaledForward(TGxProjectionL& p, int row) {
-  const ScaledCylinder& c = kScaled[row];
-  if (p.NotReady(c.notReadyForward)) return;
-  p.CentreLongitude();
-  p.X *= c.xScale;
-  p.Y = c.y(p.Y);
-  p.ToPixels();
-  p.SetError(0);
+Out ScaledForward(const Prepared& k, double lambda, double phi) {
+  const ScaledCylinder& c = kScaled[k.Row()];
+  return k.ToPixels((lambda - k.theta) * c.xScale, c.y(phi));
 }
 
-void ScaledInverse(TGxProjectionL& p, int row) {
-  const ScaledCylinder& c = kScaled[row];
-  if (p.NotReady(c.inverseBase)) return;
-  p.FromPixels();
-  p.X *= c.xScaleInverse;
-  p.Y = c.phi(p.Y);
-  p.FinishInverse(c.inverseBase, 0);
+void ScaledRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+  const ScaledCylinder& c = kScaled[k.Row()];
+  const double phi = c.phi(k.UnitY(y));
+  for (int i = 0; i < count; ++i)
+    out[i] = k.Finish(c.F + 1, 0, k.UnitX(PixelAt(x0, first + i)) * c.xScaleInverse, phi);
 }
 
 // ---- Mercator on the selected ellipsoid ----------------------------------------
+// Codes: 310 not ready (forward), 311 (inverse), 315 the pole, 316 out of
+// range or no latitude.
 
-void MercatorForward(TGxProjectionL& p, int) {
-  if (!p.NotReady(310)) {
-    const auto ax = p.StoreEllipsoidAxes();
-    const double e = std::sqrt(1 - ax.ratio * ax.ratio);
-    p.WrapLongitude();
-    const double phi = p.Y;
-    if (std::fabs(std::fabs(phi) - gx::kHalfPi) <= 1e-8) {
-      p.SetError(315);
-    } else {
-      const double t = gx::ConformalT(e, phi, std::sin(phi));
-      p.X = p.X0 + p.Radius * (p.X - p.Theta);
-      p.Y = p.Y0 + p.Radius * std::log(t);
-      p.SetError(0);
-    }
-  }
-  if (p.ErrorCode != 0) {
-    p.X = -1;
-    p.Y = -1;
-  }
+constexpr int kMercator = 310;
+constexpr int kMercatorPole = 5, kMercatorRange = 6;
+
+Out MercatorForward(const Prepared& k, double lambda, double phi) {
+  if (std::fabs(std::fabs(phi) - kHalfPi) <= 1e-8)
+    return WithAxes(Result(-1, -1, kMercator + kMercatorPole));
+  const double t = ConformalT(k.shape.e, phi, std::sin(phi));
+  return WithAxes(Result(k.x0 + k.R * (lambda - k.theta), k.y0 + k.R * std::log(t)));
 }
 
-void MercatorInverse(TGxProjectionL& p, int) {
-  double lambda = 0, phi = 0;
-  const double u = p.X - p.X0, v = p.Y0 - p.Y;
-  if (p.NotReady(311)) {
-  } else if (std::fabs(u) > kPi * p.Radius) {
-    p.SetError(316);
-  } else {
-    const auto ax = p.StoreEllipsoidAxes();
-    const double e = std::sqrt(1 - ax.ratio * ax.ratio);
-    const double t = std::exp(-v / p.Radius);
-    lambda = u / p.Radius + p.Theta;
-    p.LatitudeFromT(e, t);
-    if (p.ErrorCode != 0) {
-      p.SetError(316);
-    } else {
-      phi = p.IterLat;
-      p.SetError(0);
+// The latitude is solved for the first pixel of the row that needs it: a
+// row, or a single pixel, beyond the map's sides needs none.
+void MercatorRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+  const double v = k.y0 - y;
+  Solved lat{0, 0};
+  bool solved = false;
+  for (int i = 0; i < count; ++i) {
+    const double u = PixelAt(x0, first + i) - k.x0;
+    if (std::fabs(u) > kPi * k.R) {
+      out[i] = Result(0, 0, kMercator + kMercatorRange);
+      continue;
     }
+    if (!solved) {
+      lat = LatitudeFromT(k.shape.e, std::exp(-v / k.R));
+      solved = true;
+    }
+    const double lambda = u / k.R + k.theta;
+    // No latitude limit applies: any y is accepted.
+    out[i] = WithIterLat(WithAxes(lat.status != 0 ? Result(lambda, 0, kMercator + kMercatorRange)
+                                                  : Result(lambda, lat.value)),
+                         lat.value);
   }
-  p.X = lambda;
-  p.Y = phi;
 }
 
 // ---- Cylindrical equal-area family -----------------------------------------------
 // One projection with the standard parallel as the only difference; x carries no
-// cos(phi_s) factor, so the members differ in their height alone.
+// cos(phi_s) factor, so the members differ in their height alone. Codes: B + 1
+// not ready (forward), B + 2 (inverse), B + 3 no latitude, B + 4 out of range.
 
 struct EqualAreaMember {
   double standardParallelDeg;
-  int base;  // +1 forward not ready; +2 inverse not ready; +3 no latitude; +4 out of range
+  int B;
 };
 
 constexpr EqualAreaMember kEqualArea[] = {
@@ -150,51 +137,56 @@ const std::array<double, std::size(kEqualArea)>& EqualAreaCosines() {
   static const auto cosines = [] {
     std::array<double, std::size(kEqualArea)> c{};
     for (std::size_t i = 0; i < c.size(); ++i)
-      c[i] = std::cos(kEqualArea[i].standardParallelDeg * gx::kDegToRad);
+      c[i] = std::cos(kEqualArea[i].standardParallelDeg * kDegToRad);
     return c;
   }();
   return cosines;
 }
 
-void EqualAreaForward(TGxProjectionL& p, int row) {
-  if (p.NotReady(kEqualArea[row].base + 1)) return;
-  p.WrapLongitude();
-  const double phi = p.Y;
-  p.X = p.X0 + p.Radius * (p.X - p.Theta);
-  p.Y = p.Y0 - p.Radius * std::sin(phi) / EqualAreaCosines()[row];
-  // Success reports no code: the 0 of the dispatcher stands, no event fires.
+// Success reports no code: the frame's 0 stands, no event fires.
+Out EqualAreaForward(const Prepared& k, double lambda, double phi) {
+  return Quiet(k.x0 + k.R * (lambda - k.theta), k.y0 - k.R * std::sin(phi) / EqualAreaCosines()[k.Row()]);
 }
 
-void EqualAreaInverse(TGxProjectionL& p, int row) {
-  const int base = kEqualArea[row].base;
-  if (p.NotReady(base + 2)) return;
-  const double y = p.Y;
-  p.X = (p.X - p.X0 + p.Radius * p.Theta) / p.Radius;
-  const double s = -(y - p.Y0) * EqualAreaCosines()[row] / p.Radius;
-  int status = 0;
-  if (s > 1 || s < -1) {
-    status = 1;  // no latitude has this height; Y keeps the pixel y
-  } else {
-    p.Y = std::asin(s);
-    if (!p.StrictCheckAndWrap()) status = 2;
+void EqualAreaRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+  const int B = kEqualArea[k.Row()].B;
+  const double s = -(y - k.y0) * EqualAreaCosines()[k.Row()] / k.R;
+  // No latitude has this height: the pixel's y stays.
+  const bool none = s > 1 || s < -1;
+  const double phi = none ? y : std::asin(s);
+  for (int i = 0; i < count; ++i) {
+    double lambda = (PixelAt(x0, first + i) - k.x0 + k.R * k.theta) / k.R;
+    int status = 1;
+    if (!none) status = k.StrictCheckAndWrap(lambda, phi) ? 0 : 2;
+    out[i] = Result(lambda, phi, status != 0 ? B + 2 + status : 0);
   }
-  p.SetError(status != 0 ? base + 2 + status : 0);
 }
 
-constexpr KindRoutines kCylindrical[] = {
-    {mpEquirectangular, PlainForward, PlainInverse, 0},
-    {mpBStereo, PlainForward, PlainInverse, 1},
-    {mpMercator, MercatorForward, MercatorInverse, 0},
-    {mpMiller, ScaledForward, ScaledInverse, 0},
-    {mpGall, ScaledForward, ScaledInverse, 1},
-    {mpLamCylindricalEA, EqualAreaForward, EqualAreaInverse, 0},
-    {mpBerCylindricalEA, EqualAreaForward, EqualAreaInverse, 1},
-    {mpTristanEdwards, EqualAreaForward, EqualAreaInverse, 2},
-    {mpPeters, EqualAreaForward, EqualAreaInverse, 3},
-    {mpGallOrth, EqualAreaForward, EqualAreaInverse, 4},
-    {mpBalthasart, EqualAreaForward, EqualAreaInverse, 5},
+// ---- The family's kinds ------------------------------------------------------------
+
+template <RowKernel Rows>
+constexpr KindEntry Cylinder(TProjection kind, int row, ForwardKernel forward, int F) {
+  return Kind(kind, row, forward, InverseThroughRow<Rows>, Rows, F, kWrapsLongitude);
+}
+
+constexpr KindEntry kKinds[] = {
+    Cylinder<PlainRows>(mpEquirectangular, 0, PlainForward, kPlain[0].F),
+    Cylinder<PlainRows>(mpBStereo, 1, PlainForward, kPlain[1].F),
+    Cylinder<MercatorRows>(mpMercator, 0, MercatorForward, kMercator)
+        .Ellipsoidal()
+        .Leaving(Leaves::MinusOne, Leaves::Zero),
+    Cylinder<ScaledRows>(mpMiller, 0, ScaledForward, kScaled[0].F),
+    Cylinder<ScaledRows>(mpGall, 1, ScaledForward, kScaled[1].F),
+    Cylinder<EqualAreaRows>(mpLamCylindricalEA, 0, EqualAreaForward, kEqualArea[0].B + 1),
+    Cylinder<EqualAreaRows>(mpBerCylindricalEA, 1, EqualAreaForward, kEqualArea[1].B + 1),
+    Cylinder<EqualAreaRows>(mpTristanEdwards, 2, EqualAreaForward, kEqualArea[2].B + 1),
+    Cylinder<EqualAreaRows>(mpPeters, 3, EqualAreaForward, kEqualArea[3].B + 1),
+    Cylinder<EqualAreaRows>(mpGallOrth, 4, EqualAreaForward, kEqualArea[4].B + 1),
+    Cylinder<EqualAreaRows>(mpBalthasart, 5, EqualAreaForward, kEqualArea[5].B + 1),
 };
 
 }  // namespace
 
-std::span<const KindRoutines> CylindricalRoutines() { return kCylindrical; }
+std::span<const KindEntry> CylindricalKinds() { return kKinds; }
+
+}  // namespace gx

@@ -10,36 +10,14 @@
 #include <cmath>
 #include <limits>
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
+namespace gx {
 namespace {
-
-using gx::kPi;
-
-// The ellipsoid that MapInput selects, with everything the series need.
-struct Shape {
-  double a;    // semi-major axis, metres
-  double es;   // eccentricity squared
-  double ep2;  // second eccentricity squared, es / (1 - es)
-  double e0, e1, e2, e3;
-  bool sphere;
-};
-
-Shape ShapeOf(TGxProjectionL& p) {
-  const auto ax = p.StoreEllipsoidAxes();
-  const double es = 1 - ax.ratio * ax.ratio;
-  // Below this the series add nothing the spherical formulas lack; the
-  // one-metre ellipsoid of table entry 31 (es ~ 3.1e-7) counts as a sphere.
-  constexpr double kSphereBelow = 1e-5;
-  return {ax.a, es, es / (1 - es), gx::MeridianE0(es), gx::MeridianE1(es),
-          gx::MeridianE2(es), gx::MeridianE3(es), es < kSphereBelow};
-}
 
 // Meridian distance from the equator, metres. The latitude of origin is the
 // equator, so M0 = M(0) = 0 throughout.
-double Meridian(const Shape& s, double phi) {
-  return s.a * gx::MeridianDistance(s.e0, s.e1, s.e2, s.e3, phi);
-}
+double Meridian(const Shape& s, double phi) { return s.a * s.M(phi); }
 
 struct Metres {
   double east, north;
@@ -146,84 +124,49 @@ constexpr TransverseKind kKinds[] = {
 // ForwardCutOff says.
 constexpr double kSeriesBand = 2.1415926535897931;  // pi - 1
 
-void TransverseForward(TGxProjectionL& p, int row) {
-  const TransverseKind& k = kKinds[row];
-  const auto fail = [&p](int code) {
-    p.SetError(code);
-    p.X = -1;
-    p.Y = -1;
-  };
-  if (p.NotReady(k.notReadyForward)) {
-    p.X = -1;
-    p.Y = -1;
-    return;
-  }
-  const Shape s = ShapeOf(p);
-  p.WrapLongitude();
-  const double phi = p.Y, dlam = p.X - p.Theta, R = p.Radius;
-
+Out TransverseForward(const Prepared& k, double lambda, double phi) {
+  const TransverseKind& t = kKinds[k.Row()];
+  const Shape& s = k.shape;
+  const double dlam = lambda - k.theta, R = k.R;
+  const Out refused = WithAxes(Result(-1, -1, t.outsideBand));
   if (s.sphere) {
     const double B = std::cos(phi) * std::sin(dlam);
     // The poles of the transverse aspect (90 degrees from the central
     // meridian on the equator) lie at infinity or on the map's seam.
-    if (!(std::fabs(std::fabs(B) - 1) >= 1e-9)) return fail(k.outsideBand);
+    if (!(std::fabs(std::fabs(B) - 1) >= 1e-9)) return refused;
     const double D = std::clamp(std::cos(phi) * std::cos(dlam) / std::sqrt(1 - B * B), -1.0, 1.0);
     const double along = phi < 0 ? -std::acos(D) : std::acos(D);
-    p.X = p.X0 + R * k.sphereEasting(B);
-    p.Y = p.Y0 - R * along;
-  } else {
-    if (!(std::fabs(dlam) <= kSeriesBand) || !std::isfinite(phi)) return fail(k.outsideBand);
-    if (p.ForwardCutOff && std::fabs(dlam) > k.seriesLimit) return fail(k.cutOff);
-    const Metres m = k.series(s, phi, dlam);
-    p.X = p.X0 + (R / s.a) * m.east;
-    p.Y = p.Y0 - (R / s.a) * m.north;
+    return WithAxes(Result(k.x0 + R * t.sphereEasting(B), k.y0 - R * along));
   }
-  p.SetError(0);
+  if (!(std::fabs(dlam) <= kSeriesBand) || !std::isfinite(phi)) return refused;
+  if (k.cutOff && std::fabs(dlam) > t.seriesLimit) return WithAxes(Result(-1, -1, t.cutOff));
+  const Metres m = t.series(s, phi, dlam);
+  return WithAxes(Result(k.x0 + (R / s.a) * m.east, k.y0 - (R / s.a) * m.north));
 }
 
-// Footpoint latitude of a meridian distance mu (units of a): the same
-// fixed-point iteration as the meridian solver, with its own pass limit and
-// tolerance. NaN when it does not settle within seven passes.
-double FootpointLatitude(const Shape& s, double mu) {
-  double phi1 = mu;
-  for (int pass = 0; pass < 7; ++pass) {
-    const double d = (mu + s.e1 * std::sin(2 * phi1) - s.e2 * std::sin(4 * phi1) +
-                      s.e3 * std::sin(6 * phi1)) / s.e0 - phi1;
-    phi1 += d;
-    if (std::fabs(d) <= 1e-9) return phi1;
-  }
-  return std::numeric_limits<double>::quiet_NaN();
-}
-
-void TransverseInverse(TGxProjectionL& p, int row) {
-  const TransverseKind& k = kKinds[row];
-  const double u = p.X - p.X0, v = p.Y0 - p.Y;
-  p.X = 0;
-  p.Y = 0;
-  if (p.NotReady(k.notReadyInverse)) return;
-  const Shape s = ShapeOf(p);
-  const double R = p.Radius, theta = p.Theta;
-  if (!(std::fabs(u) < k.uHalfWidth * R - k.margin && std::fabs(v) < kPi * R - k.margin)) {
-    p.SetError(s.sphere ? k.sphereRange : k.ellipsoidFailure);
-    return;
-  }
+Out TransverseInverse(const Prepared& k, double x, double y) {
+  const TransverseKind& t = kKinds[k.Row()];
+  const Shape& s = k.shape;
+  const double u = x - k.x0, v = k.y0 - y;
+  const double R = k.R, theta = k.theta;
+  if (!(std::fabs(u) < t.uHalfWidth * R - t.margin && std::fabs(v) < kPi * R - t.margin))
+    return WithAxes(Result(0, 0, s.sphere ? t.sphereRange : t.ellipsoidFailure));
 
   // The spherical solution; on the ellipsoid it decides whether the series
   // may be trusted and stands in where the footpoint fails.
   const double Dd = v / R, cD = std::cos(Dd);
-  const double across = k.sphereAcross(u / R);
-  double phi = gx::SafeArcSin(std::sqrt((1 - cD * cD) / (across * across + 1)));
+  const double across = t.sphereAcross(u / R);
+  double phi = SafeArcSin(std::sqrt((1 - cD * cD) / (across * across + 1)));
   if (Dd < 0) phi = -phi;
   double lambda = (across == 0 && cD == 0) ? theta : std::atan2(across, cD) + theta;
 
   if (!s.sphere) {
-    if (!(std::fabs(lambda - theta) < k.seriesLimit)) {
-      p.X = lambda;
-      p.Y = phi;
-      p.SetError(k.ellipsoidFailure);
-      return;
-    }
-    const double phi1 = FootpointLatitude(s, v / R);
+    if (!(std::fabs(lambda - theta) < t.seriesLimit))
+      return WithAxes(Result(lambda, phi, t.ellipsoidFailure));
+    // The footpoint latitude: the meridian solver with its own pass limit
+    // and tolerance.
+    const Solved foot = MeridianLatitude(v / R, s.e0, s.e1, s.e2, s.e3, 7, 1e-9);
+    const double phi1 = foot.status == 0 ? foot.value : std::numeric_limits<double>::quiet_NaN();
     if (std::fabs(phi1) < kPi) {
       const double sphi1 = std::sin(phi1), cphi1 = std::cos(phi1);
       const double W = 1 - s.es * sphi1 * sphi1;
@@ -231,7 +174,7 @@ void TransverseInverse(TGxProjectionL& p, int row) {
       const Footpoint f{.phi1 = phi1, .C1 = s.ep2 * cphi1 * cphi1,
                         .T1 = std::tan(phi1) * std::tan(phi1), .N1 = N1,
                         .R1 = (1 - s.es) * N1 / W, .D = u * s.a / (R * N1)};
-      const Angles d = k.inverseSeries(s, f);
+      const Angles d = t.inverseSeries(s, f);
       phi = phi1 - d.dphi;
       lambda = theta + d.dlam;
     } else {
@@ -241,18 +184,23 @@ void TransverseInverse(TGxProjectionL& p, int row) {
       lambda = theta;
     }
   }
-  p.X = lambda;
-  p.Y = phi;
-  p.SetError(0);
+  return WithAxes(Result(lambda, phi));
 }
 
-constexpr KindRoutines kRoutines[] = {
-    {mpTMercator, TransverseForward, TransverseInverse, 0},
-    {mpCassiniS, TransverseForward, TransverseInverse, 1},
-};
+constexpr KindEntry Transverse(int row) {
+  return Kind(kKinds[row].kind, row, TransverseForward, TransverseInverse, nullptr,
+              kKinds[row].notReadyForward, kWrapsLongitude)
+      .WithCodes(kKinds[row].notReadyForward, kKinds[row].notReadyInverse)
+      .Ellipsoidal()
+      .Leaving(Leaves::MinusOne, Leaves::Zero);
+}
+
+constexpr KindEntry kEntries[] = {Transverse(0), Transverse(1)};
 
 static_assert(kKinds[0].kind == mpTMercator && kKinds[1].kind == mpCassiniS);
 
 }  // namespace
 
-std::span<const KindRoutines> TransverseRoutines() { return kRoutines; }
+std::span<const KindEntry> TransverseKinds() { return kEntries; }
+
+}  // namespace gx

@@ -5,12 +5,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
+namespace gx {
 namespace {
-
-using gx::kHalfPi;
-using gx::kPi;
 
 constexpr double kSqrt2 = std::numbers::sqrt2;
 
@@ -21,8 +19,8 @@ double Squared(double v) { return v * v; }
 
 // The check of an absolute inverse result. A NaN pixel slips through every
 // comparison of the strict check, so it is refused here: no code 0 for it.
-bool AcceptAndWrap(TGxProjectionL& p) {
-  return !std::isnan(p.X) && !std::isnan(p.Y) && p.StrictCheckAndWrap();
+bool AcceptAndWrap(const Prepared& k, double& lambda, double phi) {
+  return !std::isnan(lambda) && !std::isnan(phi) && k.StrictCheckAndWrap(lambda, phi);
 }
 
 // ---- Winkel I and II -------------------------------------------------------------
@@ -41,79 +39,59 @@ struct WinkelRow {
 
 constexpr WinkelRow kWinkel[] = {{130, 131, 137, false}, {160, 161, 167, true}};
 
-void WinkelForward(TGxProjectionL& p, int row) {
-  const WinkelRow& w = kWinkel[row];
-  if (p.NotReady(w.forwardNotReady)) return;
-  p.WrapLongitude();
-  const double phi = p.Y;
+Out WinkelForward(const Prepared& k, double lambda, double phi) {
+  const WinkelRow& w = kWinkel[k.Row()];
   // Beyond the poles the arc has no length left: such a latitude (which the
   // map never passes) gets the equirectangular half alone rather than a NaN.
-  const double c = w.ellipseArc ? gx::SafeSqrt(kPi * kPi - 4 * phi * phi) / kPi : std::cos(phi);
-  p.X = (1 + c) * (p.X - p.Theta) / 2;
-  p.ToPixels();
-  p.SetError(0);
+  const double c = w.ellipseArc ? SafeSqrt(kPi * kPi - 4 * phi * phi) / kPi : std::cos(phi);
+  return k.ToPixels((1 + c) * (lambda - k.theta) / 2, phi);
 }
 
-void WinkelInverse(TGxProjectionL& p, int row) {
-  const WinkelRow& w = kWinkel[row];
-  if (p.NotReady(w.inverseNotReady)) return;
-  const double xr = p.X - p.X0;
-  const double phi = (p.Y0 - p.Y) / p.Radius;
+void WinkelRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+  const WinkelRow& w = kWinkel[k.Row()];
+  const double phi = (k.y0 - y) / k.R;
   double c;
+  bool noLength = false;
   if (w.ellipseArc) {
     const double q = kPi * kPi - 4 * phi * phi;
     // The top and bottom rows (and anything beyond) have a parallel of no
     // length to divide by; the pixel stays as it was.
-    if (!(q > 0)) {
-      p.SetError(w.outside);
-      return;
-    }
-    c = std::sqrt(q) / kPi;
+    noLength = !(q > 0);
+    c = noLength ? 0 : std::sqrt(q) / kPi;
   } else {
     c = std::cos(phi);
   }
-  p.X = 2 * xr / ((1 + c) * p.Radius) + p.Theta;
-  p.Y = phi;
-  p.SetError(AcceptAndWrap(p) ? 0 : w.outside);
+  const double across = (1 + c) * k.R;
+  ForEachPixel(x0, first, count, out, [&](double x) {
+    if (noLength) return Result(x, y, w.outside);
+    double lambda = 2 * (x - k.x0) / across + k.theta;
+    return Result(lambda, phi, AcceptAndWrap(k, lambda, phi) ? 0 : w.outside);
+  });
 }
 
 // ---- Hammer (equal-area) ------------------------------------------------------------
 
-void HammerForward(TGxProjectionL& p, int) {
-  if (p.NotReady(210)) return;
-  p.WrapLongitude();
-  const double phi = p.Y;
-  const double h = 0.5 * p.X - 0.5 * p.Theta;
+Out HammerForward(const Prepared& k, double lambda, double phi) {
+  const double h = 0.5 * lambda - 0.5 * k.theta;
   const double D = 1 + std::cos(phi) * std::cos(h);
   // D vanishes only on the antimeridian's far side, which the one-step wrap
   // leaves to longitudes more than 3 pi away; NaN input lands here as well.
-  if (!(D > 0)) {
-    p.SetError(218);
-    return;
-  }
-  const double k = kSqrt2 / std::sqrt(D);
-  p.X = 2 * k * std::cos(phi) * std::sin(h);
-  p.Y = k * std::sin(phi);
-  p.ToPixels();
-  p.SetError(0);
+  if (!(D > 0)) return Result(lambda, phi, 218);
+  const double c = kSqrt2 / std::sqrt(D);
+  return k.ToPixels(2 * c * std::cos(phi) * std::sin(h), c * std::sin(phi));
 }
 
-void HammerInverse(TGxProjectionL& p, int) {
-  if (p.NotReady(211)) return;
+Out HammerInverse(const Prepared& k, double x, double y) {
   // The inverse has always wanted a radius of at least one pixel, although
   // the forward draws with less; a map that small shows no colour anyway.
-  if (!(p.Radius >= 1)) {
-    p.SetError(211);
-    return;
-  }
-  p.FromPixels();
-  const double u = p.X, v = p.Y;
+  if (!(k.R >= 1)) return Result(x, y, 211);
+  const double u = k.UnitX(x), v = k.UnitY(y);
   // Between the map's ellipse and z2 = 0 the longitude comes out beyond
   // lambda0 +- pi, past it as lambda0 +- 2 pi: the range check rejects both.
-  const double z = gx::SafeSqrt(1 - Squared(u / 4) - Squared(v / 2));
-  p.X = 2 * std::atan2(u * z, 2 - u * u / 4 - v * v) + p.Theta;
-  p.Y = gx::SafeArcSin(v * z);
-  p.SetError(AcceptAndWrap(p) ? 0 : 217);
+  const double z = SafeSqrt(1 - Squared(u / 4) - Squared(v / 2));
+  double lambda = 2 * std::atan2(u * z, 2 - u * u / 4 - v * v) + k.theta;
+  const double phi = SafeArcSin(v * z);
+  return Result(lambda, phi, AcceptAndWrap(k, lambda, phi) ? 0 : 217);
 }
 
 // ---- Wagner VII ---------------------------------------------------------------------
@@ -125,152 +103,109 @@ constexpr double kWagnerCx = 2.66723;
 constexpr double kWagnerCy = 1.24104;
 constexpr double kWagnerACy = 1.1247669624;  // a * cy
 
-void WagnerVIIForward(TGxProjectionL& p, int) {
-  if (p.NotReady(340)) {
-    p.X = -1;
-    p.Y = -1;
-    return;
-  }
-  p.WrapLongitude();
-  const double third = (p.X - p.Theta) / 3;
-  const double s = kWagnerA * std::sin(p.Y);
+Out WagnerVIIForward(const Prepared& k, double lambda, double phi) {
+  const double third = (lambda - k.theta) / 3;
+  const double s = kWagnerA * std::sin(phi);
   const double cw = std::sqrt(1 - s * s);
   const double d = std::sqrt(2 / (1 + cw * std::cos(third)));
-  p.X = kWagnerCx * cw * d * std::sin(third);
-  p.Y = kWagnerCy * s * d;
-  p.ToPixels();
-  p.SetError(0);
+  return k.ToPixels(kWagnerCx * cw * d * std::sin(third), kWagnerCy * s * d);
 }
 
-void WagnerVIIInverse(TGxProjectionL& p, int) {
-  double lambda = 0, phi = 0;
-  if (!p.NotReady(341)) {
-    const double R = p.Radius;
-    const double xr = p.X - p.X0, yr = p.Y0 - p.Y;
-    const double rho = std::sqrt(Squared(kSqrt2 * xr / 4) + Squared(kSqrt2 * yr / 2.5)) / R;
-    if (!(rho <= 1)) {
-      p.SetError(343);
-    } else {
-      const double w = std::sqrt(Squared(xr / kWagnerCx) + Squared(yr / kWagnerCy));
-      const double theta = 2 * gx::SafeArcSin(w / (2 * R));
-      if (std::fabs(yr) >= 1e-8) phi = gx::SafeArcSin(std::sin(theta) * yr / (kWagnerACy * w));
-      lambda = p.Theta;
-      if (std::fabs(xr) >= 1e-9) lambda += 3 * std::atan2(std::tan(theta) * xr, kWagnerCx * w);
-      // Above the pole the latitude clamps to +-pi/2, beside the outline the
-      // longitude passes lambda0 +- pi: both are off the map.
-      const double dl = lambda - p.Theta;
-      const bool off = std::fabs(phi) > kNearPole || (xr > 0 && dl > kPi) || (xr < 0 && dl < -kPi);
-      p.SetError(off ? 343 : 0);
-    }
-  }
-  p.X = lambda;
-  p.Y = phi;
+Out WagnerVIIInverse(const Prepared& k, double x, double y) {
+  const double R = k.R;
+  const double xr = x - k.x0, yr = k.y0 - y;
+  const double rho = std::sqrt(Squared(kSqrt2 * xr / 4) + Squared(kSqrt2 * yr / 2.5)) / R;
+  if (!(rho <= 1)) return Result(0, 0, 343);
+  const double w = std::sqrt(Squared(xr / kWagnerCx) + Squared(yr / kWagnerCy));
+  const double theta = 2 * SafeArcSin(w / (2 * R));
+  double phi = 0;
+  if (std::fabs(yr) >= 1e-8) phi = SafeArcSin(std::sin(theta) * yr / (kWagnerACy * w));
+  double lambda = k.theta;
+  if (std::fabs(xr) >= 1e-9) lambda += 3 * std::atan2(std::tan(theta) * xr, kWagnerCx * w);
+  // Above the pole the latitude clamps to +-pi/2, beside the outline the
+  // longitude passes lambda0 +- pi: both are off the map.
+  const double dl = lambda - k.theta;
+  const bool off = std::fabs(phi) > kNearPole || (xr > 0 && dl > kPi) || (xr < 0 && dl < -kPi);
+  return Result(lambda, phi, off ? 343 : 0);
 }
 
 // ---- Van der Grinten ---------------------------------------------------------------
 // The whole sphere in a circle of radius pi. Forward by Snyder's closed
 // forms, inverse by the trigonometric solution of the cubic in the latitude.
 
-void GrintenForward(TGxProjectionL& p, int) {
-  bool projected = false;
-  if (!p.NotReady(240)) {
-    p.WrapLongitude();
-    double lambda = p.X, phi = p.Y;
-    // The pole itself makes theta = pi/2, where the closed form divides 0 by 0.
-    if (phi > kNearPole)
-      phi -= 1e-9;
-    else if (phi < -kNearPole)
-      phi += 1e-9;
-    const double f = std::fabs(2 * phi / kPi);
-    if (std::fabs(phi) < 1e-9) {
-      p.X = lambda - p.Theta;
-      p.Y = 0;
-      projected = true;
-    } else if (f > 0 && f < 1) {
-      // A latitude beyond the pole (or NaN) has no theta and falls to 248.
-      double theta = gx::SafeArcSin(f);
-      // A zero longitude difference makes A infinite; a theta at 0 or pi/2
-      // makes G divide by zero.
-      if (std::fabs(lambda - p.Theta) < 1e-9) lambda += 1e-9;
-      const double dl = lambda - p.Theta;
-      if (std::fabs(std::sin(theta) + std::cos(theta) - 1) < 1e-9) theta += 1e-10;
-      const double st = std::sin(theta), ct = std::cos(theta);
-      const double A = std::fabs(kPi / dl - dl / kPi) / 2;
-      const double G = ct / (st + ct - 1);
-      const double P = G * (2 / st - 1);
-      const double A2 = A * A, G2 = G * G, P2 = P * P;
-      // Snyder's x = pi (A (G - P^2) + sqrt(A^2 (G - P^2)^2 - (P^2 + A^2)(G^2 - P^2)))
-      //              / (P^2 + A^2)
-      // subtracts two nearly equal terms near the equator (G, P large) and
-      // the central meridian (A large), and a y derived from that x cancels
-      // once more: points on the central meridian below about 0.35 degrees
-      // came out far off, some at the pole, and latitudes below about 0.001
-      // degrees were refused as not projectable. The same values, multiplied
-      // through by their conjugates, keep only sums of non-negative terms
-      // (G >= 1 and P >= G on the whole sphere):
-      //   x = pi (P^2 - G^2) / (A (P^2 - G) + sqrt(A^2 (P^2 - G)^2 + (P^2 + A^2)(P^2 - G^2)))
-      //   y = pi (A^2 (2G - 1) + G^2) / (P (A^2 + G) + A sqrt(A^2 (P^2 - 2G + 1) + P^2 - G^2))
-      const double PG = P2 - G, PG2 = P2 - G2;
-      double xo = kPi * PG2 / (A * PG + gx::SafeSqrt(A2 * PG * PG + (P2 + A2) * PG2));
-      const double yo = kPi * (A2 * (2 * G - 1) + G2) /
-                        (P * (A2 + G) + A * gx::SafeSqrt(A2 * (P2 - 2 * G + 1) + PG2));
-      if (dl < 0) xo = -xo;
-      if (!std::isnan(xo) && !std::isnan(yo)) {
-        p.X = xo;
-        p.Y = phi >= 0 ? yo : -yo;
-        projected = true;
-      }
-    }
+// A point it cannot place is refused with 248 and (-1, -1); a refusal for
+// want of parameters reports 240 and then 248 as well.
+Out GrintenForward(const Prepared& k, double lambda, double phi) {
+  // The pole itself makes theta = pi/2, where the closed form divides 0 by 0.
+  if (phi > kNearPole)
+    phi -= 1e-9;
+  else if (phi < -kNearPole)
+    phi += 1e-9;
+  const double f = std::fabs(2 * phi / kPi);
+  if (std::fabs(phi) < 1e-9) return k.ToPixels(lambda - k.theta, 0);
+  if (f > 0 && f < 1) {
+    // A latitude beyond the pole (or NaN) has no theta and falls to 248.
+    double theta = SafeArcSin(f);
+    // A zero longitude difference makes A infinite; a theta at 0 or pi/2
+    // makes G divide by zero.
+    if (std::fabs(lambda - k.theta) < 1e-9) lambda += 1e-9;
+    const double dl = lambda - k.theta;
+    if (std::fabs(std::sin(theta) + std::cos(theta) - 1) < 1e-9) theta += 1e-10;
+    const double st = std::sin(theta), ct = std::cos(theta);
+    const double A = std::fabs(kPi / dl - dl / kPi) / 2;
+    const double G = ct / (st + ct - 1);
+    const double P = G * (2 / st - 1);
+    const double A2 = A * A, G2 = G * G, P2 = P * P;
+    // Snyder's x = pi (A (G - P^2) + sqrt(A^2 (G - P^2)^2 - (P^2 + A^2)(G^2 - P^2)))
+    //              / (P^2 + A^2)
+    // subtracts two nearly equal terms near the equator (G, P large) and
+    // the central meridian (A large), and a y derived from that x cancels
+    // once more: points on the central meridian below about 0.35 degrees
+    // came out far off, some at the pole, and latitudes below about 0.001
+    // degrees were refused as not projectable. The same values, multiplied
+    // through by their conjugates, keep only sums of non-negative terms
+    // (G >= 1 and P >= G on the whole sphere):
+    //   x = pi (P^2 - G^2) / (A (P^2 - G) + sqrt(A^2 (P^2 - G)^2 + (P^2 + A^2)(P^2 - G^2)))
+    //   y = pi (A^2 (2G - 1) + G^2) / (P (A^2 + G) + A sqrt(A^2 (P^2 - 2G + 1) + P^2 - G^2))
+    const double PG = P2 - G, PG2 = P2 - G2;
+    double xo = kPi * PG2 / (A * PG + SafeSqrt(A2 * PG * PG + (P2 + A2) * PG2));
+    const double yo = kPi * (A2 * (2 * G - 1) + G2) /
+                      (P * (A2 + G) + A * SafeSqrt(A2 * (P2 - 2 * G + 1) + PG2));
+    if (dl < 0) xo = -xo;
+    if (!std::isnan(xo) && !std::isnan(yo)) return k.ToPixels(xo, phi >= 0 ? yo : -yo);
   }
-  if (projected) {
-    p.ToPixels();
-    p.SetError(0);
-  } else {
-    p.X = -1;
-    p.Y = -1;
-    p.SetError(248);
-  }
+  return Result(-1, -1, 248);
 }
 
-void GrintenInverse(TGxProjectionL& p, int) {
-  double lambda = 0, phi = 0;
-  p.ErrorCode = 0;
-  if (!p.NotReady(241)) {
-    const double R = p.Radius;
-    const double xr = p.X - p.X0, yr = p.Y0 - p.Y;
-    const double rho = std::sqrt(xr * xr + yr * yr);
-    if (!(rho <= kPi * R - 1e-8)) {
-      p.SetError(247);
-    } else if (rho < 1e-9) {
-      // The centre: the cubic degenerates there. No code is set, no event.
-      lambda = p.Theta;
-    } else {
-      const double x1 = xr / (kPi * R), y1 = yr / (kPi * R);
-      const double r2 = x1 * x1 + y1 * y1;
-      const double c1 = -std::fabs(y1) * (1 + r2);
-      const double c2 = c1 - 2 * y1 * y1 + x1 * x1;
-      const double c3 = -2 * c1 + 1 + 2 * y1 * y1 + r2 * r2;
-      const double d =
-          y1 * y1 / c3 + (2 * c2 * c2 * c2 / (c3 * c3 * c3) - 9 * c1 * c2 / (c3 * c3)) / 27;
-      const double a1 = (c1 - c2 * c2 / (3 * c3)) / c3;
-      const double m1 = 2 * std::sqrt(-a1 / 3);
-      double t = 3 * d / (a1 * m1);
-      // Rounding pushes t past +-1 on the equator.
-      if (t > 1)
-        t = 1;
-      else if (t < -1)
-        t = -1;
-      const double theta1 = std::acos(t) / 3;
-      phi = kPi * (-m1 * std::cos(theta1 + kPi / 3) - c2 / (3 * c3));
-      if (yr < 0) phi = -phi;
-      lambda = p.Theta;
-      if (std::fabs(x1) >= 1e-8)
-        lambda += kPi * (r2 - 1 + std::sqrt(1 + 2 * (x1 * x1 - y1 * y1) + r2 * r2)) / 2 / x1;
-      p.SetError(0);
-    }
-  }
-  p.X = lambda;
-  p.Y = phi;
+Out GrintenInverse(const Prepared& k, double x, double y) {
+  const double R = k.R;
+  const double xr = x - k.x0, yr = k.y0 - y;
+  const double rho = std::sqrt(xr * xr + yr * yr);
+  if (!(rho <= kPi * R - 1e-8)) return Result(0, 0, 247);
+  // The centre: the cubic degenerates there. No code is set, no event.
+  if (rho < 1e-9) return Quiet(k.theta, 0);
+  const double x1 = xr / (kPi * R), y1 = yr / (kPi * R);
+  const double r2 = x1 * x1 + y1 * y1;
+  const double c1 = -std::fabs(y1) * (1 + r2);
+  const double c2 = c1 - 2 * y1 * y1 + x1 * x1;
+  const double c3 = -2 * c1 + 1 + 2 * y1 * y1 + r2 * r2;
+  const double d =
+      y1 * y1 / c3 + (2 * c2 * c2 * c2 / (c3 * c3 * c3) - 9 * c1 * c2 / (c3 * c3)) / 27;
+  const double a1 = (c1 - c2 * c2 / (3 * c3)) / c3;
+  const double m1 = 2 * std::sqrt(-a1 / 3);
+  double t = 3 * d / (a1 * m1);
+  // Rounding pushes t past +-1 on the equator.
+  if (t > 1)
+    t = 1;
+  else if (t < -1)
+    t = -1;
+  const double theta1 = std::acos(t) / 3;
+  double phi = kPi * (-m1 * std::cos(theta1 + kPi / 3) - c2 / (3 * c3));
+  if (yr < 0) phi = -phi;
+  double lambda = k.theta;
+  if (std::fabs(x1) >= 1e-8)
+    lambda += kPi * (r2 - 1 + std::sqrt(1 + 2 * (x1 * x1 - y1 * y1) + r2 * r2)) / 2 / x1;
+  return Result(lambda, phi);
 }
 
 // ---- Robinson -------------------------------------------------------------------------
@@ -323,54 +258,34 @@ Parabola RobinsonNode(const float (&T)[20], int i) {
 // and nothing beyond the pole.
 double RobinsonTopOffset(int i) { return i < kPoleNode ? 0.5 + kNodeShift : 0.0; }
 
-void RobinsonForward(TGxProjectionL& p, int) {
-  p.WrapLongitude();
-  if (!p.NotReady(260)) {
-    const double phi = p.Y;
-    const double t = std::fabs(phi / 5 / kRobinsonDegree);
-    // The table ends at the pole: a latitude beyond it (which only a caller
-    // outside the map can pass), or NaN, is beyond every cut-off. The margin
-    // lets the pole of the inverse, 90 short degrees, back in.
-    if (!(t <= kPoleNode + kNodeShift)) {
-      p.SetError(262);
-    } else {
-      const int i = static_cast<int>(std::nearbyint(t - kNodeShift));  // ties to even
-      const double off = t - i;
-      p.X = RobinsonNode(kRobinsonX, i).At(off) * (p.X - p.Theta);
-      const double v = kHalfPi * RobinsonNode(kRobinsonY, i).At(off);
-      p.Y = phi >= 0 ? v : -v;
-      p.ToPixels();
-      const bool cut = p.ForwardCutOff && std::fabs(p.Y0 - p.Y) / kCutOffHeight >= p.Radius;
-      p.SetError(cut ? 262 : 0);
-    }
-  }
-  if (p.ErrorCode != 0) {
-    p.X = -1;
-    p.Y = -1;
-  }
+// 260 not ready, 262 beyond the table or cut off; both leave (-1, -1).
+Out RobinsonForward(const Prepared& k, double lambda, double phi) {
+  const double t = std::fabs(phi / 5 / kRobinsonDegree);
+  // The table ends at the pole: a latitude beyond it (which only a caller
+  // outside the map can pass), or NaN, is beyond every cut-off. The margin
+  // lets the pole of the inverse, 90 short degrees, back in.
+  if (!(t <= kPoleNode + kNodeShift)) return Result(-1, -1, 262);
+  const int i = static_cast<int>(std::nearbyint(t - kNodeShift));  // ties to even
+  const double off = t - i;
+  const double v = kHalfPi * RobinsonNode(kRobinsonY, i).At(off);
+  const Out o = k.ToPixels(RobinsonNode(kRobinsonX, i).At(off) * (lambda - k.theta), phi >= 0 ? v : -v);
+  const bool cut = k.cutOff && std::fabs(k.y0 - o.y) / kCutOffHeight >= k.R;
+  return cut ? Result(-1, -1, 262) : o;
 }
 
 // The latitude comes from solving the forward's own parabola for the pixel's
 // height, so a projected point reads back as itself. (The inverse this
 // replaces took 0.91 times a first estimate that its loop never improved:
 // 45 degrees read back as 45.6, 70 as 69.2.)
-void RobinsonInverse(TGxProjectionL& p, int) {
-  const double xp = p.X;
-  const double xr = p.X - p.X0, yr = p.Y0 - p.Y;
-  p.ErrorCode = 0;
-  if (p.NotReady(261)) return;
-  const double R = p.Radius;
-  if (!(2 * std::fabs(yr) / kPi <= R)) {
-    p.SetError(267);
-    return;
-  }
+// 261 not ready; 267 off the map, 266 cut off (the pixel stays).
+Out RobinsonInverse(const Prepared& k, double x, double y) {
+  const double xr = x - k.x0, yr = k.y0 - y;
+  const double R = k.R;
+  if (!(2 * std::fabs(yr) / kPi <= R)) return Result(x, y, 267);
   // The band between the cut-off and the pole line is refused only when the
   // forward cuts there too; otherwise the colour would stop at 71.6 degrees
   // while the graticule and the coasts go on to the poles.
-  if (p.ForwardCutOff && std::fabs(yr) / kCutOffHeight > R) {
-    p.SetError(266);
-    return;
-  }
+  if (k.cutOff && std::fabs(yr) / kCutOffHeight > R) return Result(x, y, 266);
 
   // |s| <= 1 here, so the first estimate is a node number (fmin also turns
   // the NaN of an infinite radius into one; that pixel fails the outline
@@ -386,7 +301,7 @@ void RobinsonInverse(TGxProjectionL& p, int) {
   // digits when c2 is small; c1 is at least 0.027 on every node.
   const Parabola py = RobinsonNode(kRobinsonY, i);
   const double e = as - py.c0;
-  double off = 2 * e / (py.c1 + gx::SafeSqrt(py.c1 * py.c1 + 4 * py.c2 * e));
+  double off = 2 * e / (py.c1 + SafeSqrt(py.c1 * py.c1 + 4 * py.c2 * e));
   if (off < -0.5 && i > 0) {
     // In a gap: read back to the top of the node below, with that node's x
     // table, just as the forward draws the half-way latitude.
@@ -396,47 +311,35 @@ void RobinsonInverse(TGxProjectionL& p, int) {
   off = std::clamp(off, -0.5, RobinsonTopOffset(i));
   const double phiAbs = (i + off) * 5 * kRobinsonDegree;
   const double phi = yr < 0 ? -phiAbs : phiAbs;
-  double lambda = (xr / R) / RobinsonNode(kRobinsonX, i).At(off) + p.Theta;
-
   // Beside the outline the longitude passes lambda0 +- pi; folded, it lands
-  // on the map's other side, which the outline check below catches.
-  const double sl = std::sin(lambda), cl = std::cos(lambda);
-  if (cl < 0 && sl > 0)
-    lambda = kPi - std::asin(sl);
-  else if (cl < 0 && sl < 0)
-    lambda = -kPi - std::asin(sl);
-  else if (cl > 0 && sl != 0)
-    lambda = std::asin(sl);
-
-  // The outline check projects the point through the component's own
-  // Forward, events and all. (lambda, phi) lie on the tilted globe, which
-  // Forward would tilt once more: hand it the untilted point instead, so that
-  // the check (and its events) concern the pixel's own point.
-  double lonDeg = lambda * gx::kRadToDeg, latDeg = phi * gx::kRadToDeg;
-  if (p.Tilted()) {
-    p.ObliqueRotate(lambda, phi, false);
-    lonDeg = p.X * gx::kRadToDeg;
-    latDeg = p.Y * gx::kRadToDeg;
-  }
-  p.Forward(lonDeg, latDeg);
-  if (!(std::fabs(p.X - xp) <= kHalfPi * R)) {
-    p.SetError(267);
-    return;
-  }
-  // The code stays the nested forward's.
-  p.X = lambda;
-  p.Y = phi;
+  // on the map's other side, which the outline check catches: the frame
+  // projects the point back through Forward and refuses the pixel with 267
+  // when it lands elsewhere.
+  const double lambda = FoldLongitude((xr / R) / RobinsonNode(kRobinsonX, i).At(off) + k.theta);
+  Out o = Result(lambda, phi, 267);
+  o.effects = kChecksOutline;
+  return o;
 }
 
-constexpr KindRoutines kWorld[] = {
-    {mpWinkelI, WinkelForward, WinkelInverse, 0},
-    {mpWinkelII, WinkelForward, WinkelInverse, 1},
-    {mpHammer, HammerForward, HammerInverse, 0},
-    {mpWagnerVII, WagnerVIIForward, WagnerVIIInverse, 0},
-    {mpGrinten, GrintenForward, GrintenInverse, 0},
-    {mpRobinson, RobinsonForward, RobinsonInverse, 0},
+constexpr KindEntry kKinds[] = {
+    Kind(mpWinkelI, 0, WinkelForward, InverseThroughRow<WinkelRows>, WinkelRows,
+         kWinkel[0].forwardNotReady, kWrapsLongitude)
+        .WithCodes(kWinkel[0].forwardNotReady, kWinkel[0].inverseNotReady),
+    Kind(mpWinkelII, 1, WinkelForward, InverseThroughRow<WinkelRows>, WinkelRows,
+         kWinkel[1].forwardNotReady, kWrapsLongitude)
+        .WithCodes(kWinkel[1].forwardNotReady, kWinkel[1].inverseNotReady),
+    Kind(mpHammer, 0, HammerForward, HammerInverse, nullptr, 210, kWrapsLongitude),
+    Kind(mpWagnerVII, 0, WagnerVIIForward, WagnerVIIInverse, nullptr, 340, kWrapsLongitude)
+        .Leaving(Leaves::MinusOne, Leaves::Zero),
+    Kind(mpGrinten, 0, GrintenForward, GrintenInverse, nullptr, 240, kWrapsLongitude)
+        .Leaving(Leaves::MinusOne, Leaves::Zero)
+        .AlsoRefusing(248),
+    Kind(mpRobinson, 0, RobinsonForward, RobinsonInverse, nullptr, 260, kWrapsLongitude)
+        .Leaving(Leaves::MinusOne, Leaves::Input),
 };
 
 }  // namespace
 
-std::span<const KindRoutines> WorldRoutines() { return kWorld; }
+std::span<const KindEntry> WorldKinds() { return kKinds; }
+
+}  // namespace gx

@@ -13,7 +13,10 @@
 
 #include "projection/GxProjectionL.h"
 
-// The window's defaults for a 528 x 507 map, on the given ellipsoid entry.
+// The defaults of a kind for a 528 x 507 map on the given ellipsoid entry,
+// the centre where the defaults reset puts it (253.5, 253.5). The tables'
+// rows start from here and set what they need; the window's own set-up
+// (SetUpLikeWindow) differs in the ellipsoid and the centre.
 inline TGxProjectionL MakeReady(TProjection kind, int mapInput = 220) {
   TGxProjectionL p;
   p.Projection = kind;
@@ -42,15 +45,12 @@ struct EventLog {
   }
 };
 
-// A kind by its identifier ("mpMollweide") or by its list position ("42").
+// A kind by its identifier ("mpMollweide"). The tables name kinds, never list
+// positions, so that a kind added to the list shifts no row.
 inline bool KindFromText(const std::string& text, TProjection& kind) {
   for (int k = 0; k < kProjectionCount; ++k)
     if (EnumName(TProjection(k)) == text) return kind = TProjection(k), true;
-  char* end = nullptr;
-  const long position = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || position < 0 || position >= kListCount) return false;
-  kind = CatalogueAt(int(position)).Kind;
-  return true;
+  return false;
 }
 
 // The parameters the tables may set: pixels, degrees, or plain numbers.

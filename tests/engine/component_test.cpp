@@ -1,6 +1,7 @@
 // The component's frame: events, the tilt, the plane turn, absurd input and
 // the catalogue, independent of any one kind's formulas.
 #include "EngineTest.h"
+#include "projection/Kernel.h"
 
 TEST(Component, EventsCarryTheResultOrZerosWithTheCode) {
   TGxProjectionL fresh;  // never reset: not ready, with its kind's code
@@ -32,7 +33,7 @@ TEST(Component, SolverMarkersAreSilent) {
   p.SetError(10000);
   p.SetError(9999);
   p.LatitudeFromT(0.08, std::nan(""));  // cannot converge
-  EXPECT_EQ(p.ErrorCode, kSolverNoConvergence);
+  EXPECT_EQ(p.ErrorCode, gx::kSolverNoConvergence);
   EXPECT_EQ(log.errors, (std::vector<int>{0, 9999}));
 }
 
@@ -176,4 +177,61 @@ TEST(Catalogue, DefaultsResetAndConstants) {
   p.GetConstants();
   EXPECT_EQ(got[1], 2);
   EXPECT_EQ(got[7], 0);
+}
+
+// A NaN or infinite coordinate is no position: the frame refuses it with its
+// own code before any kind's routine sees it, for every kind, ready or not,
+// and leaves the pair each kind leaves when it refuses. A huge but finite
+// value is still the kind's business.
+TEST(Component, NonFiniteInputIsRefusedByTheFrame) {
+  const double nan = std::nan(""), inf = INFINITY;
+  const std::pair<double, double> bad[] = {{nan, 0}, {0, nan}, {inf, 10}, {10, -inf}, {-inf, nan}};
+  for (int k = 0; k < kProjectionCount; ++k) {
+    const auto kind = TProjection(k);
+    const gx::KindEntry* e = gx::EntryOf(kind);
+    for (bool ready : {true, false}) {
+      for (auto [a, b] : bad) {
+        TGxProjectionL p = MakeReady(kind, 30);
+        p.Ready = ready;
+        EventLog log;
+        log.Attach(p);
+        SCOPED_TRACE(testing::Message() << EnumName(kind) << " ready " << ready << " at " << a << ", " << b);
+        p.Forward(a, b);
+        EXPECT_EQ(p.ErrorCode, kNonFiniteInput);
+        EXPECT_EQ(log.errors, std::vector<int>{kNonFiniteInput});
+        EXPECT_EQ(log.results, (std::vector<std::vector<double>>{{0, 0, double(kNonFiniteInput)}}));
+        if (e && e->leavesForward == gx::Leaves::MinusOne) {
+          EXPECT_EQ(p.X, -1);
+          EXPECT_EQ(p.Y, -1);
+        }
+        p.Inverse(a, b);
+        EXPECT_EQ(p.ErrorCode, kNonFiniteInput);
+        EXPECT_EQ(log.errors.back(), kNonFiniteInput);
+        if (e && e->leavesInverse == gx::Leaves::Zero) {
+          EXPECT_EQ(p.X, 0);
+          EXPECT_EQ(p.Y, 0);
+        }
+        // The colour pass's row inverse refuses the same pixels alike.
+        double lon[3], lat[3];
+        int code[3];
+        TGxProjectionL q = MakeReady(kind, 30);
+        q.Ready = ready;
+        q.InverseRow(b, a, 3, lon, lat, code);
+        EXPECT_EQ(code[0], kNonFiniteInput);
+        EXPECT_EQ(code[2], kNonFiniteInput);
+      }
+      TGxProjectionL p = MakeReady(kind, 30);
+      p.Ready = ready;
+      p.Forward(1e300, 45);
+      EXPECT_NE(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
+      p.Inverse(1e300, 45);
+      EXPECT_NE(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
+    }
+  }
+  // Mercator and Fahey used to pass a NaN pixel as code 0.
+  for (TProjection kind : {mpMercator, mpFahey}) {
+    TGxProjectionL p = MakeReady(kind, 30);
+    p.Inverse(nan, 100);
+    EXPECT_EQ(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
+  }
 }

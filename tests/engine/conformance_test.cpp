@@ -2,7 +2,7 @@
 // The table's head describes the columns.
 #include "EngineTest.h"
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
 namespace {
 
@@ -21,9 +21,9 @@ Expectation ParseCode(const std::string& text) {
   return e;
 }
 
-void RunRow(const TableRow& row, const std::vector<std::string>& frame) {
+void RunRow(const char* file, const TableRow& row, const std::vector<std::string>& frame) {
   const auto& t = row.tokens;
-  SCOPED_TRACE(testing::Message() << "conformance.txt:" << row.line << " " << t[0]);
+  SCOPED_TRACE(testing::Message() << file << ":" << row.line << " " << t[0]);
   TProjection kind;
   ASSERT_TRUE(KindFromText(t[0], kind));
   TGxProjectionL p = MakeReady(kind);
@@ -47,10 +47,8 @@ void RunRow(const TableRow& row, const std::vector<std::string>& frame) {
     p.Inverse(a, b);
   } else {  // "i": the kind's inverse routine alone, before the frame folds
     ASSERT_EQ(dir, "i");
-    const KindRoutines* r = RoutinesOf(kind);
-    ASSERT_NE(r, nullptr);
-    p.X = a, p.Y = b, p.ErrorCode = 0;
-    r->Inverse(p, r->Row);
+    ASSERT_NE(gx::EntryOf(kind), nullptr);
+    gx::RunInverseRoutine(p, a, b);
   }
   EXPECT_EQ(p.ErrorCode, expected.code);
   EXPECT_EQ(log.errors, expected.events);
@@ -62,16 +60,20 @@ void RunRow(const TableRow& row, const std::vector<std::string>& frame) {
   }
 }
 
-TEST(Conformance, EveryRowOfTheTable) {
-  const std::vector<TableRow> rows = ReadTable("conformance.txt");
-  ASSERT_GT(rows.size(), 300u) << "conformance.txt missing or cut short";
+void RunTable(const char* file, std::size_t atLeast) {
+  const std::vector<TableRow> rows = ReadTable(file);
+  ASSERT_GT(rows.size(), atLeast) << file << " missing or cut short";
   std::vector<std::string> frame;
   for (const TableRow& row : rows) {
     if (row.tokens[0] == "frame")
       frame.assign(row.tokens.begin() + 1, row.tokens.end());
     else
-      RunRow(row, frame);
+      RunRow(file, row, frame);
   }
 }
+
+TEST(Conformance, EveryRowOfTheTable) { RunTable("conformance.txt", 300); }
+
+TEST(Conformance, ForwardValuesWorkedByHand) { RunTable("hand_values.txt", 30); }
 
 }  // namespace

@@ -5,10 +5,17 @@
 
 namespace {
 
+// Each character against both ends of its range: letters A to Z, then the
+// zone's tens 0 to 6 (zone 60 is the last UTM zone), then a digit 0 to 9; a
+// character just outside a range is replaced, one just inside is kept.
 TEST(Conversion, ZoneTextIsNormalised) {
   const std::pair<const char*, const char*> cases[] = {
       {"32U", "N21"}, {"U32", "U32"}, {"u32", "N32"}, {"U72", "U32"},
       {"U3", "N31"},  {"U321", "U32"}, {"", "N31"},
+      {"U60", "U60"}, {"U61", "U61"}, {"U70", "U30"}, {"U01", "U01"}, {"U/1", "U31"},
+      {"A00", "A00"}, {"Z69", "Z69"}, {"@11", "N11"}, {"[11", "N11"}, {"`11", "N11"},
+      {"N1/", "N11"}, {"N1:", "N11"}, {"N19", "N19"}, {"N10", "N10"}, {"N7:", "N31"},
+      {"\xc3\x84" "1", "N31"},  // a letter outside ASCII: two bytes, neither kept
   };
   TGxConvertL c;
   for (const auto& [text, zone] : cases) {

@@ -2,7 +2,7 @@
 // written back, the cuts between lobes, and a Forward nested in an Inverse.
 #include "EngineTest.h"
 
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
 // Urmaev's factor lies in (0, 1]; the clamped value is written back, by the
 // forward and the inverse alike, so that the parameter shown is the one drawn
@@ -62,10 +62,7 @@ TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
   EXPECT_NEAR(log[1][2], p.Y0 - 60, 1e-9);
   EXPECT_EQ(log[2][0], 2);
 
-  const KindRoutines* r = RoutinesOf(mpRobinson);
-  p.X = p.X0 + (0.9858 * gx::kPi + 0.05) * p.Radius;
-  p.Y = p.Y0 - 20;
-  r->Inverse(p, r->Row);
+  gx::RunInverseRoutine(p, p.X0 + (0.9858 * gx::kPi + 0.05) * p.Radius, p.Y0 - 20);
   EXPECT_EQ(p.ErrorCode, 267);
   EXPECT_LT(p.X, p.X0 - 2 * p.Radius);
   EXPECT_NEAR(p.Y, p.Y0 - 20, 1e-6);
@@ -82,4 +79,55 @@ TEST(Kinds, LambertEqualAreaKeepsTheLongitudeAQuarterTurnAway) {
   EXPECT_EQ(p.ErrorCode, 0);
   EXPECT_NEAR(p.X, -65, 1e-9);
   EXPECT_NEAR(p.Y, 45, 1e-9);
+}
+
+// A point a quarter circle from the centre lies well inside the azimuthal
+// equidistant and equal-area maps, at a distance of pi/2 R and sqrt(2) R
+// from the centre; only the antipode has no place there. The points below lie
+// exactly (g = 0) or to within 1e-9 (|g| <= 1e-9, which used to be refused
+// with 228 and 238) on that circle, in the direction their azimuth gives.
+TEST(Kinds, AzimuthalPointsAQuarterCircleAwayAreDrawn) {
+  struct Case {
+    double lon0, lat0, lon, lat;
+    double east, north;  // unit direction on the map, by hand
+  };
+  const double s = std::sqrt(0.5);
+  const Case cases[] = {
+      {25, 50, 25, -40, 0, -1},      // straight south along the central meridian
+      {25, 50, -155, 40, 0, 1},      // over the pole, on the far meridian
+      {0, 0, 90, 0, 1, 0},           // on the equator, a quarter turn east
+      {0, 0, -90, 0, -1, 0},
+      {0, 0, 0, 90, 0, 1},           // the pole seen from the equator
+      {10, 0, 100, 45, s, s},        // 90 degrees away at azimuth 45 degrees
+      {0, 90, 30, 0, 0.5, -0.8660254037844386},  // the equator seen from the pole
+  };
+  for (auto [kind, radial] : {std::pair{mpAzimuthalEA, gx::kHalfPi}, {mpLaAzimuthalEA, std::sqrt(2.0)}}) {
+    for (const Case& c : cases) {
+      TGxProjectionL p = MakeReady(kind);
+      p.Radius = 100, p.X0 = 250, p.Y0 = 260;
+      p.SetTheta(c.lon0);
+      p.SetPhi0(c.lat0);
+      EventLog log;
+      log.Attach(p);
+      p.Forward(c.lon, c.lat);
+      SCOPED_TRACE(testing::Message() << EnumName(kind) << " centre " << c.lon0 << " " << c.lat0
+                                      << " point " << c.lon << " " << c.lat);
+      ASSERT_EQ(p.ErrorCode, 0);
+      EXPECT_EQ(log.errors, std::vector<int>{0});
+      EXPECT_NEAR(p.X, 250 + 100 * radial * c.east, 1e-7);
+      EXPECT_NEAR(p.Y, 260 - 100 * radial * c.north, 1e-7);
+      p.Inverse(p.X, p.Y);
+      EXPECT_EQ(p.ErrorCode, 0);
+      EXPECT_NEAR(p.Y, c.lat, 1e-7);
+      if (std::fabs(c.lat) < 90) {
+        EXPECT_NEAR(std::remainder(p.X - c.lon, 360), 0, 1e-7);
+      }
+    }
+  }
+  // The antipode stays refused.
+  TGxProjectionL p = MakeReady(mpAzimuthalEA);
+  p.SetTheta(25);
+  p.SetPhi0(50);
+  p.Forward(-155, -50);
+  EXPECT_EQ(p.ErrorCode, 228);
 }

@@ -2,6 +2,7 @@
 #include "EngineTest.h"
 
 #include "conversion/GxConvertL.h"
+#include "projection/Numerics.h"
 
 using namespace gx;
 
@@ -65,7 +66,7 @@ TEST(Solvers, CodesAndEdgeValues) {
 
   p.IterLat = 7;
   p.LatitudeFromQ(0, 2);  // a pole on the sphere
-  EXPECT_EQ(p.ErrorCode, kSolverNoConvergenceBig);
+  EXPECT_EQ(p.ErrorCode, gx::kSolverNoConvergenceBig);
   EXPECT_EQ(p.IterLat, 7);
   p.LatitudeFromQ(e, AuthalicQ(e, std::sin(phi), 0));
   EXPECT_EQ(p.ErrorCode, 0);
@@ -80,7 +81,116 @@ TEST(Solvers, CodesAndEdgeValues) {
   p.IterLat = 3;
   p.IterAux = 4;
   p.PolyconicLatitude(es, e0, e1, e2, e3, std::nan(""), 0);
-  EXPECT_EQ(p.ErrorCode, kSolverNoConvergenceBig);
+  EXPECT_EQ(p.ErrorCode, gx::kSolverNoConvergenceBig);
   EXPECT_EQ(p.IterLat, 3);
   EXPECT_EQ(p.IterAux, 4);
+}
+
+// The pure solvers: value and status for a table of inputs, non-convergence
+// included. Expected latitudes come from the forward functions (the solver
+// must undo them), not from the solvers themselves.
+TEST(Solvers, ValuesAndStatusesForATableOfInputs) {
+  const double es = 0.0066943800, e = std::sqrt(es), nan = std::nan("");
+  const double e0 = MeridianE0(es), e1 = MeridianE1(es), e2 = MeridianE2(es), e3 = MeridianE3(es);
+  struct Case {
+    const char* what;
+    Solved got;
+    double latitude;  // NaN: not checked
+    int status;
+  };
+  const Case cases[] = {
+      {"q at 30 deg", LatitudeFromQ(e, AuthalicQ(e, std::sin(0.5235987755982988), 0)), 0.5235987755982988, 0},
+      {"q at -80 deg", LatitudeFromQ(e, AuthalicQ(e, std::sin(-1.3962634015954636), 0)), -1.3962634015954636, 0},
+      {"q on the sphere", LatitudeFromQ(0, 1.0), 0.5235987755982989, 0},
+      {"q at the pole", LatitudeFromQ(0, 2.0), nan, kSolverNoConvergenceBig},
+      {"q beyond the pole", LatitudeFromQ(e, 2.5), nan, kSolverNoConvergenceBig},
+      {"q NaN", LatitudeFromQ(e, nan), nan, kSolverNoConvergenceBig},
+      {"t at 45 deg", LatitudeFromT(e, ConformalT(e, 0.7853981633974483, std::sin(0.7853981633974483))), 0.7853981633974483, 0},
+      {"t of the equator", LatitudeFromT(e, 1), 0, 0},
+      {"t NaN", LatitudeFromT(e, nan), 0, kSolverNoConvergence},
+      {"M at 60 deg", LatitudeFromMeridian(MeridianDistance(e0, e1, e2, e3, 1.0471975511965976), e0, e1, e2, e3), 1.0471975511965976, 0},
+      {"M NaN", LatitudeFromMeridian(nan, e0, e1, e2, e3), nan, kSolverNoConvergenceBig},
+      // One pass cannot reach 1e-10 from M itself at 60 degrees.
+      {"M, one pass", MeridianLatitude(MeridianDistance(e0, e1, e2, e3, 1.0471975511965976), e0, e1, e2, e3, 1, 1e-10), nan, kSolverNoConvergenceBig},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.got.status, c.status) << c.what;
+    if (!std::isnan(c.latitude)) {
+      EXPECT_NEAR(c.got.value, c.latitude, 1e-10) << c.what;
+    }
+  }
+  // The polyconic: its latitude and h = tan(phi) sqrt(1 - es sin^2 phi) at
+  // a point of the 45 degree parallel, 10 degrees from the central meridian.
+  const double phi = 0.7853981633974483, dl = 0.17453292519943295, sp = std::sin(phi);
+  const double m = ParallelRadiusM(e, sp, std::cos(phi)), E = dl * sp;
+  const double x = m * std::sin(E) / sp;
+  const double y = MeridianDistance(e0, e1, e2, e3, phi) + m * (1 - std::cos(E)) / sp;
+  const PolyconicSolved p = PolyconicLatitude(es, e0, e1, e2, e3, y, y * y + x * x);
+  EXPECT_EQ(p.status, 0);
+  EXPECT_NEAR(p.value, phi, 1e-9);
+  EXPECT_NEAR(p.aux, std::tan(phi) * std::sqrt(1 - es * sp * sp), 1e-9);
+  EXPECT_EQ(PolyconicLatitude(es, e0, e1, e2, e3, nan, 0).status, kSolverNoConvergenceBig);
+}
+
+// The solvers that run a fixed number of passes stop at an exact fixed
+// point. The passes they leave out would repeat it, so the result is that
+// of the full count: checked against the full count written out here, over
+// latitudes from pole to pole and ellipsoids from the sphere to a flat one.
+TEST(Solvers, StoppingAtAFixedPointChangesNothing) {
+  const auto fullQ = [](double e, double q) {
+    Solved r{0, kSolverNoConvergenceBig};
+    double phi = SafeArcSin(q / 2);
+    if (!(std::fabs(phi) <= 1.5707963167948966)) return r;
+    if (e < 1e-9) return Solved{phi, 0};
+    for (int pass = 0; pass < 26; ++pass) {
+      const double s = std::sin(phi), k = e * s, w = 1 - k * k;
+      const double d = (0.5 * w * w / std::cos(phi)) *
+                       (q / (1 - e * e) - s / w + (0.5 / e) * std::log((1 - k) / (1 + k)));
+      phi += d;
+      if (std::fabs(d) <= 1e-9) r = {phi, 0};
+    }
+    return r;
+  };
+  const auto fullPolyconic = [](double es, double e0, double e1, double e2, double e3, double A,
+                                double B) {
+    PolyconicSolved r{0, 0, kSolverNoConvergenceBig};
+    double phi = A;
+    for (int pass = 0; pass < 15; ++pass) {
+      const double s = std::sin(phi), h = std::tan(phi) * std::sqrt(1 - es * s * s);
+      const double s2 = std::sin(2 * phi);
+      const double ml = e0 * phi - e1 * s2 + e2 * std::sin(4 * phi) - e3 * std::sin(6 * phi);
+      const double mlp = e0 - 2 * e1 * std::cos(2 * phi) + 4 * e2 * std::cos(4 * phi) -
+                         6 * e3 * std::cos(6 * phi);
+      const double c1 = 2 * ml + h * (ml * ml + B) - 2 * A * (h * ml + 1);
+      const double c2 = es * s2 * (ml * ml + B - 2 * A * ml) / (2 * h);
+      const double c3 = 2 * (A - ml) * (h * mlp - 2 / s2) - 2 * mlp;
+      const double d = c1 / (c2 + c3);
+      phi += d;
+      if (std::fabs(d) < 1e-7) r = {phi, h, 0};
+    }
+    return r;
+  };
+  for (double es : {0.0, 3.1e-7, 0.0066943800, 0.2}) {
+    const double e = std::sqrt(es);
+    const double e0 = MeridianE0(es), e1 = MeridianE1(es), e2 = MeridianE2(es), e3 = MeridianE3(es);
+    for (double q = -2.2; q <= 2.2; q += 0.0173) {
+      const Solved a = LatitudeFromQ(e, q), b = fullQ(e, q);
+      ASSERT_EQ(a.status, b.status) << es << " " << q;
+      if (a.status == 0) {
+        ASSERT_EQ(a.value, b.value) << es << " " << q;
+      }
+    }
+    for (double A = -1.6; A <= 1.6; A += 0.0371) {
+      for (double x : {0.0, 0.1, 0.7, 1.3}) {
+        const double B = A * A + x * x;
+        const PolyconicSolved a = PolyconicLatitude(es, e0, e1, e2, e3, A, B);
+        const PolyconicSolved b = fullPolyconic(es, e0, e1, e2, e3, A, B);
+        ASSERT_EQ(a.status, b.status) << es << " " << A << " " << x;
+        if (a.status == 0) {
+          ASSERT_EQ(a.value, b.value) << es << " " << A << " " << x;
+          ASSERT_EQ(a.aux, b.aux) << es << " " << A << " " << x;
+        }
+      }
+    }
+  }
 }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cmath>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,4 +82,105 @@ TEST(ProjTool, BadOptionsExitWithTwo) {
   for (const char* args : {"--bogus", "--kind 65", "--kind Nirgendwo", "--enum 66",
                            "--size 10", "--radius", "--theta abc"})
     EXPECT_EQ(Tool(args, "").status, 2) << args;
+}
+
+namespace {
+
+struct ShellRun {
+  int status;
+  std::string out, err;
+};
+
+// Runs a bash command line in which $TOOL is weltnetz-proj; stdout and
+// stderr as the command line leaves them.
+ShellRun Shell(const std::string& commands) {
+  static int calls = 0;
+  const std::string base = testing::TempDir() + "weltnetz_proj_shell_" + std::to_string(getpid()) +
+                           "_" + std::to_string(++calls);
+  const std::string script = base + ".sh", err = base + ".err";
+  std::ofstream(script) << "TOOL=" << WELTNETZ_TOOLS_DIR << "/weltnetz-proj\n" << commands << "\n";
+  FILE* f = popen(("bash " + script + " 2>" + err).c_str(), "r");
+  ShellRun r{-1, "", ""};
+  if (!f) return r;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
+  const int st = pclose(f);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  std::ifstream e(err);
+  r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
+  std::remove(script.c_str());
+  std::remove(err.c_str());
+  return r;
+}
+
+double ShownValue(const std::string& show, const std::string& key) {
+  const auto at = show.find("\n" + key + " ");
+  const auto start = at == std::string::npos ? show.rfind(key + " ", 0) : at + 1;
+  if (start == std::string::npos) return NAN;
+  return std::strtod(show.c_str() + start + key.size() + 1, nullptr);
+}
+
+}  // namespace
+
+// Every set-up option reaches the component: each one alone, after the
+// window's defaults (position 19, equirectangular, 528 x 507).
+TEST(ProjTool, EverySetUpOptionIsApplied) {
+  struct Case {
+    const char* option;
+    const char* key;
+    double shown;
+  };
+  const Case cases[] = {
+      {"--radius 12.5", "Radius", 12.5},   {"--theta -33.25", "Theta", -33.25},
+      {"--phi0 21.5", "Phi0", 21.5},       {"--phi1 -7", "Phi1", -7},
+      {"--phi2 44", "Phi2", 44},           {"--other 0.75", "Other", 0.75},
+      {"--oblique 30", "Oblique", 30},     {"--x0 101.5", "X0", 101.5},
+      {"--y0 99", "Y0", 99},               {"--map-input -5", "MapInput", -5},
+      {"--cutoff", "ForwardCutOff", 1},    {"--not-ready", "Ready", 0},
+      {"--enum 65", "Projection", 65},     {"--size 100x61", "Y0", 30},
+      {"--kind 40", "MapInput", 30},       {"--kind 40", "Projection", 19},
+  };
+  for (const Case& c : cases) {
+    const ToolRun r = Tool(std::string("--kind 19 ") + c.option + " --show", "");
+    EXPECT_EQ(r.status, 0) << c.option;
+    EXPECT_NEAR(ShownValue(r.out, c.key), c.shown, 1e-12) << c.option << "\n" << r.out;
+  }
+  // And they act: the central longitude moves the map, the cut-off refuses
+  // Robinson's polar band, the tilt turns the globe.
+  EXPECT_EQ(Tool("--kind 19 --radius 100 --theta 30", "30 0\n").out, "264 253 0\n");
+  EXPECT_EQ(Tool("--kind 49 --cutoff", "10 72\n").out, "-1 -1 262\n");
+  EXPECT_NE(Tool("--kind 49", "10 72\n").out, "-1 -1 262\n");
+  EXPECT_NE(Tool("--kind 19 --oblique 30", "10 20\n").out, Tool("--kind 19", "10 20\n").out);
+}
+
+// Output that cannot be written is an error: a full device, a closed stdout,
+// for the lines, --list and --show alike.
+TEST(ProjTool, WriteErrorsExitWithOne) {
+  for (const char* command : {"echo '10 20' | $TOOL > /dev/full", "$TOOL --list > /dev/full",
+                              "$TOOL --show > /dev/full", "echo '10 20' | $TOOL >&-",
+                              "$TOOL --list >&-", "$TOOL --show >&-"}) {
+    const ShellRun r = Shell(command);
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_NE(r.err.find("cannot write the output"), std::string::npos) << command << ": " << r.err;
+  }
+  EXPECT_EQ(Shell("echo '10 20' | $TOOL > /dev/null").status, 0);
+}
+
+// A line longer than 4 KiB is a bad line, and reading it takes no memory to
+// speak of: a 300 MB line goes through under a 64 MB address-space limit.
+TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
+  ShellRun r = Shell("{ head -c 5000 /dev/zero | tr '\\0' 7; echo; echo '30 60'; } | $TOOL --kind 19");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, 7), "* * -1\n");
+  EXPECT_NE(r.out.find(" 0\n"), std::string::npos);
+  EXPECT_NE(r.err.find("line 1: longer than 4096 bytes"), std::string::npos) << r.err;
+  // Exactly 4096 bytes is still a line; one more is not.
+  r = Shell("{ printf '10 20'; head -c 4091 /dev/zero | tr '\\0' ' '; echo; } | $TOOL --kind 19");
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Shell("{ printf '10 20'; head -c 4092 /dev/zero | tr '\\0' ' '; echo; } | $TOOL --kind 19");
+  EXPECT_EQ(r.status, 1) << r.err;
+  r = Shell("ulimit -v 65536; { head -c 300000000 /dev/zero | tr '\\0' 1; echo; echo '1 2'; } | "
+            "$TOOL --kind 19 | head -c 100");
+  EXPECT_EQ(r.out.substr(0, 7), "* * -1\n") << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.err;
 }

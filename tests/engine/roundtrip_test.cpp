@@ -8,7 +8,7 @@
 #include <set>
 
 #include "EngineTest.h"
-#include "projection/Families.h"
+#include "projection/Kernel.h"
 
 namespace {
 
@@ -58,10 +58,10 @@ double Distance(double lon1, double lat1, double lon2, double lat2) {
   return std::acos(std::clamp(c, -1.0, 1.0)) / d;
 }
 
-std::set<TProjection> KindsOf(std::initializer_list<std::span<const KindRoutines>> families) {
+std::set<TProjection> KindsOf(std::initializer_list<std::span<const gx::KindEntry>> families) {
   std::set<TProjection> kinds;
   for (auto family : families)
-    for (const KindRoutines& r : family) kinds.insert(r.Kind);
+    for (const gx::KindEntry& e : family) kinds.insert(e.kind);
   return kinds;
 }
 
@@ -177,7 +177,8 @@ TEST(EveryKind, ReportsSuccessOnceOrNotAtAll) {
 
 // Beyond a pole every pseudocylindrical forward folds back (100 deg is 80 deg).
 TEST(EveryKind, PseudocylindricalLatitudesBeyondThePole) {
-  for (TProjection kind : KindsOf({PseudocylindricalRoutines()})) {
+  for (TProjection kind : KindsOf({gx::PseudocylindricalKinds(), gx::MollweideKinds(), gx::McBrydeThomasKinds(),
+                                     gx::WagnerUrmaevKinds(), gx::OtherPseudocylindricalKinds()})) {
     TGxProjectionL p = MakeReady(kind);
     p.Forward(50, 80);
     const double x = p.X, y = p.Y;
@@ -197,9 +198,9 @@ TEST(EveryKind, PseudocylindricalLatitudesBeyondThePole) {
 TEST(EveryKind, ZeroCodeComesWithAFinitePosition) {
   const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
   const double values[] = {nan, inf, -inf, 1e300, -1e150, 0, 180, 270, 1e10};
-  const auto anyInput = KindsOf({AzimuthalRoutines(), TransverseRoutines()});
+  const auto anyInput = KindsOf({gx::AzimuthalKinds(), gx::TransverseKinds()});
   const auto anyPixel =
-      KindsOf({AzimuthalRoutines(), TransverseRoutines(), ConicRoutines(), WorldRoutines()});
+      KindsOf({gx::AzimuthalKinds(), gx::TransverseKinds(), gx::ConicKinds(), gx::WorldKinds()});
   for (TProjection kind : ProjectionKinds()) {
     const bool forwardAny = anyInput.count(kind) > 0, inverseAny = anyPixel.count(kind) > 0;
     for (int mapInput : {31, 30}) {

@@ -28,8 +28,8 @@ inline double FuzzDouble(FuzzedDataProvider& in) {
 }
 
 inline bool PossibleCode(int code) {
-  return (code >= 0 && code <= 9999) || code == kSolverNoConvergence ||
-         code == kSolverNoConvergenceBig;
+  return (code >= 0 && code <= 9999) || code == gx::kSolverNoConvergence ||
+         code == gx::kSolverNoConvergenceBig;
 }
 
 // A kind (any byte value, or a list position), MapInput, the defaults for a

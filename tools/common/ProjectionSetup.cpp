@@ -131,12 +131,8 @@ int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::stri
 }
 
 void ApplySetup(const ProjectionSetup& s, TGxProjectionL& p) {
-  p.Projection = s.enumOrdinal ? static_cast<TProjection>(*s.enumOrdinal)
-                               : CatalogueAt(s.position).Kind;
-  p.SetMapInput(CatalogueAt(p.ListIndex()).EllipsType == 1 ? 30 : 220);
-  ResetProjectionToDefaults(p, s.width, s.height);
-  p.SetX0(s.width / 2);
-  p.SetY0(s.height / 2);
+  SetUpLikeWindow(p, s.enumOrdinal ? static_cast<TProjection>(*s.enumOrdinal) : CatalogueAt(s.position).Kind,
+                  s.width, s.height);
 
   if (s.radius) p.SetRadius(*s.radius);
   if (s.theta) p.SetTheta(*s.theta);

@@ -30,8 +30,6 @@ int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::stri
 // values.
 bool ParseSize(const std::string& text, int& width, int& height, std::string& why);
 
-// Prepares p: the kind; MapInput 30 for kinds with EllipsType 1, else 220; the
-// defaults reset for width x height; X0, Y0 at the map's centre (integer
-// halves, as the window); then every explicit option; the tilt axis at
-// (Theta, Phi0).
+// Prepares p: SetUpLikeWindow for the kind and the map size, then every
+// explicit option; the tilt axis at (Theta, Phi0) as they finally are.
 void ApplySetup(const ProjectionSetup& s, TGxProjectionL& p);

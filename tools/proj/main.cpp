@@ -1,9 +1,14 @@
 // weltnetz-proj: the projection engine from the command line. Reads "lon lat"
 // (or "x y" with --inverse) per line and writes "X Y CODE" per line.
+//
+// Exit status: 0 when every line was read and written, 1 when a line was bad
+// (written as "* * -1", the reason on stderr) or the output could not be
+// written (the reason on stderr), 2 for bad options.
+#include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -13,6 +18,53 @@
 #include "weltnetz/Version.h"
 
 namespace {
+
+// A line longer than this is refused rather than held: the input may be a
+// stream of any size, and no line of two numbers needs more.
+constexpr std::size_t kMaxLine = 4096;
+
+// Writes to stdout; false once a write has failed, which the caller reports.
+bool Put(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int n = std::vprintf(format, args);
+  va_end(args);
+  return n >= 0;
+}
+
+// What was written must reach its destination: a full disk, /dev/full or a
+// closed stdout fail only when the buffer is flushed.
+int Finish(int status) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "weltnetz-proj: cannot write the output: %s\n", std::strerror(errno));
+    return 1;
+  }
+  return status;
+}
+
+int WriteFailed() {
+  std::fprintf(stderr, "weltnetz-proj: cannot write the output: %s\n", std::strerror(errno));
+  return 1;
+}
+
+enum class LineRead { Line, TooLong, End };
+
+// The next line of in, without its newline, in a buffer of at most kMaxLine
+// bytes; a longer line is read to its end in pieces and dropped.
+LineRead ReadLine(std::FILE* in, std::string& line) {
+  line.clear();
+  bool any = false, tooLong = false;
+  for (int c; (c = std::getc(in)) != EOF;) {
+    any = true;
+    if (c == '\n') return tooLong ? LineRead::TooLong : LineRead::Line;
+    if (line.size() < kMaxLine)
+      line.push_back(static_cast<char>(c));
+    else
+      tooLong = true;
+  }
+  if (!any) return LineRead::End;
+  return tooLong ? LineRead::TooLong : LineRead::Line;
+}
 
 void Usage(const char* message) {
   if (message) std::fprintf(stderr, "weltnetz-proj: %s\n", message);
@@ -29,23 +81,25 @@ void Usage(const char* message) {
                kSetupUsage);
 }
 
-void List() {
+bool List() {
   for (int i = 0; i < kListCount; ++i) {
     const CatalogueEntry& e = CatalogueAt(i);
-    std::printf("%d\t%d\t%.*s\t%.*s\t%d\n", i, int(e.Kind), int(EnumName(e.Kind).size()),
-                EnumName(e.Kind).data(), int(e.DisplayName.size()), e.DisplayName.data(),
-                int(e.EllipsType));
+    if (!Put("%d\t%d\t%.*s\t%.*s\t%d\n", i, int(e.Kind), int(EnumName(e.Kind).size()),
+             EnumName(e.Kind).data(), int(e.DisplayName.size()), e.DisplayName.data(),
+             int(e.EllipsType)))
+      return false;
   }
+  return true;
 }
 
-void Show(const TGxProjectionL& p) {
+bool Show(const TGxProjectionL& p) {
   const double d = gx::kRadToDeg;
-  std::printf("Radius %.17g\nTheta %.17g\nPhi0 %.17g\nPhi1 %.17g\nPhi2 %.17g\n", p.Radius,
-              p.Theta * d, p.Phi0 * d, p.Phi1 * d, p.Phi2 * d);
-  std::printf("X0 %.17g\nY0 %.17g\nOther %.17g\nOblique %.17g\n", p.X0, p.Y0, p.Other,
-              p.Oblique * d);
-  std::printf("MapInput %d\nReady %d\nProjection %d\n", p.MapInput, p.Ready ? 1 : 0,
-              int(p.Projection));
+  return Put("Radius %.17g\nTheta %.17g\nPhi0 %.17g\nPhi1 %.17g\nPhi2 %.17g\n", p.Radius,
+             p.Theta * d, p.Phi0 * d, p.Phi1 * d, p.Phi2 * d) &&
+         Put("X0 %.17g\nY0 %.17g\nOther %.17g\nOblique %.17g\n", p.X0, p.Y0, p.Other,
+             p.Oblique * d) &&
+         Put("MapInput %d\nReady %d\nProjection %d\nForwardCutOff %d\n", p.MapInput,
+             p.Ready ? 1 : 0, int(p.Projection), p.ForwardCutOff ? 1 : 0);
 }
 
 // Exactly two numbers, nothing else on the line.
@@ -92,29 +146,27 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (list) {
-    List();
-    return 0;
-  }
+  if (list) return List() ? Finish(0) : WriteFailed();
 
   TGxProjectionL p;
   ApplySetup(setup, p);
-  if (show) {
-    Show(p);
-    return 0;
-  }
+  if (show) return Show(p) ? Finish(0) : WriteFailed();
 
   std::optional<DistortionPrinter> printer;
   if (distortion) printer.emplace(p);
   int status = 0;
   long lineNumber = 0;
   std::string line;
-  while (std::getline(std::cin, line)) {
+  line.reserve(kMaxLine);
+  for (LineRead r; (r = ReadLine(stdin, line)) != LineRead::End;) {
     ++lineNumber;
     double a, b;
-    if (!ReadPair(line, a, b)) {
-      std::fprintf(stderr, "weltnetz-proj: line %ld: two numbers expected\n", lineNumber);
-      std::printf("* * -1\n");
+    if (r == LineRead::TooLong || !ReadPair(line, a, b)) {
+      if (r == LineRead::TooLong)
+        std::fprintf(stderr, "weltnetz-proj: line %ld: longer than %zu bytes\n", lineNumber, kMaxLine);
+      else
+        std::fprintf(stderr, "weltnetz-proj: line %ld: two numbers expected\n", lineNumber);
+      if (!Put("* * -1\n")) return WriteFailed();
       status = 1;
       continue;
     }
@@ -126,7 +178,11 @@ int main(int argc, char** argv) {
       p.Inverse(a, b);
     else
       p.Forward(a, b);
-    std::printf("%.17g %.17g %d\n", p.X, p.Y, p.ErrorCode);
+    if (!Put("%.17g %.17g %d\n", p.X, p.Y, p.ErrorCode)) return WriteFailed();
   }
-  return status;
+  if (std::ferror(stdin)) {
+    std::fprintf(stderr, "weltnetz-proj: cannot read the input: %s\n", std::strerror(errno));
+    status = 1;
+  }
+  return Finish(status);
 }
