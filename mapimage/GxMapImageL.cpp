@@ -276,6 +276,7 @@ TMapLook TGxMapImageL::Look() const {
   look.DrawColorMap = s.DrawColorMap;
   look.LineWidth = s.LineWidth;
   look.UseColorEmpty = s.UseColorEmpty;
+  look.Sampling = s.Sampling;
   look.Font = font();
   return look;
 }

@@ -69,6 +69,7 @@ class TMapSettings {
   bool DrawColorMap = false;
   double LineWidth = 1.0;                  // pixels, graticule and coastlines (at most 64 drawn)
   bool UseColorEmpty = true;               // fill before each drawing and keep a saved copy
+  TSampling Sampling = TSampling::Nearest;  // how the colour picture is read
 
   // The colour picture of the Earth (plate carrée, row 0 at +90°, column 0 at
   // -180°), owned. Null only after FreeColorMap; an existing picture may be

@@ -180,9 +180,7 @@ QString NotEnoughMemoryFor(QSize size) {
 
 QString WriteImageFile(const QImage& image, const QString& fileName,
                        const ImageFileOptions& options) {
-  auto fail = [&fileName](const QString& why) {
-    return QStringLiteral("cannot write %1: %2").arg(fileName, why);
-  };
+  auto fail = [&fileName](const QString& why) { return CannotWrite(fileName, why); };
   if (fileName.isEmpty()) return fail(QStringLiteral("no file name was given"));
   const std::optional<ImageFormat> format =
       options.format ? options.format : FormatOfFileName(fileName);
@@ -198,6 +196,16 @@ QString WriteImageFile(const QImage& image, const QString& fileName,
     why = NotEnoughMemoryFor(image.size());
   }
   if (!why.isEmpty()) return fail(why);
-  if (const int error = ReplaceFile(QFile::encodeName(fileName), bytes)) return fail(SystemReason(error));
+  return WriteFileBytes(bytes, fileName);
+}
+
+QString WriteFileBytes(const QByteArray& bytes, const QString& fileName) {
+  if (fileName.isEmpty()) return CannotWrite(fileName, QStringLiteral("no file name was given"));
+  if (const int error = ReplaceFile(QFile::encodeName(fileName), bytes))
+    return CannotWrite(fileName, SystemReason(error));
   return {};
+}
+
+QString CannotWrite(const QString& fileName, const QString& why) {
+  return QStringLiteral("cannot write %1: %2").arg(fileName, why);
 }

@@ -93,7 +93,11 @@ void TLineBatch::Draw(TLineCanvas& canvas, const QColor& colour) const {
       DrawLine(s.x1, s.y1, s.x2, s.y2, canvas, colour, width_, antiAlias_);
     return;
   }
-  QPainter& painter = canvas.Painter();
+  Stroke(canvas.Painter(), colour);
+}
+
+void TLineBatch::Stroke(QPainter& painter, const QColor& colour) const {
+  if (!(width_ >= 1.0) || segments_.empty()) return;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, antiAlias_);
   // The anti-aliased line is a row of round-ended strokes; the plain pen

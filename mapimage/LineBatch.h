@@ -62,6 +62,12 @@ class TLineBatch {
   // mode is. Nothing for width < 1 or NaN.
   void Draw(TLineCanvas& canvas, const QColor& colour) const;
 
+  // The polylines stroked once each with the pen of the line's width and
+  // mode, on any painter (the bitmap beyond the budget, or a vector file);
+  // the painter's pen and hints are as before afterwards. Nothing for
+  // width < 1 or NaN.
+  void Stroke(QPainter& painter, const QColor& colour) const;
+
   // The polyline form on its own: for drawing on any painter (also a vector
   // device), pen and hints as the caller set them. Coordinates are clipped
   // to the W x H bitmap plus a margin, within QPainter's safe range.

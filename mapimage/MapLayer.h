@@ -24,6 +24,11 @@ struct TCoastPoint;
 // What the colour layer shows beneath the lines.
 enum class TBackground { EarthPicture };
 
+// How the colour layer reads the Earth picture: the nearest pixel (the
+// window's picture as it always was drawn), or a bilinear blend of the four
+// around the point (a detailed picture drawn large, without blocks).
+enum class TSampling { Nearest, Bilinear };
+
 // The drawing settings of one drawing, as plain values (a copy of the
 // control's settings taken when the drawing starts).
 struct TMapLook {
@@ -38,6 +43,7 @@ struct TMapLook {
   double LineWidth = 1.0;
   bool UseColorEmpty = true;
   TBackground Background = TBackground::EarthPicture;
+  TSampling Sampling = TSampling::Nearest;
   QFont Font;  // of the grid labels
   // A quick drawing while the map moves under the hand: the colour layer
   // samples every second row and column and fills each 2 x 2 block.

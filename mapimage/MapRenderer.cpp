@@ -94,7 +94,8 @@ class TWorkerOutput : public TFrameOutput {
 }  // namespace
 
 bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<bool>& stop,
-                    const std::function<void(int, int)>& progress) {
+                    const std::function<void(int, int)>& progress,
+                    std::vector<TMapTrace>* traces) {
   QElapsedTimer timer;
   timer.start();
   out.preview = s.look.Preview;
@@ -118,7 +119,8 @@ bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<
   TMapLayers layers;
   ChooseLayers(layers, s.look);
   TWorkerOutput output(stop, progress, out.errors);
-  const bool finished = DrawMapFrame(in, layers, out.image, output);
+  const bool finished = traces ? TraceMapFrame(in, layers, out.image, output, *traces)
+                                : DrawMapFrame(in, layers, out.image, output);
   out.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1.0e6;
   return finished;
 }

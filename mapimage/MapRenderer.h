@@ -58,9 +58,12 @@ struct TRenderedMap {
 // Draws a snapshot as the control's own drawing would, without events and
 // without letting anything run in between; `stop` is polled as it goes.
 // Used by the worker, and by whoever wants a map drawn on their own thread.
+// With `traces`, the line layers are traced into it instead of drawn, and
+// out.image holds only what lies beneath them (for a vector file).
 // Returns false when stopped.
 bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<bool>& stop,
-                    const std::function<void(int max, int position)>& progress = {});
+                    const std::function<void(int max, int position)>& progress = {},
+                    std::vector<TMapTrace>* traces = nullptr);
 
 class TMapRenderer : public QThread {
   Q_OBJECT
