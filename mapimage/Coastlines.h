@@ -1,7 +1,7 @@
 #pragma once
-// The two data sets that travel inside the program: the coastline points and
-// the colour picture of the Earth (both made by tools/mkdata from Natural
-// Earth, see resources/README.md).
+// The data sets that travel inside the program: the coastline points and the
+// colour picture of the Earth in two sizes (made by tools/mkdata from Natural
+// Earth, see resources/README.md), and the loader of a picture of the user's.
 #include <QImage>
 #include <QString>
 #include <vector>
