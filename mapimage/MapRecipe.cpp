@@ -1,7 +1,7 @@
 #include "mapimage/MapRecipe.h"
 
 #include <QFile>
-#include <QImageReader>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -205,6 +205,59 @@ bool FromSvg(QFile& file, QString& text) {
   return false;
 }
 
+// The text of a PNG chunk (tEXt in Latin-1, uncompressed iTXt in UTF-8)
+// under the key, read chunk by chunk up to the pixels. Qt's reader would
+// hand back the text with its line breaks folded into blanks unless it
+// decoded the whole picture.
+bool FromPng(QFile& file, QString& text) {
+  file.seek(8);
+  for (;;) {
+    const QByteArray head = file.read(8);
+    if (head.size() < 8) return false;
+    const quint32 length = quint32(quint8(head[0])) << 24 | quint32(quint8(head[1])) << 16 |
+                           quint32(quint8(head[2])) << 8 | quint8(head[3]);
+    const QByteArray type = head.mid(4);
+    if (type == "IDAT" || type == "IEND" || length > (1u << 24)) return false;
+    if (type != "tEXt" && type != "iTXt") {
+      if (!file.seek(file.pos() + qint64{length} + 4)) return false;
+      continue;
+    }
+    const QByteArray data = file.read(length);
+    file.read(4);  // the CRC
+    const qsizetype zero = data.indexOf('\0');
+    if (zero < 0 || QString::fromLatin1(data.left(zero)) != kRecipeKey) continue;
+    if (type == "tEXt") {
+      text = QString::fromLatin1(data.mid(zero + 1));
+      return true;
+    }
+    // Keyword, compression flag and method, language, translated keyword.
+    if (data.size() < zero + 3 || data[zero + 1] != 0) return false;  // compressed: not ours
+    const qsizetype language = data.indexOf('\0', zero + 3);
+    const qsizetype translated = language < 0 ? -1 : data.indexOf('\0', language + 1);
+    if (translated < 0) return false;
+    text = QString::fromUtf8(data.mid(translated + 1));
+    return true;
+  }
+}
+
+// A JPEG comment "Weltnetz-Recipe: ..." among the markers before the scan.
+bool FromJpeg(QFile& file, QString& text) {
+  const QByteArray prefix = (kRecipeKey + QStringLiteral(": ")).toUtf8();
+  file.seek(2);
+  for (;;) {
+    const QByteArray marker = file.read(4);
+    if (marker.size() < 4 || quint8(marker[0]) != 0xFF) return false;
+    const int type = quint8(marker[1]);
+    const int length = quint8(marker[2]) << 8 | quint8(marker[3]);
+    if (type == 0xDA || type == 0xD9 || length < 2) return false;  // the scan, or the end
+    const QByteArray data = file.read(length - 2);
+    if (type == 0xFE && data.startsWith(prefix)) {
+      text = QString::fromUtf8(data.mid(prefix.size()));
+      return true;
+    }
+  }
+}
+
 bool FromPdf(QFile& file, QString& text) {
   if (file.size() > kPdfTail) file.seek(file.size() - kPdfTail);
   const QByteArray tail = file.readAll();
@@ -358,14 +411,13 @@ bool ReadRecipeText(const QString& fileName, QString& text, QString& why) {
     found = FromPdf(file, text);
   } else if (head.trimmed().startsWith("<?xml") || head.trimmed().startsWith("<svg")) {
     found = FromSvg(file, text);
+  } else if (head.startsWith("\x89PNG\r\n\x1A\n")) {
+    found = FromPng(file, text);
+  } else if (head.startsWith("\xFF\xD8")) {
+    found = FromJpeg(file, text);
   } else {
-    QImageReader reader(&file);
-    if (!reader.canRead()) {
-      why = Unreadable(fileName, QStringLiteral("it is no PNG, JPEG, SVG or PDF file"));
-      return false;
-    }
-    text = reader.text(kRecipeKey);
-    found = !text.isEmpty();
+    why = Unreadable(fileName, QStringLiteral("it is no PNG, JPEG, SVG or PDF file"));
+    return false;
   }
   if (!found) why = QStringLiteral("%1 carries no recipe (no %2 in it)").arg(fileName, kRecipeKey);
   return found;
