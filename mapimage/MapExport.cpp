@@ -159,6 +159,9 @@ TExportDrawing DrawForFile(const TMapSnapshot& s, TMapFileKind kind,
 
 void PaintVectors(QPainter& painter, const TExportDrawing& d, const QColor& background) {
   const QRect all(QPoint(0, 0), d.map.size);
+  // The PDF writer would store the picture as a JPEG, blurring the map's
+  // colours; a map is kept as drawn.
+  painter.setRenderHint(QPainter::LosslessImageRendering, true);
   if (!d.map.image.isNull() && !OnlyBackground(d.map.image, background))
     painter.drawImage(QPoint(0, 0), d.map.image);
   else
@@ -168,7 +171,7 @@ void PaintVectors(QPainter& painter, const TExportDrawing& d, const QColor& back
     // integer end; its centre lies half a pixel further.
     painter.save();
     painter.translate(0.5, 0.5);
-    t.lines.Stroke(painter, t.colour);
+    t.lines.Stroke(painter, t.colour, true);
     painter.restore();
     if (t.labels.empty()) continue;
     painter.save();
