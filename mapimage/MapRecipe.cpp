@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QtEndian>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -205,20 +207,29 @@ bool FromSvg(QFile& file, QString& text) {
   return false;
 }
 
-// The text of a PNG chunk (tEXt in Latin-1, uncompressed iTXt in UTF-8)
-// under the key, read chunk by chunk up to the pixels. Qt's reader would
-// hand back the text with its line breaks folded into blanks unless it
-// decoded the whole picture.
+// zlib data of a PNG text chunk, inflated; empty beyond a size no recipe has.
+QByteArray Inflate(const QByteArray& compressed) {
+  constexpr qsizetype kMaxText = 1 << 20;
+  QByteArray sized(4, '\0');
+  qToBigEndian<quint32>(static_cast<quint32>(std::min<qsizetype>(compressed.size() * 8, kMaxText)),
+                        sized.data());
+  const QByteArray text = qUncompress(sized + compressed);
+  return text.size() > kMaxText ? QByteArray() : text;
+}
+
+// The text of a PNG chunk under the key (tEXt and zTXt in Latin-1, iTXt in
+// UTF-8, compressed or not), read chunk by chunk up to the pixels. Qt's
+// reader would hand back the text with its line breaks folded into blanks
+// unless it decoded the whole picture.
 bool FromPng(QFile& file, QString& text) {
   file.seek(8);
   for (;;) {
     const QByteArray head = file.read(8);
     if (head.size() < 8) return false;
-    const quint32 length = quint32(quint8(head[0])) << 24 | quint32(quint8(head[1])) << 16 |
-                           quint32(quint8(head[2])) << 8 | quint8(head[3]);
+    const quint32 length = qFromBigEndian<quint32>(head.constData());
     const QByteArray type = head.mid(4);
     if (type == "IDAT" || type == "IEND" || length > (1u << 24)) return false;
-    if (type != "tEXt" && type != "iTXt") {
+    if (type != "tEXt" && type != "zTXt" && type != "iTXt") {
       if (!file.seek(file.pos() + qint64{length} + 4)) return false;
       continue;
     }
@@ -228,15 +239,17 @@ bool FromPng(QFile& file, QString& text) {
     if (zero < 0 || QString::fromLatin1(data.left(zero)) != kRecipeKey) continue;
     if (type == "tEXt") {
       text = QString::fromLatin1(data.mid(zero + 1));
-      return true;
+    } else if (type == "zTXt") {
+      text = QString::fromLatin1(Inflate(data.mid(zero + 2)));
+    } else {
+      // Compression flag and method, language, translated keyword.
+      const qsizetype language = data.indexOf('\0', zero + 3);
+      const qsizetype translated = language < 0 ? -1 : data.indexOf('\0', language + 1);
+      if (data.size() < zero + 3 || translated < 0) return false;
+      const QByteArray body = data.mid(translated + 1);
+      text = QString::fromUtf8(data[zero + 1] ? Inflate(body) : body);
     }
-    // Keyword, compression flag and method, language, translated keyword.
-    if (data.size() < zero + 3 || data[zero + 1] != 0) return false;  // compressed: not ours
-    const qsizetype language = data.indexOf('\0', zero + 3);
-    const qsizetype translated = language < 0 ? -1 : data.indexOf('\0', language + 1);
-    if (translated < 0) return false;
-    text = QString::fromUtf8(data.mid(translated + 1));
-    return true;
+    return !text.isEmpty();
   }
 }
 
