@@ -29,15 +29,11 @@ const QString kFilters = QStringLiteral(
     "PDF-Dokument (*.pdf)");
 const char* const kPictureItems[] = {"Standard", "Detail", "Eigenes Bild"};
 
-// A side of the export: a whole number of pixels from 1 to kMaxMapSide,
-// digits only (no sign, no blanks inside, no exponent).
+// A side of the export as weltnetz-render's --size takes it (blanks around
+// it aside).
 std::optional<int> SideOf(const QString& text) {
-  const QString t = text.trimmed();
-  if (t.isEmpty() || t.size() > 5) return std::nullopt;
-  for (QChar c : t)
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
-  const int side = t.toInt();
-  if (side < 1 || side > kMaxMapSide) return std::nullopt;
+  int side = 0;
+  if (!ParseMapSide(text.trimmed().toStdString(), side)) return std::nullopt;
   return side;
 }
 

@@ -82,15 +82,6 @@ bool ParseNumber(const QString& text, double& v) {
   return ok && std::isfinite(v);
 }
 
-// Digits only, as weltnetz-render's --size takes them.
-bool ParseSide(const QString& text, int& side) {
-  if (text.isEmpty() || text.size() > 5) return false;
-  for (QChar c : text)
-    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-  side = text.toInt();
-  return side >= 1 && side <= kMaxMapSide;
-}
-
 QString OutOfRange(const char* key, double lo, double hi, const QString& value) {
   return QStringLiteral("%1: %2 is not a number from %3 to %4")
       .arg(QLatin1String(key), value, Number(lo), Number(hi));
@@ -122,7 +113,8 @@ QString TakeValue(const QString& key, const QString& value, TRecipe& r, bool& kn
   } else if (key == QLatin1String("size")) {
     const QStringList sides = value.split(QLatin1Char('x'));
     int w = 0, h = 0;
-    if (sides.size() != 2 || !ParseSide(sides[0], w) || !ParseSide(sides[1], h))
+    if (sides.size() != 2 || !ParseMapSide(sides[0].toStdString(), w) ||
+        !ParseMapSide(sides[1].toStdString(), h))
       return QStringLiteral("size: WxH expected, each side a whole number of pixels from 1 to "
                             "%1, not %2")
           .arg(kMaxMapSide)

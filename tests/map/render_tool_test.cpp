@@ -187,10 +187,12 @@ TEST(RenderTool, FullDiskIsNamed) {
   QString tiny;
   OnTinyDisk(tiny);
   if (tiny.isEmpty()) return;
-  const ToolRun r = Render({"--size", "200x150", "-o", QDir(tiny).filePath("m.bmp")});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << r.err.toStdString();
-  EXPECT_TRUE(Entries(tiny).isEmpty());
+  for (const char* name : {"m.bmp", "m.svg", "m.pdf"}) {
+    const ToolRun r = Render({"--size", "200x150", "-o", QDir(tiny).filePath(name)});
+    EXPECT_EQ(r.code, 1) << name;
+    EXPECT_TRUE(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << r.err.toStdString();
+    EXPECT_TRUE(Entries(tiny).isEmpty()) << name;
+  }
 }
 
 // Such a name used to be written with U+FFFD in place of the bad bytes and
