@@ -103,9 +103,7 @@ TExportDialog::TExportDialog(QWidget* parent) : QDialog(parent) {
 
 TExportDialog::~TExportDialog() {
   stop_ = true;
-  if (!thread_) return;
-  thread_->wait();
-  delete thread_;
+  if (thread_) thread_->wait();
 }
 
 void TExportDialog::SetSource(std::function<TExportSource()> source) {
@@ -206,6 +204,9 @@ bool TExportDialog::Start() {
                                 Qt::QueuedConnection);
     });
   });
+  // A child, so that it goes with the dialog whatever happens to the
+  // deferred deletion; the destructor waits for it first.
+  thread_->setParent(this);
   // Done runs here, on the window's thread, once the worker has ended.
   connect(thread_, &QThread::finished, this, [this, thread = thread_] {
     if (thread_ == thread) Done();
