@@ -1,5 +1,7 @@
 #include "app/ImageExport.h"
 
+#include "mapimage/MapRecipe.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -17,9 +19,10 @@ ExportTarget ExportTargetOf(const QString& chosen, const QString& filter) {
   return {chosen + QLatin1Char('.') + SuffixOf(format), format};
 }
 
-QString WriteExport(const QImage& image, const ExportTarget& target) {
+QString WriteExport(const QImage& image, const ExportTarget& target, const QString& recipe) {
   ImageFileOptions options;
   options.format = target.format;
+  if (!recipe.isEmpty()) options.text.append({kRecipeKey, recipe});
   return WriteImageFile(image, target.fileName, options);
 }
 

@@ -36,8 +36,10 @@ ExportTarget ExportTargetOf(const QString& chosen, const QString& filter);
 
 // Writes the image through WriteImageFile (mapimage/ImageFile.h): JPEG at
 // quality 100 baseline, bitmap as a 24-bit Windows bitmap, PNG as 24-bit
-// colour, atomically, a replaced file keeping its mode.
-QString WriteExport(const QImage& image, const ExportTarget& target);
+// colour, atomically, a replaced file keeping its mode. A recipe of the map
+// (mapimage/MapRecipe.h) goes into the PNG's and the JPEG's text.
+QString WriteExport(const QImage& image, const ExportTarget& target,
+                    const QString& recipe = QString());
 
 // Puts a copy of the image on the system clipboard.
 QString CopyImageToClipboard(const QImage& image);

@@ -1,6 +1,7 @@
 #include "app/eprojektion.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QWheelEvent>
@@ -19,8 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "app/ExportDialog.h"
 #include "app/ImageExport.h"
 #include "app/MapNavigation.h"
+#include "mapimage/MapRecipe.h"
 #include "mapimage/MapRenderer.h"
 #include "projection/Catalogue.h"
 
@@ -28,6 +31,7 @@
 // files beside it.
 #include "resources/glyphs/copy.xpm"
 #include "resources/glyphs/exit.xpm"
+#include "resources/glyphs/export.xpm"
 #include "resources/glyphs/save.xpm"
 
 namespace {
@@ -70,9 +74,13 @@ const QString kHelpText = QStringLiteral(
     "auch die Mittelbreite), das Mausrad vergrößert und verkleinert, ein "
     "Doppelklick rückt den Punkt in die Mitte. Unter der Karte steht die "
     "Position des Mauszeigers.\n\n"
+    "Erdbild: Standard zeigt das Erdbild des Programms, Detail dasselbe in "
+    "voller Auflösung, weich gezeichnet. Erdbild laden: ein eigenes Bild der "
+    "ganzen Erde (PNG oder JPEG, doppelt so breit wie hoch).\n\n"
     "Knöpfe oben links: Programm beenden (auch Esc), Abbildung als JPEG-, "
     "Bitmap- oder PNG-Datei speichern, Abbildung in die Zwischenablage "
-    "kopieren.");
+    "kopieren, Karte exportieren: in beliebiger Größe bis 8192 × 8192 Pixel "
+    "als PNG, JPEG, BMP, SVG oder PDF, mit dem Rezept der Karte in der Datei.");
 
 // Verdana where the machine has it, otherwise the platform's own UI face.
 QFont WindowFont(int pixelSize) {
@@ -112,6 +120,9 @@ constexpr const char* kKeySpins[] = {"radius", "tilt", "longitude", "parameter",
 constexpr const char* kKeySwitches[] = {"colour", "graticule", "coastlines", "automatic",
                                         "cutoff", "tissot"};
 constexpr const char* kKeyBackground = "background";
+constexpr const char* kKeyPicture = "picture";
+constexpr const char* kKeyPictureFile = "pictureFile";
+constexpr const char* kPictureKeys[] = {"standard", "detail", "own"};
 
 }  // namespace
 
@@ -153,6 +164,7 @@ void Tprojeform::SetUpLook() {
   S7->setIcon(QIcon(QPixmap(exit_xpm)));
   S5->setIcon(QIcon(QPixmap(save_xpm)));
   S4->setIcon(QIcon(QPixmap(copy_xpm)));
+  S8->setIcon(QIcon(QPixmap(export_xpm)));
 
   CB2->setToolTip(QStringLiteral("Projektion wählen"));
   D2->setToolTip(QStringLiteral("Mit den eingestellten Werten neu zeichnen (Eingabetaste)"));
@@ -213,6 +225,8 @@ void Tprojeform::SetUpComponents() {
   s.UseColorEmpty = true;
 
   ClipboardWriter = CopyImageToClipboard;
+  // The picture the control starts with is the window's standard one.
+  if (const QImage* picture = s.ColorMap()) standardPicture_ = *picture;
 
   // The mouse explores the map: its moves are watched even without a
   // button, for the read-out.
@@ -240,6 +254,9 @@ void Tprojeform::Wire() {
   connect(S7, &QToolButton::clicked, this, &Tprojeform::S7C);
   connect(S5, &QToolButton::clicked, this, &Tprojeform::S2C);
   connect(S4, &QToolButton::clicked, this, &Tprojeform::S1C);
+  connect(S8, &QToolButton::clicked, this, &Tprojeform::S8C);
+  connect(CB10, &QComboBox::currentIndexChanged, this, &Tprojeform::CB10C);
+  connect(D3, &QPushButton::clicked, this, &Tprojeform::D3C);
   connect(D2, &QPushButton::clicked, this, &Tprojeform::D2c);
   connect(M2, &QAction::triggered, this, &Tprojeform::D2c);
   connect(M1, &QAction::triggered, this, &Tprojeform::S7C);
@@ -414,7 +431,8 @@ void Tprojeform::S2C() {
 }
 
 bool Tprojeform::SaveMapAs(const QString& fileName, const QString& filter) {
-  const QString why = WriteExport(GxM1->MainMap(), ExportTargetOf(fileName, filter));
+  const QString why =
+      WriteExport(GxM1->MainMap(), ExportTargetOf(fileName, filter), WindowRecipe());
   if (why.isEmpty()) return true;
   Report(QStringLiteral("Abbildung speichern"),
          QStringLiteral("Die Abbildung wurde nicht gespeichert.\n%1").arg(why), true);
@@ -427,6 +445,105 @@ void Tprojeform::S1C() {
   if (why.isEmpty()) return;
   Report(QStringLiteral("Abbildung kopieren"),
          QStringLiteral("Die Abbildung wurde nicht kopiert.\n%1").arg(why), true);
+}
+
+QString Tprojeform::WindowRecipe() const {
+  return RecipeText(RecipeOf(probe_, GxM1->Look(), GxM1->MainMap().size(), picture_,
+                             QFileInfo(ownPictureFile_).fileName()));
+}
+
+void Tprojeform::S8C() {
+  TExportDialog* dialog = ExportWindow();
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+}
+
+TExportDialog* Tprojeform::ExportWindow() {
+  if (!exportDialog_) {
+    exportDialog_ = new TExportDialog(this);
+    exportDialog_->OnMessage = [this](const QString& title, const QString& text) {
+      Report(title, text, true);
+    };
+  }
+  // The map as last drawn: probe_ holds the component as the drawing took it.
+  exportDialog_->SetSource([this] {
+    TExportSource source;
+    source.snapshot = TMapSnapshot::Of(
+        &probe_, GxM1->Look(), GxM1->MapSettings.ColorMap(),
+        std::make_shared<const std::vector<TCoastPoint>>(GxM1->Coastline()), GxM1->CoastLoaded(),
+        GxM1->size());
+    source.picture = picture_;
+    source.pictureOf = [this](TEarthPicture choice) { return PictureOf(choice); };
+    source.ownPicture = !ownPicture_.isNull();
+    source.ownPictureFile = ownPictureFile_;
+    return source;
+  });
+  return exportDialog_;
+}
+
+QImage Tprojeform::PictureOf(TEarthPicture choice) {
+  switch (choice) {
+    case TEarthPicture::Standard:
+      return standardPicture_;
+    case TEarthPicture::Detail:
+      if (detailPicture_.isNull()) detailPicture_ = LoadEarthPicture(kDetailEarthPicture);
+      return detailPicture_;
+    case TEarthPicture::Own:
+      return ownPicture_;
+  }
+  return {};
+}
+
+void Tprojeform::UsePicture(TEarthPicture choice) {
+  const QImage picture = PictureOf(choice);
+  if (picture.isNull()) return;  // no own picture loaded
+  picture_ = choice;
+  GxM1->MapSettings.SetColorMap(picture);
+  GxM1->MapSettings.Sampling = SamplingOf(choice);
+}
+
+void Tprojeform::CB10C() {
+  const int i = CB10->currentIndex();
+  if (i < 0) return;
+  UsePicture(static_cast<TEarthPicture>(i));
+  if (CB6->isChecked()) D2c();
+}
+
+void Tprojeform::D3C() {
+  const QString file = QFileDialog::getOpenFileName(
+      this, QStringLiteral("Erdbild laden"), QFileInfo(ownPictureFile_).path(),
+      QStringLiteral("Bilder (*.png *.jpg *.jpeg);;Alle Dateien (*)"));
+  if (!file.isEmpty()) LoadEarthPictureFile(file);
+}
+
+bool Tprojeform::LoadEarthPictureFile(const QString& fileName) {
+  QImage picture;
+  QString why;
+  {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool loaded = LoadPictureFile(fileName, picture, why);
+    QGuiApplication::restoreOverrideCursor();
+    if (!loaded) {
+      Report(QStringLiteral("Erdbild laden"),
+             QStringLiteral("Das Bild wurde nicht geladen; das bisherige Erdbild bleibt.\n%1")
+                 .arg(why),
+             true);
+      return false;
+    }
+  }
+  ownPicture_ = std::move(picture);
+  ownPictureFile_ = fileName;
+  const int own = static_cast<int>(TEarthPicture::Own);
+  {
+    const QSignalBlocker quiet(CB10);
+    if (CB10->count() <= own) CB10->addItem(QStringLiteral("Eigenes Bild"));
+    CB10->setItemData(own, QFileInfo(fileName).fileName(), Qt::ToolTipRole);
+    CB10->setCurrentIndex(own);
+  }
+  CB10C();
+  SaveSettings();
+  return true;
 }
 
 void Tprojeform::ShowHelp() { Report(QStringLiteral("Weltnetz – Hilfe"), kHelpText, false); }
@@ -566,6 +683,8 @@ void Tprojeform::SaveSettings() const {
   const QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7, CB8};
   for (int i = 0; i < 6; ++i) settings.setValue(kKeySwitches[i], switches[i]->isChecked());
   settings.setValue(kKeyBackground, CB9->currentIndex());
+  settings.setValue(kKeyPicture, kPictureKeys[static_cast<int>(picture_)]);
+  settings.setValue(kKeyPictureFile, ownPictureFile_);
 }
 
 // The first start, and any start whose remembered kind is unknown, is the
@@ -604,5 +723,28 @@ bool Tprojeform::RestoreSettings() {
     const QSignalBlocker quiet(CB5);
     CB5->setChecked(true);
   }
+  RestorePicture(settings);
   return true;
+}
+
+// A picture of one's own that can no longer be read (moved, deleted) leaves
+// the window's standard picture, without a message at start-up.
+void Tprojeform::RestorePicture(const QSettings& settings) {
+  const QString key = settings.value(kKeyPicture).toString();
+  const QString file = settings.value(kKeyPictureFile).toString();
+  QImage picture;
+  QString why;
+  if (!file.isEmpty() && LoadPictureFile(file, picture, why)) {
+    ownPicture_ = std::move(picture);
+    ownPictureFile_ = file;
+    CB10->addItem(QStringLiteral("Eigenes Bild"));
+    CB10->setItemData(static_cast<int>(TEarthPicture::Own), QFileInfo(file).fileName(),
+                      Qt::ToolTipRole);
+  }
+  for (int i = 0; i < CB10->count(); ++i) {
+    if (key != QLatin1String(kPictureKeys[i])) continue;
+    const QSignalBlocker quiet(CB10);
+    CB10->setCurrentIndex(i);
+    UsePicture(static_cast<TEarthPicture>(i));
+  }
 }

@@ -16,12 +16,15 @@
 #include <functional>
 #include <optional>
 
+#include "mapimage/Coastlines.h"
 #include "mapimage/GxMapImageL.h"
 #include "projection/GxProjectionL.h"
 #include "ui_eprojektion.h"
 
 class QMenu;
+class QSettings;
 class QSpinBox;
+class TExportDialog;
 
 class Tprojeform : public QWidget, public Ui::projeform {
   Q_OBJECT
@@ -48,6 +51,9 @@ class Tprojeform : public QWidget, public Ui::projeform {
   void S7C();  // close
   void S2C();  // save, through the dialog
   void S1C();  // copy to the clipboard
+  void S8C();  // export: opens the export dialog
+  void CB10C();  // Earth picture chosen: Standard, Detail or the own one
+  void D3C();  // load an Earth picture of one's own, through a file dialog
   void ShowHelp();
 
   // ---- Seams -----------------------------------------------------------------
@@ -55,6 +61,13 @@ class Tprojeform : public QWidget, public Ui::projeform {
   // in the format its extension names or else the chosen filter's
   // (ExportTargetOf). Reports a failure and returns false.
   bool SaveMapAs(const QString& fileName, const QString& filter);
+  // The part of D3C after the dialog: loads the picture and shows it, or
+  // reports why not and keeps the current one.
+  bool LoadEarthPictureFile(const QString& fileName);
+  // The export dialog, made on first use.
+  TExportDialog* ExportWindow();
+  // The Earth picture the map shows.
+  TEarthPicture Picture() const { return picture_; }
   // Puts the picture on the clipboard; returns an empty string or the reason.
   std::function<QString(const QImage&)> ClipboardWriter;
   // When set, receives what would otherwise be a message box (title, text),
@@ -89,6 +102,12 @@ class Tprojeform : public QWidget, public Ui::projeform {
   void MapDoubleClicked(QPoint at);
   void SaveSettings() const;
   bool RestoreSettings();
+  void RestorePicture(const QSettings& settings);
+  // The picture of a choice (the detailed one read on first use).
+  QImage PictureOf(TEarthPicture choice);
+  void UsePicture(TEarthPicture choice);
+  // The recipe of the map the window shows.
+  QString WindowRecipe() const;
 
   TGxProjectionL probe_;  // a copy of GxPL1 as last drawn, for the read-out
   std::optional<QPoint> cursor_;  // where the mouse is over the map
@@ -101,4 +120,8 @@ class Tprojeform : public QWidget, public Ui::projeform {
     TGxProjectionL probe;     // the component as at the press
   } drag_;
   QTimer rest_;
+  TEarthPicture picture_ = TEarthPicture::Standard;
+  QImage standardPicture_, detailPicture_, ownPicture_;
+  QString ownPictureFile_;
+  TExportDialog* exportDialog_ = nullptr;
 };

@@ -3,6 +3,8 @@
 set(WELTNETZ_UI_DIR ${CMAKE_SOURCE_DIR}/resources)
 
 add_library(weltnetz_window STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/ExportDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ExportDialog.h
   ${CMAKE_CURRENT_LIST_DIR}/eprojektion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/eprojektion.h
   ${CMAKE_CURRENT_LIST_DIR}/ImageExport.cpp

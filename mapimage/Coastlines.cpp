@@ -1,8 +1,10 @@
 #include "mapimage/Coastlines.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <QtEndian>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -74,6 +76,64 @@ QImage LoadEarthPicture(const QString& resource)
   // Three bytes per pixel in blue, green, red order: the layout of a Windows
   // 24-bit bitmap row, which the colour pass copies pixel by pixel.
   return picture.convertToFormat(QImage::Format_BGR888);
+}
+
+TSampling SamplingOf(TEarthPicture picture)
+{
+  return picture == TEarthPicture::Standard ? TSampling::Nearest : TSampling::Bilinear;
+}
+
+bool LoadPictureFile(const QString& fileName, QImage& picture, QString& why)
+{
+  auto fail = [&](const QString& reason) {
+    why = QStringLiteral("%1: %2").arg(fileName, reason);
+    return false;
+  };
+  auto shapeOk = [&](QSize size) -> bool {
+    if (size.width() > kMaxPictureWidth || size.height() > kMaxPictureHeight)
+      return fail(QStringLiteral("the picture is %1 x %2 pixels, larger than the %3 x %4 "
+                                 "taken")
+                      .arg(size.width()).arg(size.height())
+                      .arg(kMaxPictureWidth).arg(kMaxPictureHeight));
+    // A whole-Earth plate carree picture spans 360 by 180 degrees.
+    const qint64 slack = qint64{size.width()} - 2 * qint64{size.height()};
+    if (size.height() < 1 || slack < -1 || slack > 1)
+      return fail(QStringLiteral("the picture is %1 x %2 pixels; a picture of the whole Earth "
+                                 "is twice as wide as high (e.g. 5400 x 2700)")
+                      .arg(size.width()).arg(size.height()));
+    return true;
+  };
+
+  QImageReader reader(fileName);
+  reader.setDecideFormatFromContent(true);
+  const QByteArray format = reader.format();
+  if (format != "png" && format != "jpeg")
+    return fail(reader.canRead() || format.size()
+                    ? QStringLiteral("only PNG and JPEG pictures are taken")
+                    : QStringLiteral("cannot be read (%1)").arg(reader.errorString()));
+  // The size from the header, before a single pixel is decoded.
+  const QSize announced = reader.size();
+  if (announced.isValid() && !shapeOk(announced)) return false;
+
+  // Qt refuses images above its allocation limit (256 MiB); the largest
+  // picture taken needs more while it is decoded (4 bytes a pixel).
+  const int limit = QImageReader::allocationLimit();
+  QImageReader::setAllocationLimit(std::max(limit, 1024));
+  QImage read;
+  const bool ok = reader.read(&read);
+  QImageReader::setAllocationLimit(limit);
+  if (!ok || read.isNull())
+    return fail(QStringLiteral("cannot be read (%1)").arg(reader.errorString()));
+  if (!shapeOk(read.size())) return false;
+  // Converted in place where Qt can: a second full copy of a large picture
+  // would double the memory it takes.
+  const QSize size = read.size();
+  QImage converted = std::move(read).convertToFormat(QImage::Format_BGR888);
+  if (converted.isNull())
+    return fail(QStringLiteral("not enough memory for a %1 x %2 picture")
+                    .arg(size.width()).arg(size.height()));
+  picture = std::move(converted);
+  return true;
 }
 
 bool StartsNewRun(const TCoastPoint& previous, const TCoastPoint& next)

@@ -1,10 +1,12 @@
 #pragma once
-// The two data sets that travel inside the program: the coastline points and
-// the colour picture of the Earth (both made by tools/mkdata from Natural
-// Earth, see resources/README.md).
+// The data sets that travel inside the program: the coastline points and the
+// colour picture of the Earth in two sizes (made by tools/mkdata from Natural
+// Earth, see resources/README.md), and the loader of a picture of the user's.
 #include <QImage>
 #include <QString>
 #include <vector>
+
+#include "mapimage/MapLayer.h"
 
 struct TCoastPoint { float Lon; float Lat; };  // degrees, single precision, as stored
 
@@ -22,6 +24,29 @@ std::vector<TCoastPoint> LoadCoastlines(const QString& resource = QStringLiteral
 // Throws std::runtime_error naming the resource when it cannot be read: the
 // picture is part of the program, so its absence is a broken build.
 QImage LoadEarthPicture(const QString& resource = QStringLiteral(":/earth.png"));
+
+// The same picture at the full size of its source (720 x 360), for maps
+// drawn larger than the window's; read with LoadEarthPicture.
+inline const QString kDetailEarthPicture = QStringLiteral(":/earth_detail.png");
+
+// Which Earth picture a map shows: the window's own (nearest pixel, as it
+// always was drawn), the detailed one, or a picture the user loaded (both
+// read bilinearly).
+enum class TEarthPicture { Standard, Detail, Own };
+TSampling SamplingOf(TEarthPicture picture);
+
+// The largest picture of the user's that is taken: 21600 x 10800 is the
+// largest whole-Earth picture commonly offered (a minute of arc a pixel),
+// and holds 667 MiB of 24-bit pixels.
+inline constexpr int kMaxPictureWidth = 21600;
+inline constexpr int kMaxPictureHeight = 10800;
+
+// Reads a plate carree picture of the whole Earth from a PNG or JPEG file
+// (any size up to the limit, twice as wide as high, a pixel of slack
+// allowed) as QImage::Format_BGR888. The size is checked before the pixels
+// are decoded. False with why set (in the user's terms) when the file
+// cannot be read, is no picture, has the wrong shape or is too large.
+bool LoadPictureFile(const QString& fileName, QImage& picture, QString& why);
 
 // The run rule of the coastline data: a new run begins where two consecutive
 // points are 1 degree or more apart, measured as the plane distance

@@ -15,18 +15,46 @@ struct TColourSource {
   int width, height;
 };
 
-// The picture's colour for the pixel at lon, lat (degrees); false where
-// the projection refused it (code) or the picture has no such pixel.
-inline bool PictureColour(double lon, double lat, int code, const TColourSource& picture,
-                          std::uint8_t* bgr) {
-  if (code != 0) return false;
+// The colour of the picture at a longitude and latitude (degrees), or false
+// where the picture has none.
+inline bool NearestColour(const TColourSource& picture, double lon, double lat, uchar* rgb) {
   int px, py;
   if (!SourcePixel(lon, lat, picture.width, picture.height, px, py)) return false;
   const uchar* s = picture.bits + py * picture.stride + 3 * px;
-  bgr[0] = s[0];
-  bgr[1] = s[1];
-  bgr[2] = s[2];
+  rgb[0] = s[0];
+  rgb[1] = s[1];
+  rgb[2] = s[2];
   return true;
+}
+
+inline bool BilinearColour(const TColourSource& picture, double lon, double lat, uchar* rgb) {
+  TBilinearTaps t;
+  if (!BilinearTapsOf(lon, lat, picture.width, picture.height, t)) return false;
+  const uchar* top = picture.bits + t.y0 * picture.stride;
+  const uchar* bottom = picture.bits + t.y1 * picture.stride;
+  for (int k = 0; k < 3; ++k)
+    rgb[k] = BlendChannel(top[3 * t.x0 + k], top[3 * t.x1 + k], bottom[3 * t.x0 + k],
+                          bottom[3 * t.x1 + k], t.fx, t.fy);
+  return true;
+}
+
+// The picture's colours for the pixels of a span, through the kind's
+// inverse a row at a time; the pixels the projection refuses keep what the
+// row held.
+template <bool (*Colour)(const TColourSource&, double, double, uchar*)>
+void PaintPicture(TLayerInput& in, QImage& target, TDrawProgress& progress,
+                  const TColourSource& picture) {
+  DrawPixelColours(in, target, progress, [&picture](TGxProjectionL& p) {
+    return [&p, &picture](int r, int c, int step, int n, std::uint8_t* bgr, char* painted) {
+      // Row r itself: sampling r - 1 put the picture one row below the
+      // graticule and coastlines that Forward places.
+      std::vector<double> lon(static_cast<std::size_t>(n)), lat(static_cast<std::size_t>(n));
+      std::vector<int> code(static_cast<std::size_t>(n));
+      InverseSpan(p, r, c, step, n, lon.data(), lat.data(), code.data());
+      for (int k = 0; k < n; ++k)
+        painted[k] = code[k] == 0 && Colour(picture, lon[k], lat[k], bgr + 3 * k);
+    };
+  });
 }
 
 }  // namespace
@@ -44,16 +72,9 @@ int TColourLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress)
     source = source.convertToFormat(QImage::Format_BGR888);
   const TColourSource picture{source.constBits(), source.bytesPerLine(), source.width(),
                               source.height()};
-  DrawPixelColours(in, target, progress, [&picture](TGxProjectionL& p) {
-    return [&p, &picture](int r, int c, int step, int n, std::uint8_t* bgr, char* painted) {
-      // Row r itself: sampling r - 1 put the picture one row below the
-      // graticule and coastlines that Forward places.
-      std::vector<double> lon(static_cast<std::size_t>(n)), lat(static_cast<std::size_t>(n));
-      std::vector<int> code(static_cast<std::size_t>(n));
-      InverseSpan(p, r, c, step, n, lon.data(), lat.data(), code.data());
-      for (int k = 0; k < n; ++k)
-        painted[k] = PictureColour(lon[k], lat[k], code[k], picture, bgr + 3 * k);
-    };
-  });
+  if (in.look.Sampling == TSampling::Bilinear)
+    PaintPicture<BilinearColour>(in, target, progress, picture);
+  else
+    PaintPicture<NearestColour>(in, target, progress, picture);
   return 0;
 }

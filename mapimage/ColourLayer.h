@@ -1,5 +1,6 @@
 // The colour layer: the Earth picture re-projected pixel by pixel through
-// the projection's inverse, nearest source pixel.
+// the projection's inverse: the nearest source pixel, or a bilinear blend of
+// the four around the point (TMapLook::Sampling).
 #pragma once
 
 #include "mapimage/MapLayer.h"

@@ -279,6 +279,7 @@ TMapLook TGxMapImageL::Look() const {
   look.Background = s.Background;
   look.Tissot = s.Tissot;
   look.ColorTissot = s.ColorTissot;
+  look.Sampling = s.Sampling;
   look.Font = font();
   return look;
 }

@@ -74,6 +74,7 @@ class TMapSettings {
   TBackground Background = TBackground::EarthPicture;
   bool Tissot = false;  // Tissot's indicatrices at the graticule's intersections
   QColor ColorTissot = QColor::fromRgb(kDefaultTissotRgb);
+  TSampling Sampling = TSampling::Nearest;  // how the colour picture is read
 
   // The colour picture of the Earth (plate carrée, row 0 at +90°, column 0 at
   // -180°), owned. Null only after FreeColorMap; an existing picture may be

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -64,11 +65,52 @@ QString CheckText(const ImageFileOptions& o) {
   return {};
 }
 
+// CRC-32 of PNG chunks (ISO 3309, reflected, polynomial 0xEDB88320).
+quint32 Crc32(const QByteArray& bytes) {
+  static const auto table = [] {
+    std::array<quint32, 256> t{};
+    for (quint32 n = 0; n < 256; ++n) {
+      quint32 c = n;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  quint32 c = 0xFFFFFFFFu;
+  for (char b : bytes) c = table[(c ^ static_cast<quint8>(b)) & 0xFF] ^ (c >> 8);
+  return c ^ 0xFFFFFFFFu;
+}
+
+QByteArray BigEndian32(quint32 v) {
+  const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+  return QByteArray(b, 4);
+}
+
+// Text chunks right after the PNG's header chunk: international text
+// (iTXt), UTF-8, uncompressed, which Qt reads back into QImage::text. Put in
+// the encoded bytes rather than through QImage::setText, which copies the
+// pixels of an image it shares (192 MiB for an 8192 x 8192 map), and rather
+// than through QImageWriter::setText, which folds line breaks into blanks.
+bool InsertPngText(QByteArray& png, const QList<QPair<QString, QString>>& text) {
+  constexpr qsizetype kHeaderEnd = 8 + 4 + 4 + 13 + 4;  // signature, IHDR with its CRC
+  if (png.size() < kHeaderEnd || png.mid(12, 4) != "IHDR") return false;
+  QByteArray chunks;
+  for (const auto& [key, value] : text) {
+    const QByteArray body = "iTXt" + key.toLatin1() + QByteArray("\0\0\0\0\0", 5) + value.toUtf8();
+    chunks += BigEndian32(static_cast<quint32>(body.size() - 4)) + body + BigEndian32(Crc32(body));
+  }
+  png.insert(kHeaderEnd, chunks);
+  return true;
+}
+
 QByteArray EncodeWithQt(const QImage& image, ImageFormat format, const ImageFileOptions& o,
                         QString& why) {
-  QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-  if (format == ImageFormat::Png)
-    for (const auto& [key, value] : o.text) rgb.setText(key, value);
+  // Qt's PNG writer takes the map's 24-bit rows as they are; a conversion to
+  // 32 bits would cost a copy a third larger than the map (256 MiB at
+  // 8192 x 8192) for the same file.
+  const bool asIs = format == ImageFormat::Png && (image.format() == QImage::Format_BGR888 ||
+                                                   image.format() == QImage::Format_RGB888);
+  const QImage rgb = asIs ? image : image.convertToFormat(QImage::Format_RGB32);
   if (rgb.isNull()) {
     why = NotEnoughMemoryFor(image.size());
     return {};
@@ -81,6 +123,8 @@ QByteArray EncodeWithQt(const QImage& image, ImageFormat format, const ImageFile
     why = QStringLiteral("the image could not be encoded: %1").arg(writer.errorString());
     return {};
   }
+  if (format == ImageFormat::Png && !InsertPngText(bytes, o.text))
+    why = QStringLiteral("the PNG writer gave no header to put the text after");
   return bytes;
 }
 
@@ -180,9 +224,7 @@ QString NotEnoughMemoryFor(QSize size) {
 
 QString WriteImageFile(const QImage& image, const QString& fileName,
                        const ImageFileOptions& options) {
-  auto fail = [&fileName](const QString& why) {
-    return QStringLiteral("cannot write %1: %2").arg(fileName, why);
-  };
+  auto fail = [&fileName](const QString& why) { return CannotWrite(fileName, why); };
   if (fileName.isEmpty()) return fail(QStringLiteral("no file name was given"));
   const std::optional<ImageFormat> format =
       options.format ? options.format : FormatOfFileName(fileName);
@@ -198,6 +240,16 @@ QString WriteImageFile(const QImage& image, const QString& fileName,
     why = NotEnoughMemoryFor(image.size());
   }
   if (!why.isEmpty()) return fail(why);
-  if (const int error = ReplaceFile(QFile::encodeName(fileName), bytes)) return fail(SystemReason(error));
+  return WriteFileBytes(bytes, fileName);
+}
+
+QString WriteFileBytes(const QByteArray& bytes, const QString& fileName) {
+  if (fileName.isEmpty()) return CannotWrite(fileName, QStringLiteral("no file name was given"));
+  if (const int error = ReplaceFile(QFile::encodeName(fileName), bytes))
+    return CannotWrite(fileName, SystemReason(error));
   return {};
+}
+
+QString CannotWrite(const QString& fileName, const QString& why) {
+  return QStringLiteral("cannot write %1: %2").arg(fileName, why);
 }

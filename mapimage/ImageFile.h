@@ -10,6 +10,7 @@
 // would be; a symbolic link is followed and its target replaced.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QPair>
@@ -49,6 +50,14 @@ struct ImageFileOptions {
 // device", in the user's language).
 QString WriteImageFile(const QImage& image, const QString& fileName,
                        const ImageFileOptions& options = {});
+
+// Puts bytes already encoded (a vector file) under the name the same way:
+// beside the target, synced, renamed over it, a replaced file's mode kept.
+// Returns an empty string or "cannot write FILE: REASON".
+QString WriteFileBytes(const QByteArray& bytes, const QString& fileName);
+
+// "cannot write FILE: WHY", the one wording of a write that failed.
+QString CannotWrite(const QString& fileName, const QString& why);
 
 // The reason given when an image of that size could not be allocated:
 // "not enough memory for a WxH image".

@@ -68,8 +68,8 @@ void TermDest(j_compress_ptr cinfo) {
 
 // The libjpeg part, free of C++ objects with destructors because a longjmp
 // out of it must not skip any. On success the bytes are in e.dest.
-bool Encode(Encoder& e, const uchar* rgb, int width, int height, qsizetype stride, int quality,
-            bool progressive, const QList<QByteArray>& comments) {
+bool Encode(Encoder& e, const uchar* rgb, J_COLOR_SPACE space, int width, int height,
+            qsizetype stride, int quality, bool progressive, const QList<QByteArray>& comments) {
   jpeg_compress_struct& cinfo = e.cinfo;
   cinfo.err = jpeg_std_error(&e.err.pub);
   e.err.pub.error_exit = OnJpegError;
@@ -86,7 +86,7 @@ bool Encode(Encoder& e, const uchar* rgb, int width, int height, qsizetype strid
   cinfo.image_width = static_cast<JDIMENSION>(width);
   cinfo.image_height = static_cast<JDIMENSION>(height);
   cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
+  cinfo.in_color_space = space;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
   if (progressive) jpeg_simple_progression(&cinfo);
@@ -107,14 +107,26 @@ bool Encode(Encoder& e, const uchar* rgb, int width, int height, qsizetype strid
 
 QByteArray EncodeJpeg(const QImage& image, int quality, bool progressive,
                       const QList<QByteArray>& comments, QString& why) {
-  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+  // The map's blue-green-red rows go to the encoder as they are where
+  // libjpeg-turbo reads that order, instead of through a copy of the map.
+#ifdef JCS_EXTENSIONS
+  const bool asIs = image.format() == QImage::Format_BGR888;
+#else
+  const bool asIs = false;
+#endif
+  const QImage rgb = asIs ? image : image.convertToFormat(QImage::Format_RGB888);
   if (rgb.isNull()) {
     why = NotEnoughMemoryFor(image.size());
     return {};
   }
+#ifdef JCS_EXTENSIONS
+  const J_COLOR_SPACE space = asIs ? JCS_EXT_BGR : JCS_RGB;
+#else
+  const J_COLOR_SPACE space = JCS_RGB;
+#endif
   Encoder e{};
-  const bool encoded = Encode(e, rgb.constBits(), rgb.width(), rgb.height(), rgb.bytesPerLine(),
-                              quality, progressive, comments);
+  const bool encoded = Encode(e, rgb.constBits(), space, rgb.width(), rgb.height(),
+                              rgb.bytesPerLine(), quality, progressive, comments);
   std::unique_ptr<unsigned char, decltype(&std::free)> data(e.dest.data, &std::free);
   if (!encoded) {
     why = QStringLiteral("JPEG encoder: %1").arg(QString::fromLocal8Bit(e.err.message));

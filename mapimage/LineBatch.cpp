@@ -93,7 +93,11 @@ void TLineBatch::Draw(TLineCanvas& canvas, const QColor& colour) const {
       DrawLine(s.x1, s.y1, s.x2, s.y2, canvas, colour, width_, antiAlias_);
     return;
   }
-  QPainter& painter = canvas.Painter();
+  Stroke(canvas.Painter(), colour);
+}
+
+void TLineBatch::Stroke(QPainter& painter, const QColor& colour, bool squareDots) const {
+  if (!(width_ >= 1.0) || segments_.empty()) return;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, antiAlias_);
   // The anti-aliased line is a row of round-ended strokes; the plain pen
@@ -102,7 +106,7 @@ void TLineBatch::Draw(TLineCanvas& canvas, const QColor& colour) const {
                       antiAlias_ ? Qt::RoundCap : Qt::SquareCap,
                       antiAlias_ ? Qt::RoundJoin : Qt::BevelJoin));
   painter.setBrush(Qt::NoBrush);
-  StrokeAsPolylines(painter, width_ + 2.0);
+  StrokeAsPolylines(painter, width_ + 2.0, squareDots);
   painter.restore();
 }
 
@@ -120,7 +124,8 @@ constexpr int kSimplifyRun = 64;
 
 class TPolylineBuilder {
  public:
-  explicit TPolylineBuilder(QPainter& painter) : painter_(painter) {}
+  TPolylineBuilder(QPainter& painter, bool squareDots)
+      : painter_(painter), squareDots_(squareDots) {}
   ~TPolylineBuilder() { Finish(); }
 
   void MoveTo(double x, double y) {
@@ -147,7 +152,14 @@ class TPolylineBuilder {
     }
   }
   void Finish() {
-    if (!points_.empty()) {
+    const bool dot = !points_.empty() && points_.back() == points_.front() &&
+                     (points_.size() == 1 || (points_.size() == 2));
+    if (dot && squareDots_) {
+      const QPen pen = painter_.pen();
+      const double w = std::max(pen.widthF(), 1.0);
+      const QPointF c = points_.front();
+      painter_.fillRect(QRectF(c.x() - w / 2, c.y() - w / 2, w, w), pen.color());
+    } else if (!points_.empty()) {
       if (points_.size() == 1) points_.push_back(points_.front());  // a dot
       painter_.drawPolyline(points_.data(), static_cast<int>(points_.size()));
     }
@@ -164,9 +176,13 @@ class TPolylineBuilder {
     const QPointF a = points_[anchor_];
     const double dx = p.x() - a.x(), dy = p.y() - a.y();
     const double len = std::hypot(dx, dy);
+    // Distance from the chord itself, not from the line through it: a
+    // coast that runs up a column and back down it lies on that line, yet
+    // far from a chord that ends where it turned.
     auto near = [&](const QPointF& q) {
-      if (len == 0.0) return std::hypot(q.x() - a.x(), q.y() - a.y()) <= kSimplifyTolerance;
-      return std::fabs((q.x() - a.x()) * dy - (q.y() - a.y()) * dx) / len <= kSimplifyTolerance;
+      const double t = len == 0.0 ? 0.0 : ((q.x() - a.x()) * dx + (q.y() - a.y()) * dy) / (len * len);
+      const double u = std::clamp(t, 0.0, 1.0);
+      return std::hypot(q.x() - a.x() - u * dx, q.y() - a.y() - u * dy) <= kSimplifyTolerance;
     };
     if (!near(points_.back())) return false;
     for (const QPointF& q : skipped_)
@@ -176,6 +192,7 @@ class TPolylineBuilder {
   }
 
   QPainter& painter_;
+  bool squareDots_;
   std::vector<QPointF> points_;
   std::vector<QPointF> skipped_;  // points replaced since the anchor
   std::size_t anchor_ = 0;
@@ -184,11 +201,11 @@ class TPolylineBuilder {
 
 }  // namespace
 
-void TLineBatch::StrokeAsPolylines(QPainter& painter, double margin) const {
+void TLineBatch::StrokeAsPolylines(QPainter& painter, double margin, bool squareDots) const {
   const int W = W_, H = H_;
   // A polyline ends where a segment does not start at the end of the one
   // before, or where clipping cuts it.
-  TPolylineBuilder line(painter);
+  TPolylineBuilder line(painter, squareDots);
   bool open = false;           // the polyline has a current point
   double cx = 0.0, cy = 0.0;   // its current point
   int endX = 0, endY = 0;      // end of the previous segment

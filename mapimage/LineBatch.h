@@ -62,10 +62,20 @@ class TLineBatch {
   // mode is. Nothing for width < 1 or NaN.
   void Draw(TLineCanvas& canvas, const QColor& colour) const;
 
+  // The polylines stroked once each with the pen of the line's width and
+  // mode, on any painter (the bitmap beyond the budget, or a vector file);
+  // the painter's pen and hints are as before afterwards. Nothing for
+  // width < 1 or NaN. squareDots: see StrokeAsPolylines.
+  void Stroke(QPainter& painter, const QColor& colour, bool squareDots = false) const;
+
   // The polyline form on its own: for drawing on any painter (also a vector
   // device), pen and hints as the caller set them. Coordinates are clipped
-  // to the W x H bitmap plus a margin, within QPainter's safe range.
-  void StrokeAsPolylines(QPainter& painter, double margin) const;
+  // to the W x H bitmap plus a margin, within QPainter's safe range. A
+  // polyline of no length (an island smaller than a pixel) is a dot: a line
+  // of no length for the raster painter, which lights its pixel; with
+  // squareDots a filled square of the pen's width, since the renderers of
+  // vector files draw nothing for a line of no length.
+  void StrokeAsPolylines(QPainter& painter, double margin, bool squareDots = false) const;
 
  private:
   bool ContinuesWithoutLength(const TSegment& s) const;

@@ -36,9 +36,37 @@ bool PictureWanted(const TFrameInput& in) {
          in.colorMap->height() > 0;
 }
 
-}  // namespace
+// What the frame does with each layer: draw it into the target, or take its
+// traces where it has them.
+class TLayerSink {
+ public:
+  virtual ~TLayerSink() = default;
+  virtual int Put(TMapLayer& layer, TLayerInput& in, QImage& target, TDrawProgress& progress) = 0;
+};
 
-bool DrawMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFrameOutput& out) {
+class TRasterSink : public TLayerSink {
+ public:
+  int Put(TMapLayer& layer, TLayerInput& in, QImage& target, TDrawProgress& progress) override {
+    return layer.Draw(in, target, progress);
+  }
+};
+
+class TTraceSink : public TLayerSink {
+ public:
+  explicit TTraceSink(std::vector<TMapTrace>& traces) : traces_(traces) {}
+  int Put(TMapLayer& layer, TLayerInput& in, QImage& target, TDrawProgress& progress) override {
+    int error = 0;
+    if (layer.Trace(in, target, progress, traces_, error)) return error;
+    return layer.Draw(in, target, progress);
+  }
+
+ private:
+  std::vector<TMapTrace>& traces_;
+};
+
+// The one description of a drawing's layers and their order.
+bool RunMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFrameOutput& out,
+                 TLayerSink& sink) {
   static const QImage kNoPicture;
   const QImage& picture = in.colorMap ? *in.colorMap : kNoPicture;
 
@@ -57,7 +85,7 @@ bool DrawMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFr
     out.Begin(total);
     if (out.Stopped()) return false;
     if (drawPicture) {
-      const int e = layers.picture->Draw(layer, target, out);
+      const int e = sink.Put(*layers.picture, layer, target, out);
       if (e) out.Error(e);
     }
     if (out.Stopped()) return false;
@@ -65,7 +93,7 @@ bool DrawMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFr
     if (p.ListIndex() <= 2) {
       out.Error(kMapErrorGridKind);
     } else if (drawCoast && p.Radius > 0.0001) {
-      const int e = layers.coast.Draw(layer, target, out);
+      const int e = sink.Put(layers.coast, layer, target, out);
       if (e) out.Error(e);
     }
     if (out.Stopped()) return false;
@@ -79,14 +107,27 @@ bool DrawMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFr
     out.Error(kMapErrorNoProjection);
   } else {
     TLayerInput layer{*in.p, in.look, in.coast, picture, in.threadsAllowed};
-    if (const int e = layers.graticule.Draw(layer, target, out)) out.Error(e);
+    if (const int e = sink.Put(layers.graticule, layer, target, out)) out.Error(e);
   }
   if (in.p) {
     TLayerInput layer{*in.p, in.look, in.coast, picture, in.threadsAllowed};
     for (auto& overlay : layers.overlays) {
       if (out.Stopped()) return false;
-      if (const int e = overlay->Draw(layer, target, out)) out.Error(e);
+      if (const int e = sink.Put(*overlay, layer, target, out)) out.Error(e);
     }
   }
   return !out.Stopped();
+}
+
+}  // namespace
+
+bool DrawMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFrameOutput& out) {
+  TRasterSink sink;
+  return RunMapFrame(in, layers, target, out, sink);
+}
+
+bool TraceMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFrameOutput& out,
+                   std::vector<TMapTrace>& traces) {
+  TTraceSink sink(traces);
+  return RunMapFrame(in, layers, target, out, sink);
 }

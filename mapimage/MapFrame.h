@@ -52,3 +52,10 @@ struct TFrameInput {
 // the picture, the coastlines, the graticule with its labels, the overlays.
 // Returns false when the output said stop (the target is then half drawn).
 bool DrawMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFrameOutput& out);
+
+// The same drawing for a vector file: the layers that are pictures draw into
+// target, which becomes the raster beneath the vectors; the line layers give
+// their traces instead, appended to `traces` in drawing order. Same layers,
+// order, progress and errors as DrawMapFrame.
+bool TraceMapFrame(const TFrameInput& in, TMapLayers& layers, QImage& target, TFrameOutput& out,
+                   std::vector<TMapTrace>& traces);

@@ -30,6 +30,11 @@ enum class TBackground { EarthPicture, AreaDistortion, AngleDistortion };
 // otherwise: a magenta that none of the pictures uses.
 inline constexpr QRgb kDefaultTissotRgb = qRgb(0xE0, 0x00, 0xE0);
 
+// How the colour layer reads the Earth picture: the nearest pixel (the
+// window's picture as it always was drawn), or a bilinear blend of the four
+// around the point (a detailed picture drawn large, without blocks).
+enum class TSampling { Nearest, Bilinear };
+
 // The drawing settings of one drawing, as plain values (a copy of the
 // control's settings taken when the drawing starts).
 struct TMapLook {
@@ -47,6 +52,7 @@ struct TMapLook {
   // Tissot's indicatrices at the graticule's intersections, on top.
   bool Tissot = false;
   QColor ColorTissot = QColor::fromRgb(kDefaultTissotRgb);
+  TSampling Sampling = TSampling::Nearest;
   QFont Font;  // of the grid labels and the legend
   // A quick drawing while the map moves under the hand: the picture layer
   // samples every second row and column and fills each 2 x 2 block.

@@ -95,7 +95,8 @@ class TWorkerOutput : public TFrameOutput {
 }  // namespace
 
 bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<bool>& stop,
-                    const std::function<void(int, int)>& progress, TPictureCache* cache) {
+                    const std::function<void(int, int)>& progress, TPictureCache* cache,
+                    std::vector<TMapTrace>* traces) {
   QElapsedTimer timer;
   timer.start();
   out.preview = s.look.Preview;
@@ -122,7 +123,8 @@ bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<
   if (cache && s.look.UseColorEmpty && layers.picture)
     layers.picture = std::make_unique<TCachedPictureLayer>(std::move(layers.picture), *cache);
   TWorkerOutput output(stop, progress, out.errors);
-  const bool finished = DrawMapFrame(in, layers, out.image, output);
+  const bool finished = traces ? TraceMapFrame(in, layers, out.image, output, *traces)
+                                : DrawMapFrame(in, layers, out.image, output);
   out.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1.0e6;
   return finished;
 }

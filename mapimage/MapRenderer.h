@@ -59,12 +59,14 @@ struct TRenderedMap {
 // Draws a snapshot as the control's own drawing would, without events and
 // without letting anything run in between; `stop` is polled as it goes.
 // Used by the worker, and by whoever wants a map drawn on their own thread.
+// With `traces`, the line layers are traced into it instead of drawn, and
+// out.image holds only what lies beneath them (for a vector file).
 // Returns false when stopped.
 // With a cache, a picture layer drawn before for the same parameters is
 // taken from it (see TPictureCache).
 bool RenderSnapshot(const TMapSnapshot& s, TRenderedMap& out, const std::atomic<bool>& stop,
                     const std::function<void(int max, int position)>& progress = {},
-                    TPictureCache* cache = nullptr);
+                    TPictureCache* cache = nullptr, std::vector<TMapTrace>* traces = nullptr);
 
 class TMapRenderer : public QThread {
   Q_OBJECT

@@ -1,7 +1,8 @@
-// Pixel positions from projected doubles, and the nearest source pixel of the
-// colour picture.
+// Pixel positions from projected doubles, and the source pixels of the colour
+// picture: the nearest one, or the four around a point for a bilinear blend.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 // Projected points far off the map saturate here: far enough that every
@@ -35,4 +36,54 @@ inline bool SourcePixel(double lonDeg, double latDeg, int CW, int CH, int& px, i
   if (row == CH) row = CH - 1;
   py = row % CH;
   return px >= 0 && px < CW && py >= 0 && py < CH;
+}
+
+// The four source pixels around a longitude and latitude (degrees) of a CW x
+// CH plate carrée picture, and the weights of the right column and the lower
+// row. Here each pixel is the sample at its centre: column i covers the
+// longitudes from -180 + i * 360 / CW eastward, so its centre lies half a
+// pixel east of that. The picture wraps around east to west (column CW - 1
+// meets column 0 at 180 degrees); north and south of the first and last rows'
+// centres the edge row is taken as it is.
+struct TBilinearTaps {
+  int x0, x1, y0, y1;  // x1 = x0 + 1 wrapped, y1 = y0 + 1 held at the bottom row
+  double fx, fy;       // 0 .. 1: share of x1 and of y1
+};
+
+// False for a position that is not on the Earth (not finite, latitude beyond
+// +-90, longitude beyond +-360) or an empty picture.
+inline bool BilinearTapsOf(double lonDeg, double latDeg, int CW, int CH, TBilinearTaps& t) {
+  if (CW <= 0 || CH <= 0) return false;
+  if (!(std::fabs(latDeg) <= 90.0) || !(std::fabs(lonDeg) <= 360.0)) return false;  // NaN too
+  const double x = (lonDeg + 180.0) * (CW / 360.0) - 0.5;
+  const double y = (90.0 - latDeg) * (CH / 180.0) - 0.5;
+  const double fx = std::floor(x), fy = std::floor(y);
+  // |x| stays below 2 * CW + 1 and |y| below CH + 1: the conversions are safe.
+  int x0 = static_cast<int>(fx) % CW;
+  if (x0 < 0) x0 += CW;
+  t.x0 = x0;
+  t.x1 = x0 + 1 == CW ? 0 : x0 + 1;
+  t.fx = x - fx;
+  if (y < 0) {
+    t.y0 = t.y1 = 0;
+    t.fy = 0;
+  } else if (y >= CH - 1) {
+    t.y0 = t.y1 = CH - 1;
+    t.fy = 0;
+  } else {
+    t.y0 = static_cast<int>(fy);
+    t.y1 = t.y0 + 1;
+    t.fy = y - fy;
+  }
+  return true;
+}
+
+// One channel of the bilinear blend of four neighbours, rounded to the
+// nearest value (halves up).
+inline unsigned char BlendChannel(unsigned char a00, unsigned char a10, unsigned char a01,
+                                  unsigned char a11, double fx, double fy) {
+  const double top = a00 + (a10 - a00) * fx;
+  const double bottom = a01 + (a11 - a01) * fx;
+  const double v = top + (bottom - top) * fy;
+  return static_cast<unsigned char>(std::clamp(v + 0.5, 0.0, 255.0));
 }

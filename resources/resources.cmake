@@ -1,5 +1,5 @@
 # Attaches the program's map data (weltnetz_data.qrc: coastlines, Earth
-# picture) to weltnetz_map. Included by mapimage/CMakeLists.txt after the
+# pictures) to weltnetz_map. Included by mapimage/CMakeLists.txt after the
 # library exists.
 #
 # The target form of qt_add_resources is used, not the .qrc compiled into the

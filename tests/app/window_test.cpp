@@ -48,7 +48,7 @@ TEST_F(WindowTest, ControlsFitTheWindowWithoutOverlap) {
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
   EXPECT_EQ(form->GxM1->geometry(), QRect(17, 30, 528, 507));
   EXPECT_EQ(form->P1->geometry(), QRect(0, 552, 565, 224));
-  EXPECT_EQ(form->P1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 21);
+  EXPECT_EQ(form->P1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 24);
   for (QWidget* parent : {static_cast<QWidget*>(form.get()), static_cast<QWidget*>(form->P1)}) {
     QList<QWidget*> shown;
     for (QWidget* w : parent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))

@@ -2,6 +2,8 @@
 // budget, bounded polyline drawing beyond it.
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <QImage>
 
 #include "mapimage/DrawLine.h"
@@ -91,6 +93,37 @@ TEST(LineBatch, PolylinesAreClippedAndBrokenWhereTheSegmentsAre) {
   EXPECT_LT(qRed(drawn.pixel(0, 10)), 128);
   EXPECT_LT(qRed(drawn.pixel(49, 10)), 128);
   EXPECT_LT(qRed(drawn.pixel(25, 40)), 128);
+}
+
+// A line that runs up a column and back down it (a coast along a narrow
+// inlet) keeps its turn when its polyline is simplified: the points up there
+// lie on the line through the chord, but far from the chord itself. In a
+// vector file an island smaller than a pixel is a square of the line's
+// width.
+TEST(LineBatch, PolylineKeepsATurnBackAlongItself) {
+  TLineBatch batch(40, 40, 1, false);
+  const int ys[] = {30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 21, 22, 23, 24, 25, 26, 27, 28,
+                    29, 30, 31, 32};
+  for (std::size_t i = 1; i < std::size(ys); ++i) batch.Add(10, ys[i - 1], 10, ys[i]);
+  batch.Add(30, 5, 30, 5);  // an island smaller than a pixel
+  QImage img = Filled(40, 40, Qt::white);
+  {
+    QPainter painter(&img);
+    batch.Stroke(painter, Qt::black);
+  }
+  for (int y = 20; y <= 32; ++y) EXPECT_LT(qRed(img.pixel(10, y)), 128) << y;
+
+  // As the vector files draw it: through the pixel centres, the dot a
+  // square that covers its pixel.
+  QImage squares = Filled(40, 40, Qt::white);
+  {
+    QPainter painter(&squares);
+    painter.translate(0.5, 0.5);
+    batch.Stroke(painter, Qt::black, true);
+  }
+  EXPECT_EQ(qRed(squares.pixel(30, 5)), 0);
+  EXPECT_LT(qRed(squares.pixel(10, 21)), 128);  // the turn, half a pixel on
+  EXPECT_GE(Dark(squares), 12 + 1);
 }
 
 // The settings that used to hold the drawing for minutes: a 64-pixel

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,8 +11,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include "mapimage/MapRecipe.h"
 #include "projection/Catalogue.h"
 #include "tests/map/MapFixture.h"
 #include "tests/map/TinyDisk.h"
@@ -55,6 +58,8 @@ TEST(RenderTool, BadOptionsExitTwo) {
   for (const QStringList& args :
        {QStringList{"--frobnicate"}, QStringList{"--layers", "color,sea", "-o", "a.png"},
         QStringList{"-o", "map.gif"}, QStringList{"--line-width", "thick", "-o", "a.png"},
+        QStringList{"-o", "map.svgz"}, QStringList{"--earth", "blue", "-o", "a.png"},
+        QStringList{"--recipe"}, QStringList{"--picture"},
         QStringList{"--kind", "99", "-o", "a.png"}, QStringList{"--size", "0x5", "-o", "a.png"},
         QStringList{"--all", "d", "--kind", "5"}, QStringList{}}) {
     const ToolRun r = Render(args);
@@ -183,10 +188,12 @@ TEST(RenderTool, FullDiskIsNamed) {
   QString tiny;
   OnTinyDisk(tiny);
   if (tiny.isEmpty()) return;
-  const ToolRun r = Render({"--size", "200x150", "-o", QDir(tiny).filePath("m.bmp")});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << r.err.toStdString();
-  EXPECT_TRUE(Entries(tiny).isEmpty());
+  for (const char* name : {"m.bmp", "m.svg", "m.pdf"}) {
+    const ToolRun r = Render({"--size", "200x150", "-o", QDir(tiny).filePath(name)});
+    EXPECT_EQ(r.code, 1) << name;
+    EXPECT_TRUE(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << r.err.toStdString();
+    EXPECT_TRUE(Entries(tiny).isEmpty()) << name;
+  }
 }
 
 // Such a name used to be written with U+FFFD in place of the bad bytes and
@@ -245,4 +252,156 @@ TEST(RenderTool, EverySetUpOptionReachesTheDrawing) {
     EXPECT_EQ(tool, drawnHere(true));
     EXPECT_NE(tool, drawnHere(false));
   }
+}
+
+// ---- Exports: SVG and PDF, recipes, pictures of one's own ------------------------------
+
+namespace {
+
+QByteArray Bytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// A map drawn from the recipe in any of its files is the map the recipe
+// came from, byte for byte; the recipe reads the same from every format.
+TEST(RenderTool, RecipeDrawsTheSameMapAgain) {
+  QTemporaryDir dir;
+  const QStringList setup = {"--kind", "42", "--theta", "33.3", "--oblique", "20", "--size",
+                             "600x300", "--layers", "color,grid,coast", "--earth", "detail",
+                             "--cutoff", "--antialias"};
+  for (const char* name : {"a.png", "a.jpg", "a.svg", "a.pdf"}) {
+    const ToolRun r = Render(setup + QStringList{"-o", dir.filePath(name)});
+    ASSERT_EQ(r.code, 0) << name << r.err.toStdString();
+  }
+  QString first;
+  for (const char* name : {"a.png", "a.jpg", "a.svg", "a.pdf"}) {
+    SCOPED_TRACE(name);
+    QString text, why;
+    ASSERT_TRUE(ReadRecipeText(dir.filePath(name), text, why)) << why.toStdString();
+    if (first.isEmpty()) first = text;
+    EXPECT_EQ(text, first);
+    const QString again = dir.filePath(QString(name) + ".png");
+    const ToolRun r = Render({"--recipe", dir.filePath(name), "-o", again});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("weltnetz-render")) << r.err.toStdString();  // no warning
+    EXPECT_EQ(Bytes(again), Bytes(dir.filePath("a.png")));
+  }
+  EXPECT_TRUE(first.contains("\nkind=mpMollweide\n") && first.contains("\nlongitude=33.3\n") &&
+              first.contains("\ntilt=20\n") && first.contains("\nsize=600x300\n") &&
+              first.contains("\ncutoff=1\n") && first.contains("\nantialias=1\n") &&
+              first.contains("\npicture=detail\n"))
+      << first.toStdString();
+  // The JPEG from the recipe of the JPEG is the JPEG.
+  ASSERT_EQ(Render({"--recipe", dir.filePath("a.jpg"), "-o", dir.filePath("b.jpg")}).code, 0);
+  EXPECT_EQ(Bytes(dir.filePath("b.jpg")), Bytes(dir.filePath("a.jpg")));
+}
+
+// A file without a recipe or with a broken one is refused with exit status 2
+// and the reason, and nothing is written; unknown keys only warn.
+TEST(RenderTool, MissingOrBrokenRecipeExitsTwo) {
+  QTemporaryDir dir;
+  // Written by Qt: long texts go into compressed chunks.
+  auto withText = [&](const QString& name, const QString& recipe) {
+    QImage img(40, 20, QImage::Format_RGB888);
+    img.fill(Qt::white);
+    if (!recipe.isNull()) img.setText("Weltnetz-Recipe", recipe);
+    EXPECT_TRUE(img.save(dir.filePath(name)));
+  };
+  const QString good = "kind=mpMollweide\nsize=120x60\n";
+  withText("none.png", QString());
+  withText("kind.png", "kind=mpFoo\nsize=120x60\n");
+  withText("size.png", "kind=mpMollweide\nsize=9000x60\n");
+  withText("radius.png", good + "radius=-4\n");
+  withText("own.png", good + "picture=own\npicture-file=marble.jpg\n");
+  withText("unknown.png", good + "colour=red\n");
+  QFile text(dir.filePath("text.png"));
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("kind=mpMollweide\n") > 0);
+  text.close();
+  struct Case {
+    const char* file;
+    QStringList more;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"none.png", {}, "carries no recipe"},
+      {"kind.png", {}, "kind: no projection kind is named \"mpFoo\""},
+      {"size.png", {}, "size:"},
+      {"radius.png", {}, "radius:"},
+      {"own.png", {}, "--picture"},
+      {"text.png", {}, "no PNG, JPEG, SVG or PDF"},
+      {"missing.png", {}, "cannot read"},
+      {"unknown.png", {"--kind", "4"}, "--recipe"},
+      {"unknown.png", {"--earth", "detail"}, "--recipe"},
+      {"unknown.png", {"--picture", "x.png"}, "--picture does not apply"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const ToolRun r =
+        Render(QStringList{"--recipe", dir.filePath(c.file), "-o", dir.filePath("out.png")} + c.more);
+    EXPECT_EQ(r.code, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.png")));
+  }
+  const ToolRun r = Render({"--recipe", dir.filePath("unknown.png"), "-o", dir.filePath("out.png")});
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("warning: unknown key \"colour\" ignored")) << r.err.toStdString();
+  EXPECT_EQ(QImage(dir.filePath("out.png")).size(), QSize(120, 60));
+}
+
+// An Earth picture of one's own colours the map; one that cannot be taken is
+// refused with the reason and exit status 2.
+TEST(RenderTool, OwnPictureColoursTheMap) {
+  QTemporaryDir dir;
+  QImage red(720, 360, QImage::Format_RGB888);
+  red.fill(QColor(220, 20, 30));
+  ASSERT_TRUE(red.save(dir.filePath("red.png")));
+  ASSERT_TRUE(red.copy(0, 0, 300, 300).save(dir.filePath("square.png")));
+  const ToolRun r = Render({"--kind", "42", "--layers", "color", "--picture", dir.filePath("red.png"),
+                            "-o", dir.filePath("m.png")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QImage map(dir.filePath("m.png"));
+  EXPECT_EQ(map.pixelColor(264, 253), QColor(220, 20, 30));
+  QString text, why;
+  ASSERT_TRUE(ReadRecipeText(dir.filePath("m.png"), text, why));
+  EXPECT_TRUE(text.contains("\npicture=own\npicture-file=red.png\n")) << text.toStdString();
+  // Drawn again from its recipe with the picture given.
+  ASSERT_EQ(Render({"--recipe", dir.filePath("m.png"), "--picture", dir.filePath("red.png"), "-o",
+                    dir.filePath("again.png")})
+                .code,
+            0);
+  EXPECT_EQ(Bytes(dir.filePath("again.png")), Bytes(dir.filePath("m.png")));
+
+  for (const auto& [args, says] :
+       {std::pair<QStringList, const char*>{{"--picture", dir.filePath("square.png")}, "twice as wide"},
+        {{"--picture", dir.filePath("none.png")}, "cannot be read"},
+        {{"--earth", "marble"}, "--earth"},
+        {{"--earth", "detail", "--picture", dir.filePath("red.png")}, "--picture and --earth"}}) {
+    const ToolRun bad = Render(args + QStringList{"-o", dir.filePath("bad.png")});
+    EXPECT_EQ(bad.code, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(bad.err.contains(says)) << bad.err.toStdString();
+  }
+  EXPECT_FALSE(QFile::exists(dir.filePath("bad.png")));
+}
+
+// A 4096 x 4096 map of each format stays well below 1 GiB of memory: the
+// largest resident size of the runs so far, as the kernel counts it.
+TEST(RenderTool, LargeExportsStayBelowOneGibibyte) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers' shadow memory and quarantine are no measure of the program's";
+#else
+  QTemporaryDir dir;
+  for (const char* name : {"big.png", "big.svg", "big.pdf"}) {
+    const ToolRun r = Render({"--kind", "42", "--size", "4096x4096", "--radius", "640", "--earth",
+                              "detail", "--layers", "color,grid,coast", "-o", dir.filePath(name)});
+    ASSERT_EQ(r.code, 0) << name << r.err.toStdString();
+    EXPECT_GT(QFileInfo(dir.filePath(name)).size(), 100000) << name;
+  }
+  rusage usage{};
+  ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+  RecordProperty("peak_rss_kib", static_cast<int>(usage.ru_maxrss));
+  EXPECT_LT(usage.ru_maxrss, 1024L * 1024L);  // KiB
+#endif
 }

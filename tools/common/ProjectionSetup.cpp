@@ -37,16 +37,11 @@ bool ParseInt(const char* text, long lo, long hi, int& out) {
 
 bool ParseSize(const std::string& text, int& width, int& height, std::string& why) {
   // Digits only: strtol would also take signs, blanks and "0x" prefixes.
-  auto side = [](const std::string& digits, int& out) {
-    if (digits.empty() || digits.size() > 5 ||
-        digits.find_first_not_of("0123456789") != std::string::npos)
-      return false;
-    out = std::stoi(digits);
-    return out >= 1 && out <= kMaxMapSide;
-  };
   const auto x = text.find('x');
+  const std::string_view all(text);
   int w = 0, h = 0;
-  if (x == std::string::npos || !side(text.substr(0, x), w) || !side(text.substr(x + 1), h)) {
+  if (x == std::string::npos || !ParseMapSide(all.substr(0, x), w) ||
+      !ParseMapSide(all.substr(x + 1), h)) {
     why = "WxH expected, each side a whole number of pixels from 1 to " +
           std::to_string(kMaxMapSide) + ": " + text;
     return false;

@@ -1,4 +1,4 @@
-// mkdata: makes the program's two data sets from Natural Earth.
+// mkdata: makes the program's data sets from Natural Earth.
 //
 //   mkdata --land land-50m.json --picture 50-natural-earth-1-downsampled.png
 //          --out resources [--preview check.png]
@@ -7,7 +7,8 @@
 // TopoJSON, cut free of the edges that are no coast, thinned, and laid out so
 // that the 1-degree run rule of the drawing splits it exactly between two
 // coastlines. The Earth picture (earth.png) is the shaded-relief picture
-// reduced to 300 x 150 by area averaging. The same inputs give the same bytes:
+// reduced to 300 x 150 by area averaging; the detailed one (earth_detail.png)
+// is that picture at its full size. The same inputs give the same bytes:
 // all choices below are fixed, and the picture is averaged in integers.
 // tools/mkdata/fetch.sh obtains the inputs; resources/README.md has the story.
 #include "mapimage/Coastlines.h"
@@ -484,7 +485,7 @@ QImage AreaAverage(const QImage& source, int width, int height)
   return target;
 }
 
-QImage MakePicture(const QString& path)
+QImage ReadSourcePicture(const QString& path)
 {
   const QImage source(path);
   if (source.isNull())
@@ -493,7 +494,18 @@ QImage MakePicture(const QString& path)
   if (source.width() != 2 * source.height())
     Fail(path.toStdString() + " is " + std::to_string(source.width()) + " x " +
          std::to_string(source.height()) + ", not a whole-Earth plate carree picture");
-  return AreaAverage(source, kPictureWidth, kPictureHeight);
+  return source;
+}
+
+// Writes a picture and reads it back through the program's own loader:
+// what it rejects, the program would reject too.
+void WritePicture(const QString& path, const QImage& picture)
+{
+  if (!picture.save(path, "PNG"))
+    Fail("cannot write " + path.toStdString());
+  const QImage loaded = LoadEarthPicture(path);
+  if (loaded.size() != picture.size() || loaded != picture.convertToFormat(QImage::Format_BGR888))
+    Fail("the written picture " + path.toStdString() + " does not read back as written");
 }
 
 // ------------------------------------------------------------------- preview --
@@ -556,11 +568,14 @@ int Run(const TOptions& options)
   CheckRuns(layout.Points, layout.RunStarts);
 
   const QString coastPath = options.Out + QStringLiteral("/kuesten.bin");
-  const QString picturePath = options.Out + QStringLiteral("/earth.png");
   WriteCoastlines(coastPath, layout.Points);
-  const QImage picture = MakePicture(options.Picture);
-  if (!picture.save(picturePath, "PNG"))
-    Fail("cannot write " + picturePath.toStdString());
+  const QImage source = ReadSourcePicture(options.Picture);
+  const QImage picture = AreaAverage(source, kPictureWidth, kPictureHeight);
+  WritePicture(options.Out + QStringLiteral("/earth.png"), picture);
+  // The detailed picture is the source itself, as 24-bit RGB: maps drawn
+  // larger than the window's read it bilinearly.
+  const QImage detail = source.convertToFormat(QImage::Format_RGB888);
+  WritePicture(options.Out + QStringLiteral("/earth_detail.png"), detail);
 
   // Read both back through the program's own loaders: what they reject, the
   // program would reject too.
@@ -571,10 +586,6 @@ int Run(const TOptions& options)
                std::bit_cast<quint32>(a.Lat) == std::bit_cast<quint32>(b.Lat);
       }))
     Fail("the written coastline file does not read back as written");
-  const QImage loadedPicture = LoadEarthPicture(picturePath);
-  if (loadedPicture.size() != picture.size() ||
-      loadedPicture != picture.convertToFormat(QImage::Format_BGR888))
-    Fail("the written picture does not read back as written");
 
   const TFigures f = Figures(loaded);
   std::printf("source: %zu rings, %zu points\n", rings.size(), sourcePoints);
@@ -590,6 +601,7 @@ int Run(const TOptions& options)
   std::printf("first       (%.9g, %.9g)\n", loaded.front().Lon, loaded.front().Lat);
   std::printf("last        (%.9g, %.9g)\n", loaded.back().Lon, loaded.back().Lat);
   std::printf("picture     %d x %d, 24-bit\n", picture.width(), picture.height());
+  std::printf("detail      %d x %d, 24-bit\n", detail.width(), detail.height());
 
   if (!options.Preview.isEmpty())
     WritePreview(options.Preview, picture, loaded);

@@ -1,20 +1,27 @@
 // weltnetz-render: draws a map with the window's map control and settings,
-// without a window, and writes it as PNG, JPEG or BMP.
+// without a window, and writes it as PNG, JPEG or BMP, or as SVG or PDF with
+// the lines as vectors; every file carries the map's recipe, from which
+// --recipe draws the same map again.
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "mapimage/Coastlines.h"
 #include "mapimage/GxMapImageL.h"
 #include "mapimage/ImageFile.h"
 #include "mapimage/ImageLimits.h"
+#include "mapimage/MapExport.h"
+#include "mapimage/MapRecipe.h"
 #include "projection/Catalogue.h"
 #include "tools/common/ProjectionSetup.h"
 #include "weltnetz/Version.h"
@@ -25,6 +32,7 @@ void Usage(const char* message) {
   if (message) std::fprintf(stderr, "weltnetz-render: %s\n", message);
   std::fprintf(stderr,
                "usage: weltnetz-render [options] -o FILE\n"
+               "       weltnetz-render --recipe MAP [--picture FILE] [--time] -o FILE\n"
                "       weltnetz-render [options] --all DIR\n"
                "%s"
                "  --layers LIST   comma-separated of color, grid, coast, tissot, and area or\n"
@@ -32,7 +40,17 @@ void Usage(const char* message) {
                "  --antialias     anti-aliased graticule\n"
                "  --grid-values   graticule labels\n"
                "  --line-width W  line width in pixels (default 1)\n"
-               "  -o FILE         output; .png, .jpg/.jpeg (quality 100) or .bmp\n"
+               "  --earth PIC     the Earth picture: standard (300 x 150, nearest pixel,\n"
+               "                  the default) or detail (720 x 360, bilinear)\n"
+               "  --picture FILE  an Earth picture of your own: an equirectangular PNG or\n"
+               "                  JPEG of the whole Earth, twice as wide as high, at most\n"
+               "                  %d x %d (bilinear)\n"
+               "  -o FILE         output; .png, .jpg/.jpeg (quality 100), .bmp, or .svg and\n"
+               "                  .pdf with graticule, coastlines and labels as vectors\n"
+               "  --recipe MAP    draw the map whose recipe the file MAP (PNG, JPEG, SVG or\n"
+               "                  PDF written by Weltnetz) carries, exactly as it was drawn;\n"
+               "                  takes no other set-up, layer or picture option (--picture\n"
+               "                  only for a map of an own picture)\n"
                "  --all DIR       every listed kind with its defaults into DIR/NN.png\n"
                "                  (NN the catalogue position; other set-up options apply)\n"
                "  --time          print render_ms <milliseconds> <position> <enum name>\n"
@@ -48,8 +66,10 @@ void Usage(const char* message) {
                "map control's error codes, nothing is written, no render_ms is printed and\n"
                "the exit status is 1 (--all stops at the first such kind). A file is written\n"
                "beside its target and renamed over it; a replaced file keeps its mode.\n"
-               "Bad options exit with 2.\n",
-               kSetupUsage, kMaxMapSide);
+               "PNG, JPEG, SVG and PDF files carry the map's recipe (text metadata\n"
+               "\"Weltnetz-Recipe\"). Bad options, a picture that cannot be taken, and a\n"
+               "file without a recipe or with a broken one exit with 2.\n",
+               kSetupUsage, kMaxPictureWidth, kMaxPictureHeight, kMaxMapSide);
 }
 
 struct RenderOptions {
@@ -57,7 +77,8 @@ struct RenderOptions {
   TBackground background = TBackground::EarthPicture;
   bool antiAlias = false, gridValues = false;
   double lineWidth = 1.0;
-  QString output, allDir;
+  QString output, allDir, recipe, pictureFile;
+  TEarthPicture earth = TEarthPicture::Standard;
   bool time = false;
 };
 
@@ -110,36 +131,111 @@ void ConfigureLikeWindow(TGxMapImageL& map, TGxProjectionL& p, const RenderOptio
   s.DrawCoast = o.coast;
   s.Background = o.background;
   s.Tissot = o.tissot;
+  s.Sampling = SamplingOf(o.earth);
   map.SetGridRange(180, -180, 90, -90, 30, 1);
 }
 
-// True when every pixel of the image has the background colour.
-bool OnlyBackground(const QImage& image, const QColor& background) {
-  QImage row(image.width(), 1, image.format());
-  if (row.isNull()) return false;  // no memory to look: the map stays
-  row.fill(background);
-  const auto bytes = static_cast<std::size_t>(row.bytesPerLine());
-  for (int y = 0; y < image.height(); ++y)
-    if (std::memcmp(image.constScanLine(y), row.constScanLine(0), bytes) != 0) return false;
+// The Earth picture the options ask for into the map's settings; false with
+// the reason printed when the file cannot be taken.
+bool ChoosePicture(TGxMapImageL& map, const RenderOptions& o) {
+  switch (o.earth) {
+    case TEarthPicture::Standard:
+      return true;  // the control starts with it
+    case TEarthPicture::Detail:
+      map.MapSettings.SetColorMap(LoadEarthPicture(kDetailEarthPicture));
+      return true;
+    case TEarthPicture::Own: {
+      QImage picture;
+      QString why;
+      if (!LoadPictureFile(o.pictureFile, picture, why)) {
+        std::fprintf(stderr, "weltnetz-render: --picture %s\n", why.toLocal8Bit().constData());
+        return false;
+      }
+      map.MapSettings.SetColorMap(picture);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The set-up and the options a recipe asks for.
+void TakeRecipe(const TRecipe& r, ProjectionSetup& s, RenderOptions& o) {
+  s.enumOrdinal = static_cast<int>(r.kind);
+  s.width = r.size.width();
+  s.height = r.size.height();
+  s.radius = r.radius;
+  s.theta = r.longitude;
+  s.phi0 = r.latitude;
+  s.phi1 = r.latitude1;
+  s.phi2 = r.latitude2;
+  s.other = r.other;
+  s.oblique = r.tilt;
+  s.x0 = r.x0;
+  s.y0 = r.y0;
+  if (r.ellipsoid) s.mapInput = *r.ellipsoid;
+  s.cutoff = r.cutoff;
+  o.color = r.color;
+  o.grid = r.grid;
+  o.coast = r.coast;
+  o.tissot = r.tissot;
+  o.background = r.background;
+  o.antiAlias = r.antiAlias;
+  o.gridValues = r.gridValues;
+  o.lineWidth = r.lineWidth;
+  o.earth = r.picture;
+}
+
+// Reads the recipe of the file named by --recipe into the set-up and the
+// options; false with the reason printed (unknown keys only warn).
+bool ReadRecipe(ProjectionSetup& s, RenderOptions& o) {
+  const QByteArray name = o.recipe.toLocal8Bit();
+  QString text, why;
+  TRecipe recipe;
+  QStringList warnings;
+  if (!ReadRecipeText(o.recipe, text, why)) {
+    std::fprintf(stderr, "weltnetz-render: --recipe: %s\n", why.toLocal8Bit().constData());
+    return false;
+  }
+  const bool ok = ParseRecipe(text, recipe, warnings, why);
+  for (const QString& w : warnings)
+    std::fprintf(stderr, "weltnetz-render: recipe of %s: warning: %s\n", name.constData(),
+                 w.toLocal8Bit().constData());
+  if (!ok) {
+    std::fprintf(stderr, "weltnetz-render: recipe of %s refused: %s\n", name.constData(),
+                 why.toLocal8Bit().constData());
+    return false;
+  }
+  if (recipe.picture == TEarthPicture::Own && o.pictureFile.isEmpty()) {
+    std::fprintf(stderr,
+                 "weltnetz-render: the map of %s shows an Earth picture of its own (%s): give "
+                 "it with --picture FILE\n",
+                 name.constData(), recipe.pictureFile.toLocal8Bit().constData());
+    return false;
+  }
+  if (recipe.picture != TEarthPicture::Own && !o.pictureFile.isEmpty()) {
+    std::fprintf(stderr,
+                 "weltnetz-render: the map of %s shows the program's Earth picture: --picture "
+                 "does not apply\n",
+                 name.constData());
+    return false;
+  }
+  TakeRecipe(recipe, s, o);
   return true;
 }
 
 // Why the drawing cannot count as a map, empty when it can (the rule is in
-// the usage text). mapErrors holds the map control's codes of the drawing.
-QString WhyNotDrawn(const TGxMapImageL& map, TGxProjectionL& p, const ProjectionSetup& setup,
-                    const RenderOptions& o, const std::vector<int>& mapErrors) {
-  const QSize asked(setup.width, setup.height);
-  if (map.MainMap().size() != asked)
-    return QStringLiteral("the map control could not make the map's image: %1")
-        .arg(NotEnoughMemoryFor(asked));
+// the usage text).
+QString WhyNotDrawn(const TExportDrawing& d, TGxProjectionL& p, const QColor& background,
+                    const RenderOptions& o) {
+  if (d.map.image.isNull() || d.map.image.size() != d.map.size)
+    return QStringLiteral("the map's image could not be made: %1").arg(NotEnoughMemoryFor(d.map.size));
   const bool anyLayer = o.color || o.grid || o.coast;
-  if (p.Ready && !(anyLayer && OnlyBackground(map.MainMap(), map.MapSettings.ColorEmpty)))
-    return {};
+  if (p.Ready && !(anyLayer && d.Blank(background))) return {};
   // The engine answers for the centre with its not-ready code when it
   // refuses to work at all, which is the usual reason for a blank map.
   p.Forward(p.Theta * gx::kRadToDeg, p.Phi0 * gx::kRadToDeg);
   QStringList codes;
-  for (int code : mapErrors) codes << QString::number(code);
+  for (int code : d.map.errors) codes << QString::number(code);
   return QStringLiteral("%1 (engine code %2 at the map centre; map error codes: %3)")
       .arg(p.Ready ? QStringLiteral("nothing could be drawn")
                    : QStringLiteral("the projection is not ready"))
@@ -161,27 +257,40 @@ std::string KindName(const TGxProjectionL& p) {
 bool DrawOne(TGxMapImageL& map, TGxProjectionL& p, const ProjectionSetup& setup,
              const RenderOptions& o, const QString& file) {
   ApplySetup(setup, p);
-  std::vector<int> mapErrors;
-  map.OnError = [&mapErrors](TGxMapImageL*, int code) { mapErrors.push_back(code); };
-  QElapsedTimer timer;
-  timer.start();
-  map.Render();
-  const double ms = static_cast<double>(timer.nsecsElapsed()) / 1.0e6;
-  map.OnError = nullptr;
-  map.SaveMap();
+  const QSize size(setup.width, setup.height);
+  const TMapSnapshot snapshot = TMapSnapshot::Of(
+      &p, map.Look(), map.MapSettings.ColorMap(),
+      std::make_shared<const std::vector<TCoastPoint>>(map.Coastline()), map.CoastLoaded(), size);
+  const std::atomic<bool> stop{false};
+  const TExportDrawing d =
+      DrawForFile(snapshot, file.isEmpty() ? TMapFileKind::Raster : *MapFileKindOf(file), stop);
   const std::string kind = KindName(p);
-  if (const QString why = WhyNotDrawn(map, p, setup, o, mapErrors); !why.isEmpty()) {
+  if (const QString why = WhyNotDrawn(d, p, snapshot.look.ColorEmpty, o); !why.isEmpty()) {
     std::fprintf(stderr, "weltnetz-render: %dx%d map of %s: %s\n", setup.width, setup.height,
                  kind.c_str(), why.toLocal8Bit().constData());
     return false;
   }
   if (o.time) {
-    std::printf("render_ms %.3f %s\n", ms, kind.c_str());
+    std::printf("render_ms %.3f %s\n", d.map.milliseconds, kind.c_str());
     std::fflush(stdout);
   }
   if (file.isEmpty()) return true;
-  if (const QString why = WriteImageFile(map.MainMap(), file); !why.isEmpty()) {
-    std::fprintf(stderr, "weltnetz-render: %s\n", why.toLocal8Bit().constData());
+
+  const QString recipe = RecipeText(
+      RecipeOf(snapshot.projection, snapshot.look, size, o.earth, QFileInfo(o.pictureFile).fileName()));
+  // What the options drew may lie beyond what a recipe holds (a latitude of
+  // 120 degrees): the file still tells how it was drawn, but not in a form
+  // that --recipe takes.
+  TRecipe check;
+  QStringList warnings;
+  QString why;
+  if (!ParseRecipe(recipe, check, warnings, why))
+    std::fprintf(stderr, "weltnetz-render: warning: the recipe in %s will not be taken back: %s\n",
+                 file.toLocal8Bit().constData(), why.toLocal8Bit().constData());
+  const QString title = QStringLiteral("Weltnetz: %1").arg(DisplayNameOf(p.Projection));
+  if (const QString failed = WriteMapFile(d, file, snapshot.look.ColorEmpty, title, recipe);
+      !failed.isEmpty()) {
+    std::fprintf(stderr, "weltnetz-render: %s\n", failed.toLocal8Bit().constData());
     return false;
   }
   return true;
@@ -193,6 +302,9 @@ int main(int argc, char** argv) {
   ProjectionSetup setup;
   RenderOptions o;
   bool kindChosen = false;
+  // Options that the recipe of a map decides when --recipe is given.
+  std::string setBySetup, setByLook;
+  bool earthGiven = false;
   for (int i = 1; i < argc; ++i) {
     std::string error;
     const int used = ParseSetupOption(argc, argv, i, setup, error);
@@ -202,11 +314,15 @@ int main(int argc, char** argv) {
     }
     if (used > 0) {
       if (!std::strcmp(argv[i], "--kind") || !std::strcmp(argv[i], "--enum")) kindChosen = true;
+      setBySetup = argv[i];
       i += used - 1;
       continue;
     }
     const std::string opt = argv[i];
     const bool hasValue = i + 1 < argc;
+    if (opt == "--antialias" || opt == "--grid-values" || opt == "--layers" ||
+        opt == "--line-width" || opt == "--earth")
+      setByLook = opt;
     if (opt == "--antialias") {
       o.antiAlias = true;
     } else if (opt == "--grid-values") {
@@ -219,7 +335,8 @@ int main(int argc, char** argv) {
     } else if (opt == "--help" || opt == "-h") {
       Usage(nullptr);
       return 0;
-    } else if (opt == "--layers" || opt == "--line-width" || opt == "-o" || opt == "--all") {
+    } else if (opt == "--layers" || opt == "--line-width" || opt == "-o" || opt == "--all" ||
+               opt == "--earth" || opt == "--picture" || opt == "--recipe") {
       if (!hasValue) {
         Usage((opt + " needs a value").c_str());
         return 2;
@@ -238,14 +355,27 @@ int main(int argc, char** argv) {
           Usage(("--line-width: not a number: " + value).c_str());
           return 2;
         }
+      } else if (opt == "--earth") {
+        earthGiven = true;
+        if (value == "standard") {
+          o.earth = TEarthPicture::Standard;
+        } else if (value == "detail") {
+          o.earth = TEarthPicture::Detail;
+        } else {
+          Usage(("--earth: standard or detail expected: " + value).c_str());
+          return 2;
+        }
       } else {
-        QString& name = opt == "-o" ? o.output : o.allDir;
+        QString& name = opt == "-o"        ? o.output
+                        : opt == "--all"   ? o.allDir
+                        : opt == "--recipe" ? o.recipe
+                                            : o.pictureFile;
         if (!FileNameOf(value.c_str(), name)) {
           Usage((opt + ": the name is not valid UTF-8, which is how file names are taken").c_str());
           return 2;
         }
-        if (opt == "-o" && !FormatOfFileName(name)) {
-          Usage(("-o: the file must end in .png, .jpg, .jpeg or .bmp: " + value).c_str());
+        if (opt == "-o" && !MapFileKindOf(name)) {
+          Usage(("-o: the file must end in .png, .jpg, .jpeg, .bmp, .svg or .pdf: " + value).c_str());
           return 2;
         }
       }
@@ -262,6 +392,19 @@ int main(int argc, char** argv) {
     Usage("nothing to do: give -o FILE, --all DIR or --time");
     return 2;
   }
+  if (!o.recipe.isEmpty() && (!setBySetup.empty() || !setByLook.empty() || !o.allDir.isEmpty())) {
+    Usage(("--recipe draws the map as its recipe says: it takes no " +
+           (o.allDir.isEmpty() ? setBySetup.empty() ? setByLook : setBySetup : std::string("--all")))
+              .c_str());
+    return 2;
+  }
+  if (!o.pictureFile.isEmpty()) {
+    if (earthGiven) {
+      Usage("--picture and --earth choose the same thing: give one of them");
+      return 2;
+    }
+    o.earth = TEarthPicture::Own;
+  }
 
   // Without a display the map is drawn off screen.
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -273,10 +416,11 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, qtArgv);
 
   try {
+    if (!o.recipe.isEmpty() && !ReadRecipe(setup, o)) return 2;
     TGxProjectionL p;
     TGxMapImageL map;
-    map.resize(setup.width, setup.height);
     ConfigureLikeWindow(map, p, o);
+    if (!ChoosePicture(map, o)) return 2;
 
     if (o.allDir.isEmpty()) return DrawOne(map, p, setup, o, o.output) ? 0 : 1;
 

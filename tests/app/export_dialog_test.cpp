@@ -1,0 +1,295 @@
+// The window's export dialog and its Earth pictures, driven as a user drives
+// them: sizes, formats, the recipe in the files, cancelling, bad input, and
+// the pictures Standard, Detail and one's own.
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+#include "app/ExportDialog.h"
+#include "app/ImageExport.h"
+#include "mapimage/MapRecipe.h"
+#include "tests/app/WindowFixture.h"
+
+namespace {
+
+int Index(TEarthPicture p) { return static_cast<int>(p); }
+
+void Type(QLineEdit* edit, const QString& text) {
+  edit->selectAll();
+  edit->del();
+  QTest::keyClicks(edit, text);
+}
+
+struct Outcome {
+  bool written = false, cancelled = false;
+  QString message;
+};
+
+// Starts an export with the dialog's fields as they are and waits for it.
+Outcome Export(TExportDialog* d) {
+  QSignalSpy finished(d, &TExportDialog::Finished);
+  if (!d->Start()) return {};
+  EXPECT_TRUE(d->WaitUntilDone());
+  if (finished.size() != 1) {
+    ADD_FAILURE() << "Finished came " << finished.size() << " times";
+    return {};
+  }
+  return {finished[0][0].toBool(), finished[0][1].toBool(), finished[0][2].toString()};
+}
+
+// Pixels of the red picture (the Earth of the start-up map covers about
+// 70,000 of the window's).
+int RedPixels(const QImage& map) {
+  int n = 0;
+  for (int y = 0; y < map.height(); ++y)
+    for (int x = 0; x < map.width(); ++x) {
+      const QColor c = map.pixelColor(x, y);
+      n += std::abs(c.red() - 220) < 6 && std::abs(c.green() - 20) < 6 && std::abs(c.blue() - 30) < 6;
+    }
+  return n;
+}
+
+QString RecipeIn(const QString& file) {
+  QString text, why;
+  return ReadRecipeText(file, text, why) ? text : QString();
+}
+
+}  // namespace
+
+TEST_F(ExportTest, ExportButtonOpensTheDialogWithTheWindowsMapSize) {
+  EXPECT_EQ(form->S8->geometry(), QRect(78, 2, 24, 26));
+  EXPECT_EQ(form->S8->toolTip(), "Exportieren…");
+  EXPECT_FALSE(form->S8->icon().isNull());
+  form->S8->click();
+  TExportDialog* d = form->ExportWindow();
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(d->WidthEdit->text(), "528");
+  EXPECT_EQ(d->HeightEdit->text(), "507");
+  EXPECT_EQ(d->PictureChoice->currentIndex(), Index(TEarthPicture::Standard));
+
+  // Larger than the window: the detailed picture, unless the user chose.
+  Type(d->WidthEdit, "1056");
+  EXPECT_EQ(d->PictureChoice->currentIndex(), Index(TEarthPicture::Detail));
+  Type(d->WidthEdit, "528");
+  EXPECT_EQ(d->PictureChoice->currentIndex(), Index(TEarthPicture::Standard));
+  d->PictureChoice->setCurrentIndex(Index(TEarthPicture::Standard));
+  emit d->PictureChoice->activated(Index(TEarthPicture::Standard));
+  Type(d->HeightEdit, "4000");
+  EXPECT_EQ(d->PictureChoice->currentIndex(), Index(TEarthPicture::Standard));
+}
+
+// Sizes that are no whole number from 1 to 8192 and names without a known
+// extension are refused with a message; nothing is written.
+TEST_F(ExportTest, BadSizesAndNamesAreRefusedAndNothingIsWritten) {
+  TExportDialog* d = form->ExportWindow();
+  struct Case {
+    QString width, height, file, says;
+  };
+  const Case cases[] = {
+      {"0", "507", "k.png", "Breite"},     {"-5", "507", "k.png", "Breite"},
+      {"8193", "507", "k.png", "Breite"},  {"abc", "507", "k.png", "Breite"},
+      {"", "507", "k.png", "Breite"},      {"1e3", "507", "k.png", "Breite"},
+      {"528", "0", "k.png", "Höhe"},       {"528", "99999", "k.png", "Höhe"},
+      {"528", "5 0", "k.png", "Höhe"},     {"528", "507", "karte", ".svg"},
+      {"528", "507", "karte.gif", ".pdf"}, {"528", "507", "", ".png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE((c.width + " x " + c.height + " " + c.file).toStdString());
+    messages.clear();
+    d->WidthEdit->setText(c.width);
+    d->HeightEdit->setText(c.height);
+    d->FileEdit->setText(c.file.isEmpty() ? c.file : Path(c.file));
+    EXPECT_FALSE(d->Start());
+    EXPECT_FALSE(d->Busy());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].second.contains(c.says)) << messages[0].second.toStdString();
+    if (c.says == "Breite" || c.says == "Höhe")
+      EXPECT_TRUE(messages[0].second.contains("8192")) << messages[0].second.toStdString();
+  }
+  EXPECT_TRUE(Entries().isEmpty());
+}
+
+// Every format by its extension, at the size asked for, the recipe inside
+// where the format has room for text; at the window's size with the window's
+// picture, the PNG is the window's map.
+TEST_F(ExportTest, EachFormatIsWrittenWithTheMapsRecipe) {
+  TExportDialog* d = form->ExportWindow();
+  Type(d->WidthEdit, "800");
+  Type(d->HeightEdit, "600");
+  for (const char* name : {"k.png", "k.jpg", "k.bmp", "k.svg", "k.pdf"}) {
+    SCOPED_TRACE(name);
+    d->FileEdit->setText(Path(name));
+    const Outcome o = Export(d);
+    ASSERT_TRUE(o.written) << o.message.toStdString();
+    EXPECT_EQ(d->Progress->value(), 100);
+    const QString recipe = RecipeIn(Path(name));
+    if (QByteArray(name).endsWith("bmp")) {
+      EXPECT_TRUE(recipe.isEmpty());
+    } else {
+      EXPECT_TRUE(recipe.contains("\nkind=mpAzimuthalEA\n") && recipe.contains("\nsize=800x600\n") &&
+                  recipe.contains("\npicture=detail\n") && recipe.contains("\nlongitude=25\n"))
+          << recipe.toStdString();
+    }
+  }
+  EXPECT_EQ(QImage(Path("k.png")).size(), QSize(800, 600));
+  EXPECT_EQ(QImage(Path("k.bmp")).size(), QSize(800, 600));
+  QFile svg(Path("k.svg")), pdf(Path("k.pdf"));
+  ASSERT_TRUE(svg.open(QIODevice::ReadOnly) && pdf.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(svg.readAll().contains("<svg width=\"800\" height=\"600\""));
+  EXPECT_TRUE(pdf.readAll().startsWith("%PDF-"));
+  EXPECT_TRUE(messages.empty());
+
+  Type(d->WidthEdit, "528");
+  Type(d->HeightEdit, "507");
+  ASSERT_EQ(d->PictureChoice->currentIndex(), Index(TEarthPicture::Standard));
+  d->FileEdit->setText(Path("same.png"));
+  ASSERT_TRUE(Export(d).written);
+  EXPECT_EQ(QImage(Path("same.png")).convertToFormat(QImage::Format_BGR888),
+            form->GxM1->MainMap());
+}
+
+// The window's export and weltnetz-render draw the same map from the same
+// recipe, byte for byte.
+TEST_F(ExportTest, RecipeOfAWindowExportDrawsItAgainOnTheCommandLine) {
+  form->rx3->setValue(-40);
+  form->rx2->setValue(15);
+  form->D2->click();
+  ASSERT_TRUE(form->WaitForDrawing());
+  TExportDialog* d = form->ExportWindow();
+  Type(d->WidthEdit, "1000");
+  Type(d->HeightEdit, "700");
+  d->FileEdit->setText(Path("window.png"));
+  ASSERT_TRUE(Export(d).written);
+  QProcess tool;
+  tool.start(QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz-render"),
+             {"--recipe", Path("window.png"), "-o", Path("tool.png")});
+  ASSERT_TRUE(tool.waitForFinished(120000));
+  ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  QFile a(Path("window.png")), b(Path("tool.png"));
+  ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+  EXPECT_EQ(a.readAll(), b.readAll());
+}
+
+// A long export runs beside the window, which keeps drawing; cancelled, it
+// leaves nothing behind.
+TEST_F(ExportTest, CancelledExportWritesNothingAndTheWindowStaysLive) {
+  TExportDialog* d = form->ExportWindow();
+  Type(d->WidthEdit, "8192");
+  Type(d->HeightEdit, "8192");
+  d->FileEdit->setText(Path("big.png"));
+  QSignalSpy finished(d, &TExportDialog::Finished);
+  ASSERT_TRUE(d->Start());
+  EXPECT_TRUE(d->Busy());
+  EXPECT_FALSE(d->ExportButton->isEnabled());
+  form->rx1->setValue(120);
+  form->D2->click();
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(form->L6->text(), "100 %");
+  EXPECT_TRUE(d->Busy());  // 67 million pixels take a while
+  d->CancelButton->click();
+  ASSERT_TRUE(d->WaitUntilDone());
+  ASSERT_EQ(finished.size(), 1);
+  EXPECT_FALSE(finished[0][0].toBool());
+  EXPECT_TRUE(finished[0][1].toBool());
+  EXPECT_TRUE(Entries().isEmpty());
+  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(d->ExportButton->isEnabled());
+}
+
+TEST_F(ExportTest, DialogReportsAnUnwritableTargetAndLeavesNothing) {
+  TExportDialog* d = form->ExportWindow();
+  for (const QString& target : {QString("/proc/weltnetz-map.svg"), Path("missing/map.pdf")}) {
+    messages.clear();
+    d->FileEdit->setText(target);
+    const Outcome o = Export(d);
+    EXPECT_FALSE(o.written);
+    EXPECT_FALSE(o.cancelled);
+    EXPECT_TRUE(o.message.contains("cannot write")) << o.message.toStdString();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "Karte exportieren");
+  }
+  EXPECT_TRUE(Entries().isEmpty());
+}
+
+// The save button's files carry the recipe of the window's map too.
+TEST_F(ExportTest, SavedFilesCarryTheRecipe) {
+  ASSERT_TRUE(form->SaveMapAs(Path("karte.png"), kFilterPng));
+  const QString recipe = RecipeIn(Path("karte.png"));
+  EXPECT_TRUE(recipe.contains("\nsize=528x507\n") && recipe.contains("\npicture=standard\n") &&
+              recipe.contains("\ncentre=264,253\n"))
+      << recipe.toStdString();
+}
+
+// ---- The Earth pictures ------------------------------------------------------------
+
+TEST_F(WindowTest, DetailPictureIsDrawnBilinearlyAndRemembered) {
+  EXPECT_EQ(form->L10->text(), "Erdbild:");
+  EXPECT_EQ(form->CB10->geometry().topLeft(), QPoint(88, 194));
+  EXPECT_EQ(form->D3->text(), "Erdbild laden…");
+  EXPECT_EQ(form->CB10->count(), 2);
+  const QImage standard = form->GxM1->MainMap();
+  form->CB10->setCurrentIndex(Index(TEarthPicture::Detail));
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(form->Picture(), TEarthPicture::Detail);
+  EXPECT_EQ(form->GxM1->MapSettings.Sampling, TSampling::Bilinear);
+  EXPECT_EQ(form->GxM1->MapSettings.ColorMap()->size(), QSize(720, 360));
+  EXPECT_NE(form->GxM1->MainMap(), standard);
+
+  form = std::make_unique<Tprojeform>();  // the next start
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(form->CB10->currentIndex(), Index(TEarthPicture::Detail));
+  EXPECT_EQ(form->GxM1->MapSettings.Sampling, TSampling::Bilinear);
+  form->CB10->setCurrentIndex(Index(TEarthPicture::Standard));
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(form->GxM1->MainMap(), standard);
+}
+
+// A picture of one's own is shown and remembered; one that cannot be taken
+// is refused with the reason, and the map keeps its picture.
+TEST_F(WindowTest, OwnPictureIsShownOrRefusedSayingWhy) {
+  QImage red(720, 360, QImage::Format_RGB888);
+  red.fill(QColor(220, 20, 30));
+  ASSERT_TRUE(red.save(Path("red.jpg"), "JPEG", 100));
+  ASSERT_TRUE(red.copy(0, 0, 400, 400).save(Path("square.png")));
+  const QImage before = form->GxM1->MainMap();
+  for (const QString& bad : {Path("square.png"), Path("missing.png")}) {
+    messages.clear();
+    EXPECT_FALSE(form->LoadEarthPictureFile(bad));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "Erdbild laden");
+    EXPECT_TRUE(messages[0].second.contains(bad)) << messages[0].second.toStdString();
+    EXPECT_EQ(form->CB10->count(), 2);
+    EXPECT_EQ(form->Picture(), TEarthPicture::Standard);
+  }
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(form->GxM1->MainMap(), before);
+
+  messages.clear();
+  ASSERT_TRUE(form->LoadEarthPictureFile(Path("red.jpg")));
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(form->CB10->currentIndex(), Index(TEarthPicture::Own));
+  EXPECT_EQ(form->CB10->currentText(), "Eigenes Bild");
+  EXPECT_GT(RedPixels(form->GxM1->MainMap()), 40000);
+
+  // The export offers it and names it in the recipe.
+  TExportDialog* d = form->ExportWindow();
+  EXPECT_EQ(d->PictureChoice->currentIndex(), Index(TEarthPicture::Own));
+  d->FileEdit->setText(Path("own.png"));
+  ASSERT_TRUE(Export(d).written);
+  EXPECT_TRUE(RecipeIn(Path("own.png")).contains("\npicture=own\npicture-file=red.jpg\n"));
+
+  form = std::make_unique<Tprojeform>();  // the next start
+  ASSERT_TRUE(form->WaitForDrawing());
+  EXPECT_EQ(form->Picture(), TEarthPicture::Own);
+  EXPECT_GT(RedPixels(form->GxM1->MainMap()), 40000);
+}

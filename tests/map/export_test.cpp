@@ -1,0 +1,498 @@
+// Maps for print and the web: bilinear sampling against values worked out by
+// hand, the detailed picture changing nothing but the colour layer, the
+// recipe's text both ways, the size rule, and the vector files read as XML
+// and drawn by real renderers (librsvg, poppler) against the raster map.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <cmath>
+#include <memory>
+
+#include "mapimage/Coastlines.h"
+#include "mapimage/MapExport.h"
+#include "mapimage/MapFrame.h"
+#include "mapimage/MapRecipe.h"
+#include "mapimage/PixelMath.h"
+#include "tests/map/MapFixture.h"
+
+namespace {
+
+TMapSnapshot SnapshotOf(WindowMap& m) {
+  return TMapSnapshot::Of(&m.p, m.map.Look(), m.map.MapSettings.ColorMap(),
+                          std::make_shared<const std::vector<TCoastPoint>>(m.map.Coastline()),
+                          true, m.map.size());
+}
+
+TExportDrawing Draw(const TMapSnapshot& s, TMapFileKind kind) {
+  const std::atomic<bool> stop{false};
+  TExportDrawing d = DrawForFile(s, kind, stop);
+  EXPECT_TRUE(d.finished);
+  return d;
+}
+
+// Runs a renderer; an empty string or what went wrong.
+QString RunTool(const QString& program, const QStringList& args) {
+  if (QStandardPaths::findExecutable(program).isEmpty())
+    return program + " is not installed (tools/install-deps brings it)";
+  QProcess proc;
+  proc.start(program, args);
+  if (!proc.waitForFinished(120000) || proc.exitCode() != 0)
+    return program + " failed: " + QString::fromLocal8Bit(proc.readAllStandardError());
+  return {};
+}
+
+// Pixels that a line lights on the white background.
+std::vector<bool> Lit(const QImage& image) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+  std::vector<bool> lit(std::size_t(rgb.width()) * rgb.height());
+  for (int y = 0; y < rgb.height(); ++y)
+    for (int x = 0; x < rgb.width(); ++x) {
+      const uchar* p = rgb.constScanLine(y) + 3 * x;
+      lit[std::size_t(y) * rgb.width() + x] = std::min({p[0], p[1], p[2]}) < 200;
+    }
+  return lit;
+}
+
+// Lit pixels of a with no lit pixel of b within `radius` pixels each way,
+// as "x,y" (the first few).
+QStringList Unmatched(const std::vector<bool>& a, const std::vector<bool>& b, int W, int H,
+                      int radius) {
+  QStringList misses;
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      if (!a[std::size_t(y) * W + x]) continue;
+      bool found = false;
+      for (int dy = -radius; dy <= radius && !found; ++dy)
+        for (int dx = -radius; dx <= radius && !found; ++dx) {
+          const int u = x + dx, v = y + dy;
+          found = u >= 0 && v >= 0 && u < W && v < H && b[std::size_t(v) * W + u];
+        }
+      if (!found && misses.size() < 5) misses << QStringLiteral("%1,%2").arg(x).arg(y);
+    }
+  return misses;
+}
+
+struct Polyline {
+  QString stroke;
+  std::vector<QPointF> points;  // with the translations of the groups around it
+};
+
+std::vector<Polyline> PolylinesOf(const QByteArray& svg) {
+  std::vector<Polyline> lines;
+  std::vector<std::pair<QPointF, QString>> groups{{QPointF(), QString()}};
+  QXmlStreamReader xml(svg);
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement() && xml.name() == QLatin1String("g")) {
+      QPointF shift = groups.back().first;
+      const QString t = xml.attributes().value("transform").toString();
+      if (t.startsWith("matrix(")) {
+        const QStringList m = t.mid(7, t.size() - 8).split(',');
+        if (m.size() == 6) shift += QPointF(m[4].toDouble(), m[5].toDouble());
+      }
+      const QString stroke = xml.attributes().hasAttribute("stroke")
+                                 ? xml.attributes().value("stroke").toString()
+                                 : groups.back().second;
+      groups.push_back({shift, stroke});
+    } else if (xml.isEndElement() && xml.name() == QLatin1String("g")) {
+      groups.pop_back();
+    } else if (xml.isStartElement() && xml.name() == QLatin1String("polyline")) {
+      Polyline line{groups.back().second, {}};
+      for (const QString& pair : xml.attributes().value("points").toString().split(' ', Qt::SkipEmptyParts)) {
+        const QStringList xy = pair.split(',');
+        line.points.push_back(QPointF(xy[0].toDouble(), xy[1].toDouble()) + groups.back().first);
+      }
+      lines.push_back(line);
+    }
+  }
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  return lines;
+}
+
+}  // namespace
+
+// ---- Bilinear sampling --------------------------------------------------------
+
+// A 2 x 2 picture: each pixel is the sample at its centre, at longitudes -90
+// and 90, latitudes 45 and -45; the picture wraps east to west and keeps
+// its edge rows towards the poles.
+TEST(Bilinear, TwoByTwoPictureGivesTheHandWorkedValues) {
+  const uchar px[2][2] = {{0, 100}, {200, 50}};  // [row][column]
+  struct Case {
+    double lon, lat;
+    int expected;  // -1: no colour
+  };
+  const Case cases[] = {
+      {-90, 45, 0},      {90, 45, 100},     {-90, -45, 200},   {90, -45, 50},
+      {0, 45, 50},       // halfway along the top row
+      {-180, 45, 50},    // the western edge: halfway between the last and the first column
+      {180, 45, 50},     // the eastern edge, the same place
+      {-90, 0, 100},     // halfway down the first column
+      {0, 0, 88},        // the mean of all four, 87.5, rounded half up
+      {-45, 22.5, 59},   // a quarter in each way: 25 + (162.5 - 25) / 4 = 59.375
+      {-90, 90, 0},      {-90, -90, 200},   // beyond the row centres: the edge row
+      {135, -67.5, 88},  // x = 1.25: column 1, a quarter of column 0 across the wrap;
+                         // y = 1.25: the bottom row only: 50 + (200 - 50) / 4 = 87.5
+      {-90, 90.5, -1},   {std::nan(""), 0, -1}, {0, std::nan(""), -1}, {400, 0, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lon << ", " << c.lat);
+    TBilinearTaps t;
+    const bool ok = BilinearTapsOf(c.lon, c.lat, 2, 2, t);
+    ASSERT_EQ(ok, c.expected >= 0);
+    if (!ok) continue;
+    EXPECT_EQ(BlendChannel(px[t.y0][t.x0], px[t.y0][t.x1], px[t.y1][t.x0], px[t.y1][t.x1], t.fx,
+                           t.fy),
+              c.expected);
+  }
+  EXPECT_FALSE(BilinearTapsOf(0, 0, 0, 2, *std::make_unique<TBilinearTaps>()));
+}
+
+// The detailed picture (and the bilinear reading) changes the colour layer
+// and nothing else: the lines lie on the same pixels in the same colours,
+// and the Earth covers the same pixels.
+TEST(Bilinear, DetailDiffersFromStandardOnlyInTheColourLayer) {
+  // A background that no picture holds (the Antarctic is white).
+  const QColor empty(255, 0, 255);
+  auto draw = [&](bool detail, bool colour, bool lines) {
+    WindowMap m(kMollweide, 600, 400);
+    m.map.MapSettings.ColorEmpty = empty;
+    m.Layers(colour, lines, lines);
+    if (detail) {
+      m.map.MapSettings.SetColorMap(LoadEarthPicture(kDetailEarthPicture));
+      m.map.MapSettings.Sampling = TSampling::Bilinear;
+    }
+    m.map.Render();
+    return m.map.MainMap();
+  };
+  const QImage standard = draw(false, true, true), detail = draw(true, true, true);
+  const QImage standardColour = draw(false, true, false), detailColour = draw(true, true, false);
+  const QImage lines = draw(false, false, true);
+  ASSERT_NE(standard, detail);
+  int differing = 0;
+  for (int y = 0; y < 400; ++y)
+    for (int x = 0; x < 600; ++x) {
+      const bool earth = standardColour.pixelColor(x, y) != empty;
+      EXPECT_EQ(earth, detailColour.pixelColor(x, y) != empty) << x << "," << y;
+      if (lines.pixelColor(x, y) != empty) {
+        EXPECT_EQ(standard.pixelColor(x, y), detail.pixelColor(x, y)) << x << "," << y;
+      } else if (standard.pixelColor(x, y) != detail.pixelColor(x, y)) {
+        EXPECT_TRUE(earth) << x << "," << y;
+        ++differing;
+      }
+    }
+  EXPECT_GT(differing, 10000);
+}
+
+// ---- The recipe ------------------------------------------------------------------
+
+TEST(Recipe, DegreesAreWrittenSoThatTheyGiveTheSameRadians) {
+  for (const double degrees : {0.0, 25.0, -179.9, 0.1, 33.333, 1.0 / 3.0, 89.99999, -90.0, 1e-7}) {
+    const double radians = degrees * gx::kDegToRad;
+    const QString text = DegreesText(radians);
+    EXPECT_EQ(text.toDouble() * gx::kDegToRad, radians) << degrees;
+    EXPECT_LE(text.size(), QString::number(degrees, 'g', 17).size()) << text.toStdString();
+  }
+  EXPECT_EQ(DegreesText(25 * gx::kDegToRad), "25");
+}
+
+TEST(Recipe, TextReadsBackToTheSameRecipe) {
+  WindowMap m(kMollweide, 1000, 700);
+  m.p.SetTheta(-33.3);
+  m.p.SetOblique(17);
+  m.p.SetAxis(-33.3, 0);
+  m.p.Radius = 123.456789;
+  m.p.ForwardCutOff = true;
+  const TMapLook look = m.map.Look();
+  const TRecipe r = RecipeOf(m.p, look, QSize(1000, 700), TEarthPicture::Own, "marble.jpg");
+  const QString text = RecipeText(r);
+  EXPECT_TRUE(text.contains("kind=mpMollweide\nname=Mollweide-Projektion\nsize=1000x700\n"))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains("\nlongitude=-33.3\n") && text.contains("\ntilt=17\n") &&
+              text.contains("\nradius=123.456789\n") && text.contains("\ncutoff=1\n") &&
+              text.contains("\npicture=own\npicture-file=marble.jpg\n"))
+      << text.toStdString();
+  TRecipe back;
+  QStringList warnings;
+  QString error;
+  ASSERT_TRUE(ParseRecipe(text, back, warnings, error)) << error.toStdString();
+  EXPECT_TRUE(warnings.isEmpty());
+  EXPECT_EQ(RecipeText(back), text);
+  EXPECT_EQ(*back.longitude * gx::kDegToRad, m.p.Theta);
+  EXPECT_EQ(*back.radius, m.p.Radius);
+
+  // A distortion map beneath and Tissot's indicatrices above read back too.
+  for (TBackground background : {TBackground::AreaDistortion, TBackground::AngleDistortion}) {
+    m.map.MapSettings.Background = background;
+    m.map.MapSettings.Tissot = true;
+    const QString distortion =
+        RecipeText(RecipeOf(m.p, m.map.Look(), QSize(1000, 700), TEarthPicture::Standard, ""));
+    EXPECT_TRUE(distortion.contains(background == TBackground::AreaDistortion
+                                        ? "\nlayers=area,grid,coast,tissot\n"
+                                        : "\nlayers=angle,grid,coast,tissot\n"))
+        << distortion.toStdString();
+    TRecipe again;
+    ASSERT_TRUE(ParseRecipe(distortion, again, warnings, error)) << error.toStdString();
+    EXPECT_EQ(again.background, background);
+    EXPECT_TRUE(again.tissot && again.color);
+    EXPECT_EQ(RecipeText(again), distortion);
+  }
+}
+
+// A damaged recipe is refused with the key named; an unknown key only warns.
+TEST(Recipe, BrokenRecipesAreRefusedNamingTheKey) {
+  const QString good = "recipe=1\nkind=mpMollweide\nsize=600x400\nradius=80\n";
+  struct Case {
+    QString change;  // a line added after the good ones (later keys win)
+    QString named;   // empty: accepted
+  };
+  const Case cases[] = {
+      {"kind=mpFoo", "kind"},          {"kind=mpUTM", "kind"},
+      {"size=9000x10", "size"},        {"size=0x5", "size"},
+      {"size=-5x5", "size"},           {"size=abc", "size"},
+      {"radius=-5", "radius"},         {"radius=abc", "radius"},
+      {"radius=nan", "radius"},        {"latitude=91", "latitude"},
+      {"longitude=inf", "longitude"},  {"tilt=1e9", "tilt"},
+      {"centre=1,2,3", "centre"},      {"centre=x,2", "centre"},
+      {"ellipsoid=2.5", "ellipsoid"},  {"layers=color,sea", "layers"},
+      {"layers=area,angle", "layers"}, {"layers=tissot,angle", ""},
+      {"picture=blue", "picture"},     {"cutoff=yes", "cutoff"},
+      {"line-width=65", "line-width"}, {"no equals sign here", "line 5"},
+      {"colour=red", ""},              {"# a comment", ""},
+      {"", ""},                        {"layers=", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.change.toStdString());
+    TRecipe r;
+    QStringList warnings;
+    QString error;
+    const bool ok = ParseRecipe(good + c.change + "\n", r, warnings, error);
+    EXPECT_EQ(ok, c.named.isEmpty()) << error.toStdString();
+    if (!ok) {
+      EXPECT_TRUE(error.startsWith(c.named)) << error.toStdString();
+    }
+    EXPECT_EQ(warnings.size(), c.change == "colour=red" ? 1 : 0);
+  }
+  for (const QString& missing : {QString("recipe=1\nsize=600x400\n"), QString("kind=mpMollweide\n")}) {
+    TRecipe r;
+    QStringList warnings;
+    QString error;
+    EXPECT_FALSE(ParseRecipe(missing, r, warnings, error));
+    EXPECT_TRUE(error.contains("does not say")) << error.toStdString();
+  }
+}
+
+// ---- The size of an export --------------------------------------------------------
+
+TEST(ExportSize, RadiusGrowsByTheSmallerFactorAndTheCentreKeepsItsPlace) {
+  struct Case {
+    QSize to;
+    double radius, x0, y0;
+  };
+  for (const Case& c : {Case{{528, 507}, 75, 264, 253}, Case{{1056, 1014}, 150, 528, 506},
+                        Case{{1056, 507}, 75, 528, 253}, Case{{264, 1014}, 37.5, 132, 506},
+                        Case{{4096, 4096}, 75 * 4096.0 / 528, 2048, 253 * 4096.0 / 507}}) {
+    TGxProjectionL p;
+    p.Radius = 75;
+    p.X0 = 264;
+    p.Y0 = 253;
+    ScaleMapTo(p, QSize(528, 507), c.to);
+    EXPECT_DOUBLE_EQ(p.Radius, c.radius) << c.to.width() << "x" << c.to.height();
+    EXPECT_DOUBLE_EQ(p.X0, c.x0);
+    EXPECT_DOUBLE_EQ(p.Y0, c.y0);
+  }
+}
+
+// ---- Vector files ----------------------------------------------------------------
+
+// The graticule of the plate carrée map as SVG: one polyline per meridian and
+// parallel, the equator along the middle row from -180 to 180 degrees.
+TEST(VectorExport, SvgHoldsTheGraticuleAsPolylines) {
+  WindowMap m(kEquirectangular);
+  m.Layers(false, false, true);
+  const TExportDrawing d = Draw(SnapshotOf(m), TMapFileKind::Svg);
+  QString why;
+  const QByteArray svg = SvgBytes(d, Qt::white, "Test", "recipe=1\nkind=a&b<c>\n", why);
+  ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+  EXPECT_TRUE(svg.contains("<svg width=\"528\" height=\"507\""));
+  EXPECT_FALSE(svg.contains("<image"));  // nothing lies beneath the lines
+  const std::vector<Polyline> lines = PolylinesOf(svg);
+  ASSERT_EQ(lines.size(), 13u + 7u);
+  m.p.Forward(-180, 0);
+  const QPointF west(RoundPixel(m.p.X) + 0.5, RoundPixel(m.p.Y) + 0.5);
+  m.p.Forward(180, 0);
+  const QPointF east(RoundPixel(m.p.X) + 0.5, RoundPixel(m.p.Y) + 0.5);
+  EXPECT_EQ(west.y(), 253.5);
+  int equators = 0;
+  for (const Polyline& l : lines) {
+    EXPECT_EQ(l.stroke, "#808080");
+    if (l.points.front() == west && l.points.back() == east) {
+      ++equators;
+      for (const QPointF& q : l.points) EXPECT_EQ(q.y(), 253.5);
+    }
+  }
+  EXPECT_EQ(equators, 1);
+
+  // The recipe sits in the metadata, escaped, and reads back.
+  QTemporaryDir dir;
+  QFile file(dir.filePath("m.svg"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(svg) == svg.size());
+  file.close();
+  QString text;
+  ASSERT_TRUE(ReadRecipeText(file.fileName(), text, why)) << why.toStdString();
+  EXPECT_EQ(text, "recipe=1\nkind=a&b<c>\n");
+}
+
+// The three maps drawn as SVG and PDF and rasterised by librsvg and poppler
+// (its cairo renderer: pdftoppm's own smooths pictures) light the same pixels
+// as the raster map, within 2 pixels each way, and show the same picture
+// beneath.
+TEST(VectorExport, RenderedVectorFilesMatchTheRasterMap) {
+  const int robinson = ListPositionOf(mpRobinson);
+  struct Case {
+    int position;
+    double tilt;
+  };
+  QTemporaryDir dir;
+  for (const Case& c : {Case{kMollweide, 0}, Case{4, 0}, Case{robinson, 30}}) {
+    SCOPED_TRACE(testing::Message() << "position " << c.position);
+    std::vector<bool> lines;  // what the lines light on the raster map
+    for (const bool colour : {false, true}) {
+      SCOPED_TRACE(colour ? "with the picture" : "lines only");
+      WindowMap m(c.position, 528, 507);
+      m.Layers(colour, true, true);
+      if (c.tilt != 0) {
+        m.p.SetOblique(c.tilt);
+        m.p.SetAxis(m.p.Theta * kDeg, m.p.Phi0 * kDeg);
+      }
+      const TMapSnapshot s = SnapshotOf(m);
+      const QImage raster = Draw(s, TMapFileKind::Raster).map.image;
+      const TExportDrawing vectors = Draw(s, TMapFileKind::Svg);
+      ASSERT_EQ(vectors.traces.size(), 2u);  // coastlines, graticule
+      if (!colour) lines = Lit(raster);
+      for (const QString format : {"svg", "pdf"}) {
+        SCOPED_TRACE(format.toStdString());
+        const QString file = dir.filePath("m." + format), png = dir.filePath(format + ".png");
+        ASSERT_EQ(WriteMapFile(vectors, file, Qt::white, "Test", "recipe=1\n"), "");
+        const QString failed =
+            format == "svg" ? RunTool("rsvg-convert", {file, "-o", png})
+                            : RunTool("pdftocairo", {"-r", "72", "-singlefile", "-png", file,
+                                                     dir.filePath("pdf")});
+        ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+        const QImage drawn = QImage(png).convertToFormat(QImage::Format_RGB888);
+        ASSERT_EQ(drawn.size(), raster.size());
+        if (!colour) {
+          const std::vector<bool> b = Lit(drawn);
+          EXPECT_EQ(Unmatched(lines, b, 528, 507, 2), QStringList());
+          EXPECT_EQ(Unmatched(b, lines, 528, 507, 2), QStringList());
+          continue;
+        }
+        // The picture beneath, away from the lines: the same colours.
+        double total = 0, count = 0;
+        int worst = 0;
+        for (int y = 0; y < 507; ++y)
+          for (int x = 0; x < 528; ++x) {
+            bool nearLine = false;
+            for (int dy = -2; dy <= 2 && !nearLine; ++dy)
+              for (int dx = -2; dx <= 2 && !nearLine; ++dx) {
+                const int u = x + dx, v = y + dy;
+                nearLine = u >= 0 && v >= 0 && u < 528 && v < 507 && lines[std::size_t(v) * 528 + u];
+              }
+            if (nearLine) continue;
+            const QColor p = raster.pixelColor(x, y), q = drawn.pixelColor(x, y);
+            const int d = std::max({std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
+                                    std::abs(p.blue() - q.blue())});
+            total += d;
+            count += 1;
+            worst = std::max(worst, d);
+          }
+        ASSERT_GT(count, 100000);
+        EXPECT_LT(total / count, 0.5);
+        EXPECT_LE(worst, 2);
+      }
+    }
+  }
+}
+
+// ---- Pictures of one's own ---------------------------------------------------------
+
+namespace {
+
+quint32 Crc(const QByteArray& b) {
+  quint32 c = 0xFFFFFFFFu;
+  for (char ch : b) {
+    c ^= quint8(ch);
+    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+  }
+  return ~c;
+}
+
+// A PNG whose header promises w x h pixels and whose pixels never come: its
+// one data chunk is empty.
+QByteArray PngHeaderOnly(quint32 w, quint32 h) {
+  auto be = [](quint32 v) {
+    const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(b, 4);
+  };
+  const QByteArray ihdr = "IHDR" + be(w) + be(h) + QByteArray("\x08\x02\x00\x00\x00", 5);
+  return QByteArray("\x89PNG\r\n\x1A\n", 8) + be(13) + ihdr + be(Crc(ihdr)) + be(0) + "IDAT" +
+         be(Crc("IDAT"));
+}
+
+}  // namespace
+
+TEST(OwnPicture, TakesWholeEarthPicturesAndRefusesTheRestSayingWhy) {
+  QTemporaryDir dir;
+  auto save = [&](const QString& name, QSize size, const char* format) {
+    QImage img(size, QImage::Format_RGB888);
+    img.fill(QColor(200, 30, 40));
+    EXPECT_TRUE(img.save(dir.filePath(name), format));
+  };
+  save("earth.png", {360, 180}, "PNG");
+  save("earth.jpg", {200, 100}, "JPEG");
+  save("slack.png", {361, 180}, "PNG");
+  save("square.png", {200, 200}, "PNG");
+  save("tall.png", {100, 200}, "PNG");
+  save("earth.bmp", {200, 100}, "BMP");
+  QFile text(dir.filePath("notes.png"));
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("no picture") > 0);
+  text.close();
+  QFile huge(dir.filePath("huge.png"));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.write(PngHeaderOnly(30000, 15000)) > 0);
+  huge.close();
+  QFile justOver(dir.filePath("over.png"));
+  ASSERT_TRUE(justOver.open(QIODevice::WriteOnly) && justOver.write(PngHeaderOnly(21602, 10801)) > 0);
+  justOver.close();
+
+  struct Case {
+    const char* name;
+    const char* why;  // empty: taken
+  };
+  for (const Case& c : {Case{"earth.png", ""}, Case{"earth.jpg", ""}, Case{"slack.png", ""},
+                        Case{"square.png", "twice as wide"}, Case{"tall.png", "twice as wide"},
+                        Case{"earth.bmp", "only PNG and JPEG"}, Case{"notes.png", "cannot be read"},
+                        Case{"missing.png", "cannot be read"}, Case{"huge.png", "larger than"},
+                        Case{"over.png", "larger than"}}) {
+    SCOPED_TRACE(c.name);
+    QImage picture(4, 2, QImage::Format_BGR888);
+    picture.fill(Qt::blue);
+    QString why;
+    const bool taken = LoadPictureFile(dir.filePath(c.name), picture, why);
+    EXPECT_EQ(taken, !*c.why) << why.toStdString();
+    if (taken) {
+      EXPECT_EQ(picture.format(), QImage::Format_BGR888);
+      EXPECT_NEAR(picture.pixelColor(10, 10).red(), 200, 3);
+    } else {
+      EXPECT_TRUE(why.contains(c.why)) << why.toStdString();
+      EXPECT_TRUE(why.contains(c.name)) << why.toStdString();
+      EXPECT_EQ(picture.size(), QSize(4, 2));  // the picture given stays as it was
+    }
+  }
+}
