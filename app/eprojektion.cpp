@@ -39,11 +39,9 @@ namespace {
 constexpr int kClientWidth = 565;
 // The specified 716 rows, and a row of further switches below them.
 constexpr int kClientHeight = 776;
-// Ellipsoid index set by the window: the start-up choice, then the one for
-// ellipsoidal kinds and the one for all others.
+// Ellipsoid index set by the window at start-up; a kind change sets the
+// kind's own (WindowMapInput).
 constexpr int kStartMapInput = 250;
-constexpr int kEllipsoidalMapInput = 30;
-constexpr int kSphericalMapInput = 220;
 const QColor kPanelColour(240, 240, 240);  // 15790320 as a Windows colour
 const QColor kNavy(0, 0, 128);
 
@@ -379,7 +377,7 @@ void Tprojeform::CB2C() {
     rx4->setVisible(phi0);
     L3->setVisible(phi0);
     GxPL1.SetListIndex(position);
-    GxPL1.SetMapInput(entry.EllipsType == 1 ? kEllipsoidalMapInput : kSphericalMapInput);
+    GxPL1.SetMapInput(WindowMapInput(entry.Kind));
   }
   GxM1->ResetToDefaults();
   GxPL1.GetInfo();

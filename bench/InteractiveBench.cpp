@@ -29,11 +29,7 @@ TMapSnapshot WindowSnapshot(int position, bool preview) {
   static const auto coast = std::make_shared<const std::vector<TCoastPoint>>(LoadCoastlines());
   static const QImage picture = LoadEarthPicture();
   TGxProjectionL p;
-  p.SetListIndex(position);
-  p.SetMapInput(CatalogueAt(position).EllipsType == 1 ? 30 : 220);
-  ResetProjectionToDefaults(p, kWidth, kHeight);
-  p.SetX0(kWidth / 2);
-  p.SetY0(kHeight / 2);
+  SetUpLikeWindow(p, CatalogueAt(position).Kind, kWidth, kHeight);
   p.ForwardCutOff = true;  // the window's "Randbeschnitt"
   p.GridMaxLon = 180;
   p.GridMinLon = -180;

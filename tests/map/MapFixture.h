@@ -37,11 +37,7 @@ struct WindowMap {
     s.ColorEmpty = Qt::white;
     s.DrawColorMap = s.DrawCoast = s.DrawGrid = true;
     map.SetGridRange(180, -180, 90, -90, 30, 1);
-    p.Projection = CatalogueAt(position).Kind;
-    p.SetMapInput(CatalogueAt(position).EllipsType == 1 ? 30 : 220);
-    map.ResetToDefaults();
-    p.SetX0(w / 2);
-    p.SetY0(h / 2);
+    SetUpLikeWindow(p, CatalogueAt(position).Kind, w, h);
     map.OnProgress = [this](TGxMapImageL*, int max, int pos) { progress.push_back({max, pos}); };
     map.OnError = [this](TGxMapImageL*, int code) { errors.push_back(code); };
   }
