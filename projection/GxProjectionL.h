@@ -55,8 +55,9 @@
 //     or no image, 273, 274 (inverse), 276 off the map (277 then 276 without
 //     a latitude). Equidistant 360/362; 361 then 368, 363 then 367 for
 //     symmetric parallels, 367 off the map. Albers 370/372; 371, 373 no
-//     cone, 374 off the map. Bonne 411/412; 413 beyond the apex, 414 cut
-//     off, 415 off the map (on the equator the sinusoidal's codes). Polyconic
+//     cone, 374 off the map. Bonne 411/412; 413 beyond the apex and off the
+//     map, 415 off the map (the whole heart is the map: the cut-off leaves
+//     it alone; on the equator the sinusoidal's codes). Polyconic
 //     250/251; 257 off the map, 258 cut off.
 //   Pseudocylindrical: F/F+1, then F+2 longitude and F+3 latitude out of
 //     range unless said otherwise. Sinusoidal 170/171; 177 out of range.

@@ -252,11 +252,17 @@ Out AlbersInverse(const Prepared& k, double x, double y) {
 
 // ---- Bonne (sphere) ----------------------------------------------------------------
 // Standard parallel phi0 with cone radius c0 = cot phi0; the apex lies at
-// (X0, Y0 - R c0) and phi0 runs through (X0, Y0). Its inverse reaches only the
-// points below the apex (above it for a southern phi0), so the cut-off removes
-// exactly the points beyond the apex: the sign of the test follows phi0.
-// Codes: 411 not ready, 414 cut off; inverse 412 not ready, 413 beyond the
-// apex, 415 off the map (the pixel stays).
+// (X0, Y0 - R c0) and phi0 runs through (X0, Y0). The map is a heart whose
+// upper lobes reach beyond the apex's line: the angle about the apex, E =
+// cos phi dlambda / rho, never exceeds pi (rho >= pi/2 - phi >= cos phi, as
+// cot phi0 >= pi/2 - phi0), so the heart never overlaps itself and the
+// inverse, with the angle taken by a two-argument arctangent, gives back
+// every point the forward draws. (Taken by arctan(X'/(c0 - Y')) it refused
+// every pixel beyond the apex's line and cut the lobes off the picture; the
+// cut-off, which removed those points from the lines to match, has nothing
+// left to remove.)
+// Codes: 411 not ready; inverse 412 not ready, 413 beyond the apex and off
+// the map, 415 off the map (the pixel stays). 414 (cut off) is no longer given.
 
 struct BonneConstants {
   double c0;  // cot phi0
@@ -282,8 +288,6 @@ Out BonneForward(const Prepared& k, double lambda, double phi) {
   // a pole there, and then the apex is (X0, Y0) up to rounding.
   if (std::fabs(rho) <= 1e-11) return Result(k.x0, apexY);
   const double E = std::cos(phi) * dlambda / rho;
-  const double below = rho * std::cos(E);  // > 0: below the apex on the map
-  if (k.cutOff && (phi0 > 0 ? below < 0 : below > 0)) return Result(-1, -1, 414);
   return ConePoint(k, apexY, rho, E);
 }
 
@@ -291,13 +295,16 @@ Out BonneInverse(const Prepared& k, double x, double y) {
   const double phi0 = k.phi0, c0 = k.Family<BonneConstants>().c0;
   const double u = (x - k.x0) / k.R, v = (k.y0 - y) / k.R;
   const double d = c0 - v;  // > 0: below the apex
-  if (!(phi0 > 0 ? d > 0 : d < 0)) return Result(x, y, 413);
   const double rho = std::sqrt(u * u + d * d);
   const double sgn = phi0 > 0 ? 1.0 : -1.0;
   const double phi = c0 + phi0 - sgn * rho;
-  const double lambda = k.theta + sgn * rho * std::atan(u / d) / std::cos(phi);
+  // The angle about the apex, from the apex's downward direction (upward for
+  // a southern cone): arctan(u/d) below the apex's line, beyond it the
+  // lobes' angles of up to pi.
+  const double E = std::atan2(sgn * u, sgn * d);
+  const double lambda = k.theta + sgn * rho * E / std::cos(phi);
   if (!Within(phi, kHalfPi) || !(lambda <= k.theta + kPi && lambda >= k.theta - kPi))
-    return Result(x, y, 415);
+    return Result(x, y, sgn * d > 0 ? 415 : 413);
   return Result(lambda, phi);
 }
 

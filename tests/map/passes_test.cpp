@@ -230,3 +230,42 @@ TEST(Passes, EveryKindPaintsOnlyItsEarth) {
     EXPECT_EQ(strays, 0);
   }
 }
+
+// Bonne's heart is whole: its lobes beyond the apex's line take the picture
+// as its lines reach them, northern and southern cone alike, with the
+// cut-off or without (it leaves the heart alone).
+TEST(Passes, BonneHeartIsWhole) {
+  for (double phi0 : {45.0, -45.0})
+    for (bool cutOff : {false, true}) {
+      SCOPED_TRACE(phi0);
+      WindowMap lines(7), colour(7);
+      for (WindowMap* m : {&lines, &colour}) {
+        m->p.SetPhi0(phi0);
+        m->p.ForwardCutOff = cutOff;
+      }
+      lines.Layers(false, true, true);
+      colour.Layers(true, false, false);
+      lines.map.Render();
+      colour.map.Render();
+      const QImage& l = lines.map.MainMap();
+      const QImage& c = colour.map.MainMap();
+      int drawn = 0, outside = 0;
+      for (int y = 2; y < l.height() - 2; ++y)
+        for (int x = 2; x < l.width() - 2; ++x) {
+          if (l.pixelColor(x, y) == kWhite) continue;
+          ++drawn;
+          bool near = false;
+          for (int dy = -2; dy <= 2 && !near; ++dy)
+            for (int dx = -2; dx <= 2 && !near; ++dx) near = c.pixelColor(x + dx, y + dy) != kWhite;
+          outside += !near;
+        }
+      EXPECT_GT(drawn, 5000);
+      EXPECT_EQ(outside, 0);
+      // A point of a lobe, beyond the apex's line, is painted.
+      colour.p.Forward(colour.p.Theta * kDeg + 150, phi0 > 0 ? 60 : -60);
+      ASSERT_EQ(colour.p.ErrorCode, 0);
+      const double apexY = colour.p.Y0 - colour.p.Radius / std::tan(phi0 / kDeg);
+      EXPECT_TRUE(phi0 > 0 ? colour.p.Y < apexY : colour.p.Y > apexY);
+      EXPECT_NE(c.pixelColor(RoundPixel(colour.p.X), RoundPixel(colour.p.Y)), kWhite);
+    }
+}
