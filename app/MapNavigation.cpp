@@ -7,12 +7,7 @@
 
 TGxProjectionL ProbeOf(const TGxProjectionL& p) {
   TGxProjectionL probe = p;
-  probe.OnError = nullptr;
-  probe.OnForward = nullptr;
-  probe.OnInverse = nullptr;
-  probe.OnGetInfo = nullptr;
-  probe.OnGetConstants = nullptr;
-  probe.OnGetIOFormat = nullptr;
+  probe.DropHandlers();
   probe.GxConvert = nullptr;
   return probe;
 }

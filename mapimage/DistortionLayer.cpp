@@ -147,9 +147,7 @@ class TSpanPlaces {
       if (Column(k) < 0 || Column(k) >= W_) return kNoValue;
       if (!aside_) {
         aside_.emplace(p_);
-        aside_->OnError = nullptr;
-        aside_->OnInverse = nullptr;
-        aside_->OnForward = nullptr;
+        aside_->DropHandlers();
         aside_->GxConvert = nullptr;
       }
       aside_->Inverse(Column(k), r_);

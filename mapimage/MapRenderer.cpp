@@ -21,12 +21,7 @@ TMapSnapshot TMapSnapshot::Of(const TGxProjectionL* p, const TMapLook& look,
     // No projection: the drawing reports it, as the control does.
     s.projection.Ready = false;
   }
-  s.projection.OnError = nullptr;
-  s.projection.OnForward = nullptr;
-  s.projection.OnInverse = nullptr;
-  s.projection.OnGetInfo = nullptr;
-  s.projection.OnGetConstants = nullptr;
-  s.projection.OnGetIOFormat = nullptr;
+  s.projection.DropHandlers();
   if (p && p->GxConvert) {
     s.converter = std::make_shared<TGxConvertL>(*p->GxConvert);
     s.converter->OnGetValues = nullptr;

@@ -88,12 +88,7 @@ bool Kinked(const Knot& a, const Knot& b, const Knot& c, double radius) {
 }  // namespace
 
 TDistortionProbe::TDistortionProbe(const TGxProjectionL& p) : q_(p) {
-  q_.OnError = nullptr;
-  q_.OnForward = nullptr;
-  q_.OnInverse = nullptr;
-  q_.OnGetInfo = nullptr;
-  q_.OnGetConstants = nullptr;
-  q_.OnGetIOFormat = nullptr;
+  q_.DropHandlers();
   q_.GxConvert = nullptr;
   // Grid kinds take metres, and mpPutnins2 projects nothing: neither has a
   // distortion to speak of.

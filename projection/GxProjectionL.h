@@ -217,6 +217,18 @@ class TGxProjectionL {
   // InverseRow from the calls of Inverse it stands for.
   bool CanDrawInBatches() const { return !OnError && !OnForward && !OnInverse && !GxConvert; }
 
+  // Leaves every event handler unassigned: for a copy that computes apart
+  // from its owner (on another thread, for a read-out or a probe), whose
+  // calls must not reach the owner's handlers.
+  void DropHandlers() {
+    OnError = nullptr;
+    OnForward = nullptr;
+    OnInverse = nullptr;
+    OnGetInfo = nullptr;
+    OnGetConstants = nullptr;
+    OnGetIOFormat = nullptr;
+  }
+
   void SetError(int Code) {
     ErrorCode = Code;
     if (Code < 10000 && OnError) OnError(this, Code);
