@@ -12,7 +12,7 @@ const char* const kSetupUsage =
     "  --kind K        the kind: catalogue position 0-64 (default 4), German display\n"
     "                  name, enum name (mpMercator), English name (Mercator), or a\n"
     "                  part of any of these names that fits one kind only, in any\n"
-    "                  case (\"mollw\"); weltnetz-proj --list --lang en shows them all\n"
+    "                  case (\"robin\"); weltnetz-proj --list --lang en shows them all\n"
     "  --enum N        set Projection directly by ordinal 0-65\n"
     "  --size WxH      map size in pixels (default 528x507)\n"
     "  --radius PX  --theta DEG  --phi0 DEG  --phi1 DEG  --phi2 DEG\n"
