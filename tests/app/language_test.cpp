@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 
@@ -88,6 +89,36 @@ TEST(Language, LocaleDecidesUnlessTheCommandLineDoes) {
   const TCommandLine german = ReadCommandLine({"weltnetz", "--lang", "de"});
   EXPECT_EQ(ChosenLanguage(german, QLocale("en_US")), TLanguage::German);
   EXPECT_EQ(ChosenLanguage(ReadCommandLine({"weltnetz"}), QLocale("en_US")), TLanguage::English);
+}
+
+// The program itself: --lang is read before the window system is asked
+// for anything, so a refused value and --help need no display (with none,
+// the xcb platform would end the program before it could answer).
+TEST(Language, ProgramReadsLangWithoutADisplay) {
+  struct Case {
+    QStringList arguments;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"--lang", "fr"}, 2, "weltnetz: --lang: de or en expected, not \"fr\""},
+      {{"--lang"}, 2, "weltnetz: --lang: de or en expected"},
+      {{"--lang", "en", "--help"}, 0, "--lang de|en"},
+  };
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(name);
+  environment.insert("QT_QPA_PLATFORM", "xcb");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    QProcess weltnetz;
+    weltnetz.setProcessEnvironment(environment);
+    weltnetz.start(QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz"), c.arguments);
+    ASSERT_TRUE(weltnetz.waitForFinished(30000));
+    EXPECT_EQ(weltnetz.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(weltnetz.exitCode(), c.status);
+    const QString said = weltnetz.readAllStandardOutput() + weltnetz.readAllStandardError();
+    EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
+  }
 }
 
 // A few controls of each kind, the help, the read-out, a message with the
