@@ -143,8 +143,7 @@ void Tprojeform::SetUpLook() {
   CB3->setToolTip(tr("Längen- und Breitenkreise zeigen"));
   CB5->setToolTip(tr("Die Küstenlinien zeigen"));
   CB6->setToolTip(tr("Nach jedem Wechsel der Projektion oder einer Ebene neu zeichnen"));
-  CB7->setToolTip(tr(
-      "Linien nicht über den Gültigkeitsbereich der Projektion hinaus zeichnen"));
+  CB7->setToolTip(tr("Linien nicht über den Gültigkeitsbereich der Projektion hinaus zeichnen"));
   CB8->setToolTip(tr(
       "Tissots Indikatrizen an den Schnittpunkten des Koordinatennetzes: wie die Karte "
       "einen kleinen Kreis der Erde verzerrt"));

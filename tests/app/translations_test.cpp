@@ -95,7 +95,7 @@ Contents Read(const QString& path) {
       }
     } else if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
       ++c.messages;
-      const QString where = context + QStringLiteral(": \"") + source.left(60) + QStringLiteral("\"");
+      const QString where = QStringLiteral("%1: \"%2\"").arg(context, source.left(60));
       if (!state.isEmpty())
         c.faults << where + QStringLiteral(" is ") + state;
       else if (translations.isEmpty() || translations.contains(QString()))
