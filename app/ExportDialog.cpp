@@ -18,16 +18,15 @@
 #include <optional>
 #include <tuple>
 
+#include "app/Language.h"
 #include "mapimage/ImageLimits.h"
 #include "mapimage/MapRecipe.h"
 
 namespace {
 
-const QString kTitle = QStringLiteral("Karte exportieren");
-const QString kFilters = QStringLiteral(
-    "PNG-Datei (*.png);;JPEG-Datei (*.jpg *.jpeg);;Bitmap (*.bmp);;SVG-Grafik (*.svg);;"
-    "PDF-Dokument (*.pdf)");
-const char* const kPictureItems[] = {"Standard", "Detail", "Eigenes Bild"};
+const char* const kPictureItems[] = {QT_TRANSLATE_NOOP("TExportDialog", "Standard"),
+                                     QT_TRANSLATE_NOOP("TExportDialog", "Detail"),
+                                     QT_TRANSLATE_NOOP("TExportDialog", "Eigenes Bild")};
 
 // A side of the export as weltnetz-render's --size takes it (blanks around
 // it aside).
@@ -39,12 +38,14 @@ std::optional<int> SideOf(const QString& text) {
 
 }  // namespace
 
+QString TExportDialog::Title() { return tr("Karte exportieren"); }
+
 TExportDialog::TExportDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(kTitle);
+  setWindowTitle(Title());
   FileEdit = new QLineEdit(this);
   FileEdit->setObjectName(QStringLiteral("FileEdit"));
-  FileEdit->setPlaceholderText(QStringLiteral("karte.png, .jpg, .bmp, .svg oder .pdf"));
-  auto* browse = new QPushButton(QStringLiteral("Durchsuchen…"), this);
+  FileEdit->setPlaceholderText(tr("karte.png, .jpg, .bmp, .svg oder .pdf"));
+  auto* browse = new QPushButton(tr("Durchsuchen…"), this);
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(FileEdit, 1);
   fileRow->addWidget(browse);
@@ -53,19 +54,19 @@ TExportDialog::TExportDialog(QWidget* parent) : QDialog(parent) {
   HeightEdit = new QLineEdit(this);
   for (QLineEdit* side : {WidthEdit, HeightEdit}) {
     side->setMaxLength(5);
-    side->setToolTip(QStringLiteral("Pixel, 1 bis %1").arg(kMaxMapSide));
+    side->setToolTip(tr("Pixel, 1 bis %1").arg(kMaxMapSide));
   }
   auto* sizeRow = new QHBoxLayout;
   sizeRow->addWidget(WidthEdit);
   sizeRow->addWidget(new QLabel(QStringLiteral("×"), this));
   sizeRow->addWidget(HeightEdit);
-  sizeRow->addWidget(new QLabel(QStringLiteral("Pixel"), this));
+  sizeRow->addWidget(new QLabel(tr("Pixel"), this));
 
   PictureChoice = new QComboBox(this);
-  for (const char* item : kPictureItems) PictureChoice->addItem(QString::fromUtf8(item));
-  PictureChoice->setToolTip(QStringLiteral(
-      "Detail: das Erdbild in voller Auflösung, weich gezeichnet; für Karten größer als das "
-      "Fenster die Vorgabe"));
+  for (const char* item : kPictureItems) PictureChoice->addItem(tr(item));
+  PictureChoice->setToolTip(
+      tr("Detail: das Erdbild in voller Auflösung, weich gezeichnet; für Karten größer als "
+         "das Fenster die Vorgabe"));
 
   Progress = new QProgressBar(this);
   Progress->setRange(0, 100);
@@ -74,16 +75,16 @@ TExportDialog::TExportDialog(QWidget* parent) : QDialog(parent) {
   Status->setWordWrap(true);
 
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Datei:"), fileRow);
-  form->addRow(QStringLiteral("Größe:"), sizeRow);
-  form->addRow(QStringLiteral("Erdbild:"), PictureChoice);
+  form->addRow(tr("Datei:"), fileRow);
+  form->addRow(tr("Größe:"), sizeRow);
+  form->addRow(tr("Erdbild:"), PictureChoice);
 
   auto* buttons = new QDialogButtonBox(this);
-  ExportButton = buttons->addButton(QStringLiteral("Exportieren"), QDialogButtonBox::AcceptRole);
-  CancelButton = buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+  ExportButton = buttons->addButton(tr("Exportieren"), QDialogButtonBox::AcceptRole);
+  CancelButton = buttons->addButton(tr("Abbrechen"), QDialogButtonBox::RejectRole);
   CancelButton->setEnabled(false);
   auto* close = buttons->addButton(QDialogButtonBox::Close);
-  close->setText(QStringLiteral("Schließen"));
+  close->setText(tr("Schließen"));
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
@@ -135,9 +136,11 @@ void TExportDialog::SizeEdited() {
 }
 
 void TExportDialog::Browse() {
-  QFileDialog dialog(this, kTitle);
+  QFileDialog dialog(this, Title());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilter(kFilters);
+  dialog.setNameFilter(
+      tr("PNG-Datei (*.png);;JPEG-Datei (*.jpg *.jpeg);;Bitmap (*.bmp);;SVG-Grafik (*.svg);;"
+         "PDF-Dokument (*.pdf)"));
   dialog.setDefaultSuffix(QStringLiteral("png"));
   if (!FileEdit->text().isEmpty()) dialog.selectFile(FileEdit->text());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
@@ -147,35 +150,35 @@ void TExportDialog::Browse() {
 void TExportDialog::Report(const QString& text) {
   Status->setText(text);
   if (OnMessage)
-    OnMessage(kTitle, text);
+    OnMessage(Title(), text);
   else
-    QMessageBox::warning(this, kTitle, text);
+    QMessageBox::warning(this, Title(), text);
 }
 
 bool TExportDialog::Start() {
   if (thread_) return false;
   if (sourceOf_) source_ = sourceOf_();
   const std::optional<int> w = SideOf(WidthEdit->text()), h = SideOf(HeightEdit->text());
-  for (const auto& [side, name, text] :
-       {std::tuple{w, "Breite", WidthEdit->text()}, std::tuple{h, "Höhe", HeightEdit->text()}}) {
+  for (const auto& [side, name, text] : {std::tuple{w, tr("Breite"), WidthEdit->text()},
+                                          std::tuple{h, tr("Höhe"), HeightEdit->text()}}) {
     if (side) continue;
-    Report(QStringLiteral("%1: eine ganze Zahl von 1 bis %2 Pixeln angeben, nicht „%3“. "
-                          "Es wurde nichts geschrieben.")
-               .arg(QString::fromUtf8(name))
+    Report(tr("%1: eine ganze Zahl von 1 bis %2 Pixeln angeben, nicht „%3“. "
+              "Es wurde nichts geschrieben.")
+               .arg(name)
                .arg(kMaxMapSide)
                .arg(text));
     return false;
   }
   const QString file = FileEdit->text().trimmed();
   if (file.isEmpty() || !MapFileKindOf(file)) {
-    Report(QStringLiteral("Der Dateiname muss auf .png, .jpg, .jpeg, .bmp, .svg oder .pdf "
-                          "enden: „%1“. Es wurde nichts geschrieben.")
+    Report(tr("Der Dateiname muss auf .png, .jpg, .jpeg, .bmp, .svg oder .pdf enden: „%1“. "
+              "Es wurde nichts geschrieben.")
                .arg(file));
     return false;
   }
   const auto choice = static_cast<TEarthPicture>(PictureChoice->currentIndex());
   if (choice == TEarthPicture::Own && !source_.ownPicture) {
-    Report(QStringLiteral("Es ist kein eigenes Erdbild geladen."));
+    Report(tr("Es ist kein eigenes Erdbild geladen."));
     return false;
   }
 
@@ -188,13 +191,13 @@ bool TExportDialog::Start() {
   if (source_.pictureOf) s.colorMap = source_.pictureOf(choice);
   const QString recipe = RecipeText(
       RecipeOf(s.projection, s.look, size, choice, QFileInfo(source_.ownPictureFile).fileName()));
-  const QString title = QStringLiteral("Weltnetz: %1").arg(DisplayNameOf(s.projection.Projection));
+  const QString title = QStringLiteral("Weltnetz: %1").arg(KindNameOf(s.projection.Projection));
 
   stop_ = false;
   target_ = file;
   result_ = {};
   Progress->setValue(0);
-  Status->setText(QStringLiteral("Zeichnet %1 × %2 Pixel …").arg(*w).arg(*h));
+  Status->setText(tr("Zeichnet %1 × %2 Pixel …").arg(*w).arg(*h));
   ExportButton->setEnabled(false);
   CancelButton->setEnabled(true);
   thread_ = QThread::create([this, s = std::move(s), file, title, recipe] {
@@ -218,7 +221,7 @@ bool TExportDialog::Start() {
 void TExportDialog::Cancel() {
   if (!thread_) return;
   stop_ = true;
-  Status->setText(QStringLiteral("Wird abgebrochen …"));
+  Status->setText(tr("Wird abgebrochen …"));
 }
 
 bool TExportDialog::WaitUntilDone(int timeoutMs) {
@@ -239,12 +242,12 @@ void TExportDialog::Done() {
   const TExportResult r = result_;
   if (r.written) {
     Progress->setValue(100);
-    Status->setText(QStringLiteral("Geschrieben: %1").arg(target_));
+    Status->setText(tr("Geschrieben: %1").arg(target_));
   } else if (r.cancelled) {
     Progress->setValue(0);
-    Status->setText(QStringLiteral("Abgebrochen; es wurde nichts geschrieben."));
+    Status->setText(tr("Abgebrochen; es wurde nichts geschrieben."));
   } else {
-    Report(QStringLiteral("Die Karte wurde nicht exportiert.\n%1").arg(r.message));
+    Report(tr("Die Karte wurde nicht exportiert.\n%1").arg(r.message));
   }
   emit Finished(r.written, r.cancelled, r.message);
 }

@@ -80,6 +80,7 @@ class TExportDialog : public QDialog {
   void reject() override;
 
  private:
+  static QString Title();  // in the window's language
   void Browse();
   void SizeEdited();
   void Report(const QString& text);

@@ -3,12 +3,29 @@
 #include "mapimage/MapRecipe.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMimeData>
 
+QString FilterOf(ImageFormat format) {
+  switch (format) {
+    case ImageFormat::Jpeg:
+      return QCoreApplication::translate("ImageExport", "JPEG-Datei (*.jpg)");
+    case ImageFormat::Png:
+      return QCoreApplication::translate("ImageExport", "PNG-Datei (*.png)");
+    case ImageFormat::Bitmap:
+      break;
+  }
+  return QCoreApplication::translate("ImageExport", "Bitmap (*.bmp)");
+}
+
+QStringList SaveFilters() {
+  return {FilterOf(ImageFormat::Jpeg), FilterOf(ImageFormat::Bitmap), FilterOf(ImageFormat::Png)};
+}
+
 ImageFormat FormatOfFilter(const QString& filter) {
-  if (filter == kFilterJpeg) return ImageFormat::Jpeg;
-  if (filter == kFilterPng) return ImageFormat::Png;
+  for (ImageFormat format : {ImageFormat::Jpeg, ImageFormat::Png})
+    if (filter.endsWith(QStringLiteral("(*.%1)").arg(SuffixOf(format)))) return format;
   return ImageFormat::Bitmap;
 }
 
@@ -28,7 +45,8 @@ QString WriteExport(const QImage& image, const ExportTarget& target, const QStri
 
 QString CopyImageToClipboard(const QImage& image) {
   QClipboard* clipboard = QGuiApplication::clipboard();
-  if (!clipboard) return QStringLiteral("the clipboard is not available");
+  if (!clipboard)
+    return QCoreApplication::translate("ImageExport", "die Zwischenablage ist nicht verfügbar");
   const QImage copy = image.copy();
   if (copy.isNull() && !image.isNull()) return NotEnoughMemoryFor(image.size());
   clipboard->setImage(copy);
@@ -36,6 +54,7 @@ QString CopyImageToClipboard(const QImage& image) {
   // take the data shows up as a clipboard without our picture.
   const QMimeData* data = clipboard->mimeData();
   if (!image.isNull() && (!data || !data->hasImage()))
-    return QStringLiteral("the clipboard could not be opened");
+    return QCoreApplication::translate("ImageExport",
+                                       "die Zwischenablage nimmt die Abbildung nicht an");
   return {};
 }

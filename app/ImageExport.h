@@ -7,17 +7,20 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include "mapimage/ImageFile.h"
 
-// The save dialog's filters, in the order the dialog offers them.
-inline const QString kFilterJpeg = QStringLiteral("JPEG-Datei (*.jpg)");
-inline const QString kFilterBitmap = QStringLiteral("Bitmap (*.bmp)");
-inline const QString kFilterPng = QStringLiteral("PNG-Datei (*.png)");
+// The save dialog's filter of a format in the window's language
+// ("JPEG-Datei (*.jpg)", "JPEG file (*.jpg)").
+QString FilterOf(ImageFormat format);
+// The save dialog's filters, in the order the dialog offers them: JPEG,
+// bitmap, PNG.
+QStringList SaveFilters();
 
-// The format a dialog filter stands for. Any filter that is neither the JPEG
-// nor the PNG one saves a bitmap, as the bitmap filter was once the only
-// other choice.
+// The format a dialog filter stands for, known by its pattern ("(*.jpg)"),
+// so in either language. Any filter that is neither the JPEG nor the PNG one
+// saves a bitmap, as the bitmap filter was once the only other choice.
 ImageFormat FormatOfFilter(const QString& filter);
 
 struct ExportTarget {

@@ -1,9 +1,12 @@
 #include "app/MapNavigation.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <algorithm>
 #include <cmath>
+
+#include "app/Language.h"
 
 TGxProjectionL ProbeOf(const TGxProjectionL& p) {
   TGxProjectionL probe = p;
@@ -22,13 +25,21 @@ bool PointUnder(TGxProjectionL& probe, double x, double y, double& lon, double& 
 
 QString ReadoutText(TGxProjectionL& probe, double x, double y) {
   double lon, lat;
-  if (!PointUnder(probe, x, y, lon, lat)) return QStringLiteral("außerhalb der Karte");
-  // German style: decimal comma, N/S and O (Ost)/W.
-  const QLocale german(QLocale::German, QLocale::Germany);
-  auto degrees = [&](double v) { return german.toString(std::fabs(v), 'f', 2) + QStringLiteral("°"); };
-  return degrees(lat) + (lat < 0 ? QStringLiteral(" S") : QStringLiteral(" N")) +
-         QStringLiteral("  ") + degrees(lon) +
-         (lon < 0 ? QStringLiteral(" W") : QStringLiteral(" O"));
+  if (!PointUnder(probe, x, y, lon, lat))
+    return QCoreApplication::translate("MapNavigation", "außerhalb der Karte");
+  // As the language writes it: "52,52° N  13,40° O", "52.52° N  13.40° E".
+  const QLocale numbers = NumberLocale(CurrentLanguage());
+  auto degrees = [&](double v) {
+    return numbers.toString(std::fabs(v), 'f', 2) + QStringLiteral("°");
+  };
+  //: The read-out's hemispheres: south and north of the equator.
+  const QString south = QCoreApplication::translate("MapNavigation", "S"),
+                north = QCoreApplication::translate("MapNavigation", "N");
+  //: The read-out's hemispheres: west and east (Ost) of Greenwich.
+  const QString west = QCoreApplication::translate("MapNavigation", "W"),
+                east = QCoreApplication::translate("MapNavigation", "O");
+  return degrees(lat) + QLatin1Char(' ') + (lat < 0 ? south : north) + QStringLiteral("  ") +
+         degrees(lon) + QLatin1Char(' ') + (lon < 0 ? west : east);
 }
 
 double WrapLongitude(double theta) {

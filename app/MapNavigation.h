@@ -15,7 +15,9 @@ TGxProjectionL ProbeOf(const TGxProjectionL& p);
 // outside the map.
 bool PointUnder(TGxProjectionL& probe, double x, double y, double& lon, double& lat);
 
-// The cursor read-out: "52,52° N  13,40° O", or "außerhalb der Karte".
+// The cursor read-out in the window's language: "52,52° N  13,40° O" or
+// "außerhalb der Karte" in German, "52.52° N  13.40° E" or "off the map" in
+// English.
 QString ReadoutText(TGxProjectionL& probe, double x, double y);
 
 // The centre that puts (lon, lat) nearest pixel (x, y): the central

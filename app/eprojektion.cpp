@@ -22,6 +22,7 @@
 
 #include "app/ExportDialog.h"
 #include "app/ImageExport.h"
+#include "app/Language.h"
 #include "app/MapNavigation.h"
 #include "mapimage/MapRecipe.h"
 #include "mapimage/MapRenderer.h"
@@ -44,41 +45,6 @@ constexpr int kClientHeight = 776;
 constexpr int kStartMapInput = 250;
 const QColor kPanelColour(240, 240, 240);  // 15790320 as a Windows colour
 const QColor kNavy(0, 0, 128);
-
-const QString kHelpText = QStringLiteral(
-    "Weltnetz zeigt die ganze Erde in einer von 62 Kartenprojektionen.\n\n"
-    "Liste: wählt die Projektion; Radius, Winkel und Parameter springen auf "
-    "ihre Vorgaben.\n"
-    "Radius: Erdradius in Pixeln (10 bis 500).\n"
-    "Neigung: kippt den Globus um den Kartenmittelpunkt, in Grad.\n"
-    "Winkel: Länge des Mittelmeridians, in Grad.\n"
-    "Parameter: Breite, die die Projektion festlegt (in Grad); erscheint nur, "
-    "wo die Projektion eine braucht.\n"
-    "farbige Erdkarte, Koordinatennetz, Küstenlinien: schalten die Ebenen der "
-    "Karte ein und aus. Ohne farbige Erdkarte bleiben die Küstenlinien an.\n"
-    "Automatik: zeichnet nach jedem Wechsel der Projektion oder einer Ebene "
-    "sofort neu.\n"
-    "Darstellung oder Eingabetaste: zeichnet mit den eingestellten Werten neu; "
-    "geänderte Zahlen wirken erst dann.\n"
-    "Randbeschnitt: schneidet Linien ab, wo eine Projektion über ihren "
-    "Gültigkeitsbereich hinaus zeichnen würde.\n"
-    "Tissot: zeichnet Tissots Indikatrizen, die Bilder kleiner Kreise der Erde; "
-    "auf winkeltreuen Karten bleiben sie Kreise, auf flächentreuen behalten sie "
-    "ihre Fläche.\n"
-    "Erdbild, Flächenverzerrung, Winkelverzerrung: was unter den Linien liegt, "
-    "das Farbbild der Erde oder die Verzerrung der Projektion als Farbe, mit "
-    "einer Legende.\n\n"
-    "Mit der Maus: Ziehen dreht den Globus (Winkel, bei Azimutalprojektionen "
-    "auch die Mittelbreite), das Mausrad vergrößert und verkleinert, ein "
-    "Doppelklick rückt den Punkt in die Mitte. Unter der Karte steht die "
-    "Position des Mauszeigers.\n\n"
-    "Erdbild: Standard zeigt das Erdbild des Programms, Detail dasselbe in "
-    "voller Auflösung, weich gezeichnet. Erdbild laden: ein eigenes Bild der "
-    "ganzen Erde (PNG oder JPEG, doppelt so breit wie hoch).\n\n"
-    "Knöpfe oben links: Programm beenden (auch Esc), Abbildung als JPEG-, "
-    "Bitmap- oder PNG-Datei speichern, Abbildung in die Zwischenablage "
-    "kopieren, Karte exportieren: in beliebiger Größe bis 8192 × 8192 Pixel "
-    "als PNG, JPEG, BMP, SVG oder PDF, mit dem Rezept der Karte in der Datei.");
 
 // Verdana where the machine has it, otherwise the platform's own UI face.
 QFont WindowFont(int pixelSize) {
@@ -164,23 +130,22 @@ void Tprojeform::SetUpLook() {
   S4->setIcon(QIcon(QPixmap(copy_xpm)));
   S8->setIcon(QIcon(QPixmap(export_xpm)));
 
-  CB2->setToolTip(QStringLiteral("Projektion wählen"));
-  D2->setToolTip(QStringLiteral("Mit den eingestellten Werten neu zeichnen (Eingabetaste)"));
-  rx1->setToolTip(QStringLiteral("Erdradius in Pixeln; auch mit dem Mausrad"));
-  rx2->setToolTip(QStringLiteral("Neigung des Globus um den Kartenmittelpunkt, in Grad"));
-  rx3->setToolTip(QStringLiteral("Länge des Mittelmeridians, in Grad; auch durch Ziehen der Karte"));
-  rx4->setToolTip(QStringLiteral("Breitenparameter der Projektion, in Grad"));
-  rx5->setToolTip(QStringLiteral("Zweiter Breitenparameter der Projektion, in Grad"));
-  CB1->setToolTip(QStringLiteral("Das Farbbild der Erde zeigen"));
-  CB3->setToolTip(QStringLiteral("Längen- und Breitenkreise zeigen"));
-  CB5->setToolTip(QStringLiteral("Die Küstenlinien zeigen"));
-  CB6->setToolTip(QStringLiteral("Nach jedem Wechsel der Projektion oder einer Ebene neu zeichnen"));
-  CB7->setToolTip(QStringLiteral(
-      "Linien nicht über den Gültigkeitsbereich der Projektion hinaus zeichnen"));
-  CB8->setToolTip(QStringLiteral(
+  CB2->setToolTip(tr("Projektion wählen"));
+  D2->setToolTip(tr("Mit den eingestellten Werten neu zeichnen (Eingabetaste)"));
+  rx1->setToolTip(tr("Erdradius in Pixeln; auch mit dem Mausrad"));
+  rx2->setToolTip(tr("Neigung des Globus um den Kartenmittelpunkt, in Grad"));
+  rx3->setToolTip(tr("Länge des Mittelmeridians, in Grad; auch durch Ziehen der Karte"));
+  rx4->setToolTip(tr("Breitenparameter der Projektion, in Grad"));
+  rx5->setToolTip(tr("Zweiter Breitenparameter der Projektion, in Grad"));
+  CB1->setToolTip(tr("Das Farbbild der Erde zeigen"));
+  CB3->setToolTip(tr("Längen- und Breitenkreise zeigen"));
+  CB5->setToolTip(tr("Die Küstenlinien zeigen"));
+  CB6->setToolTip(tr("Nach jedem Wechsel der Projektion oder einer Ebene neu zeichnen"));
+  CB7->setToolTip(tr("Linien nicht über den Gültigkeitsbereich der Projektion hinaus zeichnen"));
+  CB8->setToolTip(tr(
       "Tissots Indikatrizen an den Schnittpunkten des Koordinatennetzes: wie die Karte "
       "einen kleinen Kreis der Erde verzerrt"));
-  CB9->setToolTip(QStringLiteral(
+  CB9->setToolTip(tr(
       "Was unter den Linien liegt: das Erdbild, oder die Flächen- oder Winkelverzerrung "
       "der Projektion als Farbe"));
   GxM1->setToolTip(QString());
@@ -284,8 +249,7 @@ void Tprojeform::FormCreate() {
     // Filling and selecting the start-up kind is no kind change.
     const QSignalBlocker quiet(CB2);
     CB2->clear();
-    for (const std::string& name : names)
-      CB2->addItem(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    for (const std::string& name : names) CB2->addItem(KindName(name));
     CB2->setCurrentIndex(1);
   }
   GxPL1.SetListIndex(CB2->currentIndex() + kFirstListedPosition);
@@ -414,9 +378,9 @@ void Tprojeform::GxM1P(TGxMapImageL*, int Max, int Position) {
 void Tprojeform::S7C() { close(); }
 
 void Tprojeform::S2C() {
-  QFileDialog dialog(this, QStringLiteral("Abbildung speichern"));
+  QFileDialog dialog(this, tr("Abbildung speichern"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters({kFilterJpeg, kFilterBitmap, kFilterPng});
+  dialog.setNameFilters(SaveFilters());
   dialog.setDefaultSuffix(SuffixOf(ImageFormat::Jpeg));
   // A bare name takes the suffix of the chosen filter, not always "jpg".
   connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
@@ -432,8 +396,8 @@ bool Tprojeform::SaveMapAs(const QString& fileName, const QString& filter) {
   const QString why =
       WriteExport(GxM1->MainMap(), ExportTargetOf(fileName, filter), WindowRecipe());
   if (why.isEmpty()) return true;
-  Report(QStringLiteral("Abbildung speichern"),
-         QStringLiteral("Die Abbildung wurde nicht gespeichert.\n%1").arg(why), true);
+  Report(tr("Abbildung speichern"), tr("Die Abbildung wurde nicht gespeichert.\n%1").arg(why),
+         true);
   return false;
 }
 
@@ -441,8 +405,7 @@ void Tprojeform::S1C() {
   const QImage picture = GxM1->MainMap().copy();
   const QString why = ClipboardWriter ? ClipboardWriter(picture) : CopyImageToClipboard(picture);
   if (why.isEmpty()) return;
-  Report(QStringLiteral("Abbildung kopieren"),
-         QStringLiteral("Die Abbildung wurde nicht kopiert.\n%1").arg(why), true);
+  Report(tr("Abbildung kopieren"), tr("Die Abbildung wurde nicht kopiert.\n%1").arg(why), true);
 }
 
 QString Tprojeform::WindowRecipe() const {
@@ -510,8 +473,8 @@ void Tprojeform::CB10C() {
 
 void Tprojeform::D3C() {
   const QString file = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Erdbild laden"), QFileInfo(ownPictureFile_).path(),
-      QStringLiteral("Bilder (*.png *.jpg *.jpeg);;Alle Dateien (*)"));
+      this, tr("Erdbild laden"), QFileInfo(ownPictureFile_).path(),
+      tr("Bilder (*.png *.jpg *.jpeg);;Alle Dateien (*)"));
   if (!file.isEmpty()) LoadEarthPictureFile(file);
 }
 
@@ -523,9 +486,8 @@ bool Tprojeform::LoadEarthPictureFile(const QString& fileName) {
     const bool loaded = LoadPictureFile(fileName, picture, why);
     QGuiApplication::restoreOverrideCursor();
     if (!loaded) {
-      Report(QStringLiteral("Erdbild laden"),
-             QStringLiteral("Das Bild wurde nicht geladen; das bisherige Erdbild bleibt.\n%1")
-                 .arg(why),
+      Report(tr("Erdbild laden"),
+             tr("Das Bild wurde nicht geladen; das bisherige Erdbild bleibt.\n%1").arg(why),
              true);
       return false;
     }
@@ -535,7 +497,7 @@ bool Tprojeform::LoadEarthPictureFile(const QString& fileName) {
   const int own = static_cast<int>(TEarthPicture::Own);
   {
     const QSignalBlocker quiet(CB10);
-    if (CB10->count() <= own) CB10->addItem(QStringLiteral("Eigenes Bild"));
+    if (CB10->count() <= own) CB10->addItem(tr("Eigenes Bild"));
     CB10->setItemData(own, QFileInfo(fileName).fileName(), Qt::ToolTipRole);
     CB10->setCurrentIndex(own);
   }
@@ -544,7 +506,43 @@ bool Tprojeform::LoadEarthPictureFile(const QString& fileName) {
   return true;
 }
 
-void Tprojeform::ShowHelp() { Report(QStringLiteral("Weltnetz – Hilfe"), kHelpText, false); }
+void Tprojeform::ShowHelp() {
+  Report(tr("Weltnetz – Hilfe"),
+         tr("Weltnetz zeigt die ganze Erde in einer von 62 Kartenprojektionen.\n\n"
+            "Liste: wählt die Projektion; Radius, Winkel und Parameter springen auf "
+            "ihre Vorgaben.\n"
+            "Radius: Erdradius in Pixeln (10 bis 500).\n"
+            "Neigung: kippt den Globus um den Kartenmittelpunkt, in Grad.\n"
+            "Winkel: Länge des Mittelmeridians, in Grad.\n"
+            "Parameter: Breite, die die Projektion festlegt (in Grad); erscheint nur, "
+            "wo die Projektion eine braucht.\n"
+            "farbige Erdkarte, Koordinatennetz, Küstenlinien: schalten die Ebenen der "
+            "Karte ein und aus. Ohne farbige Erdkarte bleiben die Küstenlinien an.\n"
+            "Automatik: zeichnet nach jedem Wechsel der Projektion oder einer Ebene "
+            "sofort neu.\n"
+            "Darstellung oder Eingabetaste: zeichnet mit den eingestellten Werten neu; "
+            "geänderte Zahlen wirken erst dann.\n"
+            "Randbeschnitt: schneidet Linien ab, wo eine Projektion über ihren "
+            "Gültigkeitsbereich hinaus zeichnen würde.\n"
+            "Tissot: zeichnet Tissots Indikatrizen, die Bilder kleiner Kreise der Erde; "
+            "auf winkeltreuen Karten bleiben sie Kreise, auf flächentreuen behalten sie "
+            "ihre Fläche.\n"
+            "Erdbild, Flächenverzerrung, Winkelverzerrung: was unter den Linien liegt, "
+            "das Farbbild der Erde oder die Verzerrung der Projektion als Farbe, mit "
+            "einer Legende.\n\n"
+            "Mit der Maus: Ziehen dreht den Globus (Winkel, bei Azimutalprojektionen "
+            "auch die Mittelbreite), das Mausrad vergrößert und verkleinert, ein "
+            "Doppelklick rückt den Punkt in die Mitte. Unter der Karte steht die "
+            "Position des Mauszeigers.\n\n"
+            "Erdbild: Standard zeigt das Erdbild des Programms, Detail dasselbe in "
+            "voller Auflösung, weich gezeichnet. Erdbild laden: ein eigenes Bild der "
+            "ganzen Erde (PNG oder JPEG, doppelt so breit wie hoch).\n\n"
+            "Knöpfe oben links: Programm beenden (auch Esc), Abbildung als JPEG-, "
+            "Bitmap- oder PNG-Datei speichern, Abbildung in die Zwischenablage "
+            "kopieren, Karte exportieren: in beliebiger Größe bis 8192 × 8192 Pixel "
+            "als PNG, JPEG, BMP, SVG oder PDF, mit dem Rezept der Karte in der Datei."),
+         false);
+}
 
 void Tprojeform::Report(const QString& title, const QString& text, bool warning) {
   if (OnMessage) {
@@ -735,7 +733,7 @@ void Tprojeform::RestorePicture(const QSettings& settings) {
   if (!file.isEmpty() && LoadPictureFile(file, picture, why)) {
     ownPicture_ = std::move(picture);
     ownPictureFile_ = file;
-    CB10->addItem(QStringLiteral("Eigenes Bild"));
+    CB10->addItem(tr("Eigenes Bild"));
     CB10->setItemData(static_cast<int>(TEarthPicture::Own), QFileInfo(file).fileName(),
                       Qt::ToolTipRole);
   }

@@ -1,6 +1,5 @@
 // The program's entry: one window, shown until the user closes it.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -8,39 +7,27 @@
 #include <exception>
 #include <memory>
 
+#include "app/CommandLine.h"
+#include "app/Language.h"
 #include "app/eprojektion.h"
 #include "weltnetz/Version.h"
 
 int main(int argc, char** argv) {
-  // The options are read before the window system is asked for anything,
-  // so that --help and --version work without a display.
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Weltnetz shows the whole Earth in one of 62 map projections."));
-  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Shows this help and exits."));
-  const QCommandLineOption version(QStringLiteral("version"),
-                                   QStringLiteral("Shows the program's version and exits."));
-  parser.addOption(help);
-  parser.addOption(version);
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  // Qt's own options (-platform, -style ...) are left to QApplication.
-  parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-  if (!parser.parse(arguments)) {
-    // An option we do not know may be one of Qt's; QApplication reads it.
-  }
-  if (parser.isSet(version)) {
-    std::printf("weltnetz %s\n", WELTNETZ_VERSION);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
-  if (parser.isSet(help)) {
-    std::printf("Usage: weltnetz [options]\n%s\n\nOptions:\n"
-                "  -h, --help  Shows this help and exits.\n"
-                "  --version   Shows the program's version and exits.\n"
-                "Qt's own options (for example -platform offscreen) are accepted too.\n",
-                qPrintable(parser.applicationDescription()));
-    return std::fflush(stdout) == 0 ? 0 : 1;
+  const TCommandLine line = ReadCommandLine(arguments);
+  switch (line.action) {
+    case TCommandLine::TAction::Version:
+      std::printf("weltnetz %s\n", WELTNETZ_VERSION);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case TCommandLine::TAction::Help:
+      std::fputs(qPrintable(line.text), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case TCommandLine::TAction::Refuse:
+      std::fprintf(stderr, "%s\n", qPrintable(line.text));
+      return 2;
+    case TCommandLine::TAction::Run:
+      break;
   }
 
   QApplication app(argc, argv);
@@ -51,6 +38,8 @@ int main(int argc, char** argv) {
   // Where the window remembers its last map (QSettings).
   QCoreApplication::setOrganizationName(QStringLiteral("Weltnetz"));
   QCoreApplication::setApplicationName(QStringLiteral("Weltnetz"));
+  // Before the window: its texts are translated as its controls are made.
+  const TTranslations translations(ChosenLanguage(line, QLocale::system()));
 
   std::unique_ptr<Tprojeform> projeform;
   try {
@@ -58,7 +47,7 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     // The map control refuses to exist without its coastline data.
     QMessageBox::critical(nullptr, QStringLiteral("Weltnetz"),
-                          QStringLiteral("Weltnetz kann nicht starten:\n%1")
+                          QCoreApplication::translate("main", "Weltnetz kann nicht starten:\n%1")
                               .arg(QString::fromLocal8Bit(e.what())));
     return 1;
   }

@@ -37,8 +37,9 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME weltnetz)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION science)
 # The window needs a platform plugin, which Qt loads at run time, so that
-# dpkg-shlibdeps cannot see it.
-set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# dpkg-shlibdeps cannot see it; likewise Qt's own German, in which the
+# German window's dialogs speak.
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION
   "viewer for cartographic map projections
 Weltnetz shows the whole Earth in one of 62 map projections. It sets the

@@ -1,5 +1,6 @@
 #include "mapimage/Coastlines.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QtEndian>
@@ -13,12 +14,18 @@
 
 namespace {
 
+// The context of its messages in the translations: weltnetz-render prints
+// them as written here, the window in its language.
+struct EarthData {
+  Q_DECLARE_TR_FUNCTIONS(EarthData)
+};
+
 constexpr qint64 kRecordBytes = 8;  // two IEEE-754 singles, longitude then latitude
 
 [[noreturn]] void Fail(const QString& resource, const QString& what)
 {
   throw std::runtime_error(
-      QStringLiteral("coastline resource '%1': %2").arg(resource, what).toStdString());
+      EarthData::tr("coastline resource '%1': %2").arg(resource, what).toStdString());
 }
 
 float LittleEndianFloat(const char* bytes)
@@ -34,20 +41,20 @@ std::vector<TCoastPoint> LoadCoastlines(const QString& resource)
 {
   QFile file(resource);
   if (!file.open(QIODevice::ReadOnly))
-    Fail(resource, QStringLiteral("cannot be opened (%1)").arg(file.errorString()));
+    Fail(resource, EarthData::tr("cannot be opened (%1)").arg(file.errorString()));
   const QByteArray bytes = file.readAll();
   // readAll cannot tell a short read from the end of the data; the size the
   // stream announced can.
   if (file.error() != QFileDevice::NoError || bytes.size() != file.size())
-    Fail(resource, QStringLiteral("read failed after %1 bytes (%2)")
+    Fail(resource, EarthData::tr("read failed after %1 bytes (%2)")
                        .arg(bytes.size()).arg(file.errorString()));
 
   // Missing bytes must not turn into points at (0, 0): a torn record is a
   // damaged data set, and nothing is drawn from half a data set.
   if (bytes.isEmpty())
-    Fail(resource, QStringLiteral("holds no points"));
+    Fail(resource, EarthData::tr("holds no points"));
   if (bytes.size() % kRecordBytes != 0)
-    Fail(resource, QStringLiteral("%1 bytes are not a whole number of %2-byte records")
+    Fail(resource, EarthData::tr("%1 bytes are not a whole number of %2-byte records")
                        .arg(bytes.size()).arg(kRecordBytes));
 
   const qint64 count = bytes.size() / kRecordBytes;
@@ -56,11 +63,11 @@ std::vector<TCoastPoint> LoadCoastlines(const QString& resource)
     const char* record = bytes.constData() + i * kRecordBytes;
     const TCoastPoint p{LittleEndianFloat(record), LittleEndianFloat(record + 4)};
     if (!std::isfinite(p.Lon) || !std::isfinite(p.Lat))
-      Fail(resource, QStringLiteral("record %1 holds a value that is not a finite number").arg(i));
+      Fail(resource, EarthData::tr("record %1 holds a value that is not a finite number").arg(i));
     // Longitudes outside +-180 are left to the projection's wrap; a latitude
     // beyond the poles has no place on any map.
     if (std::fabs(p.Lat) > 90.0f)
-      Fail(resource, QStringLiteral("record %1 has latitude %2, beyond +-90")
+      Fail(resource, EarthData::tr("record %1 has latitude %2, beyond +-90")
                          .arg(i).arg(static_cast<double>(p.Lat)));
     points[static_cast<std::size_t>(i)] = p;
   }
@@ -72,7 +79,7 @@ QImage LoadEarthPicture(const QString& resource)
   QImage picture(resource);
   if (picture.isNull())
     throw std::runtime_error(
-        QStringLiteral("Earth picture resource '%1' cannot be read").arg(resource).toStdString());
+        EarthData::tr("Earth picture resource '%1' cannot be read").arg(resource).toStdString());
   // Three bytes per pixel in blue, green, red order: the layout of a Windows
   // 24-bit bitmap row, which the colour pass copies pixel by pixel.
   return picture.convertToFormat(QImage::Format_BGR888);
@@ -91,15 +98,15 @@ bool LoadPictureFile(const QString& fileName, QImage& picture, QString& why)
   };
   auto shapeOk = [&](QSize size) -> bool {
     if (size.width() > kMaxPictureWidth || size.height() > kMaxPictureHeight)
-      return fail(QStringLiteral("the picture is %1 x %2 pixels, larger than the %3 x %4 "
-                                 "taken")
+      return fail(EarthData::tr("the picture is %1 x %2 pixels, larger than the %3 x %4 "
+                                "taken")
                       .arg(size.width()).arg(size.height())
                       .arg(kMaxPictureWidth).arg(kMaxPictureHeight));
     // A whole-Earth plate carree picture spans 360 by 180 degrees.
     const qint64 slack = qint64{size.width()} - 2 * qint64{size.height()};
     if (size.height() < 1 || slack < -1 || slack > 1)
-      return fail(QStringLiteral("the picture is %1 x %2 pixels; a picture of the whole Earth "
-                                 "is twice as wide as high (e.g. 5400 x 2700)")
+      return fail(EarthData::tr("the picture is %1 x %2 pixels; a picture of the whole Earth "
+                                "is twice as wide as high (e.g. 5400 x 2700)")
                       .arg(size.width()).arg(size.height()));
     return true;
   };
@@ -109,8 +116,8 @@ bool LoadPictureFile(const QString& fileName, QImage& picture, QString& why)
   const QByteArray format = reader.format();
   if (format != "png" && format != "jpeg")
     return fail(reader.canRead() || format.size()
-                    ? QStringLiteral("only PNG and JPEG pictures are taken")
-                    : QStringLiteral("cannot be read (%1)").arg(reader.errorString()));
+                    ? EarthData::tr("only PNG and JPEG pictures are taken")
+                    : EarthData::tr("cannot be read (%1)").arg(reader.errorString()));
   // The size from the header, before a single pixel is decoded.
   const QSize announced = reader.size();
   if (announced.isValid() && !shapeOk(announced)) return false;
@@ -123,14 +130,14 @@ bool LoadPictureFile(const QString& fileName, QImage& picture, QString& why)
   const bool ok = reader.read(&read);
   QImageReader::setAllocationLimit(limit);
   if (!ok || read.isNull())
-    return fail(QStringLiteral("cannot be read (%1)").arg(reader.errorString()));
+    return fail(EarthData::tr("cannot be read (%1)").arg(reader.errorString()));
   if (!shapeOk(read.size())) return false;
   // Converted in place where Qt can: a second full copy of a large picture
   // would double the memory it takes.
   const QSize size = read.size();
   QImage converted = std::move(read).convertToFormat(QImage::Format_BGR888);
   if (converted.isNull())
-    return fail(QStringLiteral("not enough memory for a %1 x %2 picture")
+    return fail(EarthData::tr("not enough memory for a %1 x %2 picture")
                     .arg(size.width()).arg(size.height()));
   picture = std::move(converted);
   return true;

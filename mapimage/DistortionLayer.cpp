@@ -1,5 +1,6 @@
 #include "mapimage/DistortionLayer.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -24,20 +25,26 @@ struct TScaleView {
   TBackground shows;
   const TColourScale& (*scale)();
   double (*position)(const TDistortion& d);
-  const char* title;  // UTF-8
+  const char* title;  // UTF-8, German; shown in the window's language
   std::vector<TTick> ticks;
 };
+
+// The legend's title as the installed translations have it: the window's
+// language; weltnetz-render installs none and draws the German one.
+QString TitleOf(const TScaleView& view) {
+  return QCoreApplication::translate("Legend", view.title);
+}
 
 const TScaleView& ViewOf(TBackground shows) {
   static const TScaleView kViews[] = {
       // log2 of the areal scale from -2 to 2: a quarter to four times the area.
       {TBackground::AreaDistortion, BlueRedScale,
        [](const TDistortion& d) { return (std::log2(d.Area) + 2) / 4; },
-       "Flächenverzerrung",
+       QT_TRANSLATE_NOOP("Legend", "Flächenverzerrung"),
        {{0, "¼"}, {0.25, "½"}, {0.5, "1"}, {0.75, "2"}, {1, "4"}}},
       {TBackground::AngleDistortion, ViridisScale,
        [](const TDistortion& d) { return d.Angle() / gx::kHalfPi; },
-       "Winkelverzerrung",
+       QT_TRANSLATE_NOOP("Legend", "Winkelverzerrung"),
        {{0, "0°"}, {1.0 / 3, "30°"}, {2.0 / 3, "60°"}, {1, "90°"}}},
   };
   for (const TScaleView& view : kViews)
@@ -75,7 +82,7 @@ bool LayOut(const TScaleView& view, const QImage& target, const TMapLook& look,
   const int left = std::max(kPad, fm.horizontalAdvance(first) / 2 + 2);
   const int right = std::max(kPad, fm.horizontalAdvance(last) / 2 + 2);
   const int width = std::max(left + kBarWidth + right,
-                             fm.horizontalAdvance(QString::fromUtf8(view.title)) + 2 * kPad);
+                             fm.horizontalAdvance(TitleOf(view)) + 2 * kPad);
   const int height = kPad + fm.height() + 3 + kBarHeight + kTickLength + fm.height() + kPad;
   if (width + 2 * kMargin > target.width() || height + 2 * kMargin > target.height()) return false;
   out.box = QRect(kMargin, target.height() - kMargin - height, width, height);
@@ -231,8 +238,7 @@ int TDistortionLegend::Draw(TLayerInput& in, QImage& target, TDrawProgress&) {
   painter.setFont(layout.font);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   painter.setPen(ink);
-  painter.drawText(QPoint(layout.box.left() + kPad, layout.titleBaseline),
-                   QString::fromUtf8(view.title));
+  painter.drawText(QPoint(layout.box.left() + kPad, layout.titleBaseline), TitleOf(view));
   const QFontMetrics fm(layout.font, &target);
   for (const TTick& tick : view.ticks) {
     const int x = bar.left() + static_cast<int>(std::lround(tick.position * (bar.width() - 1)));

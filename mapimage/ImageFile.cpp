@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -22,6 +23,12 @@
 #include "mapimage/JpegExport.h"
 
 namespace {
+
+// The context of its messages in the translations: weltnetz-render prints
+// them as written here, the window in its language.
+struct ImageFile {
+  Q_DECLARE_TR_FUNCTIONS(ImageFile)
+};
 
 struct Suffix {
   const char* text;
@@ -54,12 +61,12 @@ bool IsValidKey(const QString& key) {
 QString CheckText(const ImageFileOptions& o) {
   for (const auto& [key, value] : o.text) {
     if (!IsValidKey(key))
-      return QStringLiteral("the metadata key \"%1\" is not 1 to 79 printable ASCII characters "
-                            "without blanks and colons")
+      return ImageFile::tr("the metadata key \"%1\" is not 1 to 79 printable ASCII characters "
+                           "without blanks and colons")
           .arg(key);
     if (key.toUtf8().size() + 2 + value.toUtf8().size() > kMaxJpegComment)
-      return QStringLiteral("the metadata \"%1\" is longer than the 65533 bytes a JPEG comment "
-                            "holds")
+      return ImageFile::tr("the metadata \"%1\" is longer than the 65533 bytes a JPEG comment "
+                           "holds")
           .arg(key);
   }
   return {};
@@ -120,11 +127,11 @@ QByteArray EncodeWithQt(const QImage& image, ImageFormat format, const ImageFile
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, format == ImageFormat::Png ? "png" : "bmp");
   if (!writer.write(rgb)) {
-    why = QStringLiteral("the image could not be encoded: %1").arg(writer.errorString());
+    why = ImageFile::tr("the image could not be encoded: %1").arg(writer.errorString());
     return {};
   }
   if (format == ImageFormat::Png && !InsertPngText(bytes, o.text))
-    why = QStringLiteral("the PNG writer gave no header to put the text after");
+    why = ImageFile::tr("the PNG writer gave no header to put the text after");
   return bytes;
 }
 
@@ -219,17 +226,17 @@ QString SuffixOf(ImageFormat format) {
 }
 
 QString NotEnoughMemoryFor(QSize size) {
-  return QStringLiteral("not enough memory for a %1x%2 image").arg(size.width()).arg(size.height());
+  return ImageFile::tr("not enough memory for a %1x%2 image").arg(size.width()).arg(size.height());
 }
 
 QString WriteImageFile(const QImage& image, const QString& fileName,
                        const ImageFileOptions& options) {
   auto fail = [&fileName](const QString& why) { return CannotWrite(fileName, why); };
-  if (fileName.isEmpty()) return fail(QStringLiteral("no file name was given"));
+  if (fileName.isEmpty()) return fail(ImageFile::tr("no file name was given"));
   const std::optional<ImageFormat> format =
       options.format ? options.format : FormatOfFileName(fileName);
-  if (!format) return fail(QStringLiteral("the name ends in none of .jpg, .jpeg, .bmp and .png"));
-  if (image.isNull()) return fail(QStringLiteral("there is no picture"));
+  if (!format) return fail(ImageFile::tr("the name ends in none of .jpg, .jpeg, .bmp and .png"));
+  if (image.isNull()) return fail(ImageFile::tr("there is no picture"));
   if (const QString why = CheckText(options); !why.isEmpty()) return fail(why);
 
   QString why;
@@ -244,12 +251,12 @@ QString WriteImageFile(const QImage& image, const QString& fileName,
 }
 
 QString WriteFileBytes(const QByteArray& bytes, const QString& fileName) {
-  if (fileName.isEmpty()) return CannotWrite(fileName, QStringLiteral("no file name was given"));
+  if (fileName.isEmpty()) return CannotWrite(fileName, ImageFile::tr("no file name was given"));
   if (const int error = ReplaceFile(QFile::encodeName(fileName), bytes))
     return CannotWrite(fileName, SystemReason(error));
   return {};
 }
 
 QString CannotWrite(const QString& fileName, const QString& why) {
-  return QStringLiteral("cannot write %1: %2").arg(fileName, why);
+  return ImageFile::tr("cannot write %1: %2").arg(fileName, why);
 }

@@ -2,6 +2,8 @@
 
 #include "mapimage/ImageFile.h"
 
+#include <QCoreApplication>
+
 #include <csetjmp>
 #include <cstdlib>
 #include <memory>
@@ -10,6 +12,12 @@
 #include <jerror.h>
 
 namespace {
+
+// The context of its messages in the translations: weltnetz-render prints
+// them as written here, the window in its language.
+struct JpegExport {
+  Q_DECLARE_TR_FUNCTIONS(JpegExport)
+};
 
 // The encoder's state lives outside the function that calls setjmp, so that
 // nothing it holds is indeterminate after a longjmp back into it.
@@ -129,7 +137,7 @@ QByteArray EncodeJpeg(const QImage& image, int quality, bool progressive,
                               rgb.bytesPerLine(), quality, progressive, comments);
   std::unique_ptr<unsigned char, decltype(&std::free)> data(e.dest.data, &std::free);
   if (!encoded) {
-    why = QStringLiteral("JPEG encoder: %1").arg(QString::fromLocal8Bit(e.err.message));
+    why = JpegExport::tr("JPEG encoder: %1").arg(QString::fromLocal8Bit(e.err.message));
     return {};
   }
   return QByteArray(reinterpret_cast<const char*>(data.get()), static_cast<qsizetype>(e.dest.size));

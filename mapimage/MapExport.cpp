@@ -1,6 +1,7 @@
 #include "mapimage/MapExport.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
@@ -19,6 +20,12 @@
 #include "weltnetz/Version.h"
 
 namespace {
+
+// The context of its messages in the translations: weltnetz-render prints
+// them as written here, the window in its language.
+struct MapExport {
+  Q_DECLARE_TR_FUNCTIONS(MapExport)
+};
 
 constexpr const char* kProgram = "Weltnetz " WELTNETZ_VERSION;
 
@@ -117,7 +124,7 @@ bool AddPdfInformation(QByteArray& pdf, const QString& key, const QString& value
 bool Paint(QPaintDevice& device, const TExportDrawing& d, const QColor& background, QString& why) {
   QPainter painter;
   if (!painter.begin(&device)) {
-    why = QStringLiteral("the vector drawing could not start");
+    why = MapExport::tr("the vector drawing could not start");
     return false;
   }
   PaintVectors(painter, d, background);
@@ -204,7 +211,7 @@ QByteArray SvgBytes(const TExportDrawing& d, const QColor& background, const QSt
   }
   buffer.close();
   if (!FinishSvg(bytes, d.map.size, recipe)) {
-    why = QStringLiteral("the SVG writer gave no <svg> element");
+    why = MapExport::tr("the SVG writer gave no <svg> element");
     return {};
   }
   return bytes;
@@ -228,7 +235,7 @@ QByteArray PdfBytes(const TExportDrawing& d, const QColor& background, const QSt
   }
   buffer.close();
   if (!AddPdfInformation(bytes, kRecipeKey, recipe)) {
-    why = QStringLiteral("the PDF writer gave no document information to put the recipe in");
+    why = MapExport::tr("the PDF writer gave no document information to put the recipe in");
     return {};
   }
   return bytes;
@@ -239,15 +246,15 @@ QString WriteMapFile(const TExportDrawing& d, const QString& fileName, const QCo
   const std::optional<TMapFileKind> kind = MapFileKindOf(fileName);
   auto fail = [&fileName](const QString& why) { return CannotWrite(fileName, why); };
   if (!kind)
-    return fail(QStringLiteral("the name ends in none of .png, .jpg, .jpeg, .bmp, .svg and .pdf"));
+    return fail(MapExport::tr("the name ends in none of .png, .jpg, .jpeg, .bmp, .svg and .pdf"));
   if (d.map.image.isNull()) return fail(NotEnoughMemoryFor(d.map.size));
   if (*kind == TMapFileKind::Raster) {
-    if (d.vector) return fail(QStringLiteral("the map was drawn for a vector file"));
+    if (d.vector) return fail(MapExport::tr("the map was drawn for a vector file"));
     ImageFileOptions options;
     options.text.append({kRecipeKey, recipe});
     return WriteImageFile(d.map.image, fileName, options);
   }
-  if (!d.vector) return fail(QStringLiteral("the map was drawn for a raster file"));
+  if (!d.vector) return fail(MapExport::tr("the map was drawn for a raster file"));
   QString why;
   QByteArray bytes;
   try {
@@ -275,11 +282,11 @@ TExportResult ExportSnapshot(const TMapSnapshot& s, const QString& fileName, con
     return result;
   }
   if (d.map.image.isNull()) {
-    result.message = QStringLiteral("cannot draw the map: %1").arg(NotEnoughMemoryFor(s.size));
+    result.message = MapExport::tr("cannot draw the map: %1").arg(NotEnoughMemoryFor(s.size));
     return result;
   }
   if (d.Blank(s.look.ColorEmpty)) {
-    result.message = QStringLiteral("nothing could be drawn: the map is empty");
+    result.message = MapExport::tr("nothing could be drawn: the map is empty");
     return result;
   }
   result.message = WriteMapFile(d, fileName, s.look.ColorEmpty, title, recipe);

@@ -42,7 +42,8 @@ for pkg in weltnetz "$lib" libweltnetz-projection-dev; do
 done
 [ "$failed" -eq 0 ] || exit 1
 
-needs weltnetz Depends libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libjpeg62-turbo
+needs weltnetz Depends libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n \
+  libjpeg62-turbo
 needs weltnetz Section science
 holds weltnetz usr/bin/weltnetz usr/bin/weltnetz-proj usr/bin/weltnetz-render \
   usr/share/applications/weltnetz.desktop \

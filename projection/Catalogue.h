@@ -28,7 +28,8 @@ inline constexpr int kFirstListedPosition = 3;  // 0..2 are the grid kinds
 enum class OptionalSpin : std::uint8_t { None, Phi0, Phi1 };
 
 struct CatalogueEntry {
-  std::string_view DisplayName;  // UTF-8
+  std::string_view DisplayName;  // UTF-8, German: what the window, recipes and --kind use
+  std::string_view EnglishName;  // UTF-8, the name in the literature
   TProjection Kind;
   std::int16_t EllipsType;
   bool TypeGeo;

@@ -13,7 +13,13 @@
 #include <utility>
 #include <vector>
 
+#include "app/ImageExport.h"
 #include "app/eprojektion.h"
+
+// The save dialog's filters, as the window offers them.
+inline QString JpegFilter() { return FilterOf(ImageFormat::Jpeg); }
+inline QString BitmapFilter() { return FilterOf(ImageFormat::Bitmap); }
+inline QString PngFilter() { return FilterOf(ImageFormat::Png); }
 
 class WindowTest : public ::testing::Test {
  protected:

@@ -222,7 +222,7 @@ TEST_F(ExportTest, DialogReportsAnUnwritableTargetAndLeavesNothing) {
 
 // The save button's files carry the recipe of the window's map too.
 TEST_F(ExportTest, SavedFilesCarryTheRecipe) {
-  ASSERT_TRUE(form->SaveMapAs(Path("karte.png"), kFilterPng));
+  ASSERT_TRUE(form->SaveMapAs(Path("karte.png"), PngFilter()));
   const QString recipe = RecipeIn(Path("karte.png"));
   EXPECT_TRUE(recipe.contains("\nsize=528x507\n") && recipe.contains("\npicture=standard\n") &&
               recipe.contains("\ncentre=264,253\n"))

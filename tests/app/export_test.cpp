@@ -34,8 +34,8 @@ TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   };
   const QImage& map = form->GxM1->MainMap();
   // The JPEG name is taken exactly as given.
-  for (const Case& c : {Case{kFilterJpeg, "karte", 12}, Case{kFilterBitmap, "karte.bmp", 0},
-                        Case{kFilterPng, "karte.png", 0}}) {
+  for (const Case& c : {Case{JpegFilter(), "karte", 12}, Case{BitmapFilter(), "karte.bmp", 0},
+                        Case{PngFilter(), "karte.png", 0}}) {
     SCOPED_TRACE(c.filter.toStdString());
     ASSERT_TRUE(form->SaveMapAs(Path("karte"), c.filter));
     const QImage back(Path(c.written));
@@ -82,16 +82,16 @@ TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
     ImageFormat format;
   };
   const Case cases[] = {
-      {"map", kFilterBitmap, "map.bmp", ImageFormat::Bitmap},
-      {"map.bmp", kFilterBitmap, "map.bmp", ImageFormat::Bitmap},
-      {"MAP.BMP", kFilterBitmap, "MAP.BMP", ImageFormat::Bitmap},
-      {"map.bmp.x", kFilterBitmap, "map.bmp.x.bmp", ImageFormat::Bitmap},
-      {"map.jpg", kFilterBitmap, "map.jpg", ImageFormat::Jpeg},
-      {"karte", kFilterJpeg, "karte", ImageFormat::Jpeg},
-      {"e.png", kFilterJpeg, "e.png", ImageFormat::Png},
-      {"e.Bmp", kFilterPng, "e.Bmp", ImageFormat::Bitmap},
-      {"e.jpeg", kFilterPng, "e.jpeg", ImageFormat::Jpeg},
-      {"map", kFilterPng, "map.png", ImageFormat::Png},
+      {"map", BitmapFilter(), "map.bmp", ImageFormat::Bitmap},
+      {"map.bmp", BitmapFilter(), "map.bmp", ImageFormat::Bitmap},
+      {"MAP.BMP", BitmapFilter(), "MAP.BMP", ImageFormat::Bitmap},
+      {"map.bmp.x", BitmapFilter(), "map.bmp.x.bmp", ImageFormat::Bitmap},
+      {"map.jpg", BitmapFilter(), "map.jpg", ImageFormat::Jpeg},
+      {"karte", JpegFilter(), "karte", ImageFormat::Jpeg},
+      {"e.png", JpegFilter(), "e.png", ImageFormat::Png},
+      {"e.Bmp", PngFilter(), "e.Bmp", ImageFormat::Bitmap},
+      {"e.jpeg", PngFilter(), "e.jpeg", ImageFormat::Jpeg},
+      {"map", PngFilter(), "map.png", ImageFormat::Png},
       {"map", "Alle Dateien (*)", "map.bmp", ImageFormat::Bitmap},
   };
   for (const Case& c : cases) {
@@ -102,7 +102,7 @@ TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
 
   // The bytes on disk are of the format the name promises.
   const std::pair<const char*, QString> saves[] = {
-      {"e.png", kFilterJpeg}, {"e.jpg", kFilterPng}, {"e.bmp", kFilterJpeg}};
+      {"e.png", JpegFilter()}, {"e.jpg", PngFilter()}, {"e.bmp", JpegFilter()}};
   for (const auto& [name, filter] : saves) ASSERT_TRUE(form->SaveMapAs(Path(name), filter)) << name;
   EXPECT_TRUE(ReadAll(Path("e.png")).startsWith("\x89PNG\r\n"));
   EXPECT_TRUE(ReadAll(Path("e.jpg")).startsWith("\xFF\xD8\xFF"));
@@ -115,7 +115,7 @@ TEST_F(ExportTest, FullDiskIsReported) {
   QString tiny;
   OnTinyDisk(tiny);
   if (tiny.isEmpty()) return;
-  for (const QString& filter : {kFilterJpeg, kFilterBitmap, kFilterPng}) {
+  for (const QString& filter : {JpegFilter(), BitmapFilter(), PngFilter()}) {
     messages.clear();
     EXPECT_FALSE(form->SaveMapAs(QDir(tiny).filePath("karte"), filter));
     ASSERT_EQ(messages.size(), 1u);
@@ -130,7 +130,7 @@ TEST_F(ExportTest, FullDiskIsReported) {
 TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
   ASSERT_TRUE(QFile(Path("plain.txt")).open(QIODevice::WriteOnly));
   const std::pair<QString, QString> formats[] = {
-      {kFilterJpeg, "jpg"}, {kFilterBitmap, "bmp"}, {kFilterPng, "png"}};
+      {JpegFilter(), "jpg"}, {BitmapFilter(), "bmp"}, {PngFilter(), "png"}};
   for (const auto& [filter, suffix] : formats)
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder." + suffix));
   const QStringList before = Entries();

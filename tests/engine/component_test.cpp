@@ -1,5 +1,11 @@
 // The component's frame: events, the tilt, the plane turn, absurd input and
 // the catalogue, independent of any one kind's formulas.
+#include <cctype>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include "EngineTest.h"
 #include "projection/Kernel.h"
 
@@ -141,6 +147,32 @@ TEST(Catalogue, FillListAndInfo) {
   EXPECT_EQ(name, "UTM Grid");
   EXPECT_EQ(ellipsType, 1);
   EXPECT_EQ(number, 0);
+}
+
+// The English names say what each routine draws, under the names of the
+// literature, and none can be mistaken for another kind's name when a tool
+// looks a kind up by name.
+TEST(Catalogue, EnglishNames) {
+  const std::pair<int, std::string_view> named[] = {
+      {3, "Albers equal-area conic"}, {4, "Azimuthal equidistant"}, {42, "Mollweide"}};
+  for (const auto& [position, name] : named) EXPECT_EQ(CatalogueAt(position).EnglishName, name);
+
+  auto lower = [](std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+  };
+  std::set<std::string> english;
+  for (int i = 0; i < kListCount; ++i) {
+    const CatalogueEntry& e = CatalogueAt(i);
+    EXPECT_FALSE(e.EnglishName.empty()) << i;
+    EXPECT_TRUE(english.insert(lower(e.EnglishName)).second) << e.EnglishName;
+    for (int k = 0; k < kListCount; ++k) {
+      if (k == i) continue;
+      EXPECT_NE(e.EnglishName, CatalogueAt(k).DisplayName) << i << " " << k;
+      EXPECT_NE(e.EnglishName, EnumName(CatalogueAt(k).Kind)) << i << " " << k;
+    }
+  }
 }
 
 TEST(Catalogue, DefaultsResetAndConstants) {

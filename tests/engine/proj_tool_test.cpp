@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cmath>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 #include <string>
 #include <sys/wait.h>
@@ -183,4 +184,72 @@ TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
             "$TOOL --kind 19 | head -c 100");
   EXPECT_EQ(r.out.substr(0, 7), "* * -1\n") << r.err;
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.err;
+}
+
+// --list keeps its five columns byte for byte; in English a sixth, the
+// English name, follows.
+TEST(ProjTool, ListInEnglishAddsTheEnglishName) {
+  const ToolRun german = Tool("--list", ""), de = Tool("--list --lang de", "");
+  const ToolRun en = Tool("--list --lang en", "");
+  ASSERT_EQ(en.status, 0);
+  EXPECT_EQ(de.out, german.out);
+  EXPECT_NE(en.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\t"
+                        "Azimuthal equidistant\n"),
+            std::string::npos);
+  EXPECT_NE(en.out.find("3\t25\tmpAlbertsCEA\tAlbert flächentreue Kegelprojektion\t1\t"
+                        "Albers equal-area conic\n"),
+            std::string::npos);
+  // Each English line is the German one with a column more.
+  std::istringstream g(german.out), e(en.out);
+  int lines = 0;
+  for (std::string a, b; std::getline(g, a) && std::getline(e, b); ++lines) {
+    ASSERT_EQ(b.rfind(a + "\t", 0), 0u) << b;
+    EXPECT_EQ(std::count(b.begin(), b.end(), '\t'), 5) << b;
+    EXPECT_GT(b.size(), a.size() + 1) << b;
+  }
+  EXPECT_EQ(lines, 65);
+  for (const char* bad : {"--list --lang fr", "--list --lang EN", "--list --lang"})
+    EXPECT_EQ(Tool(bad, "").status, 2) << bad;
+}
+
+// --kind takes a position, a German, enum or English name, or a part of
+// one that only one kind has; several or none are refused and named.
+TEST(ProjTool, KindByAnyOfItsNames) {
+  const std::pair<const char*, int> kinds[] = {
+      {"40", 19},                      // position 40: mpMercator
+      {"'Mercator-Projektion'", 19},   // German, exactly
+      {"mpMercator", 19},              // enum name
+      {"Mercator", 19},                // English, exactly
+      {"mpTMercator", 17},
+      {"'transverse merc'", 17},       // a part, in any case
+      {"'AZIMUTHAL EQUIDISTANT'", 10},
+      {"äquidist", 24},                // German letters, folded: Äquidistante Kegelprojektion
+      {"ÄQUIRECHT", 6},
+      {"robin", 14},
+      {"'Putnins-Projektion'", 39},
+  };
+  for (const auto& [name, ordinal] : kinds) {
+    const ShellRun r = Shell(std::string("$TOOL --kind ") + name + " --show");
+    EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+    EXPECT_EQ(ShownValue(r.out, "Projection"), ordinal) << name;
+  }
+
+  ShellRun r = Shell("$TOOL --kind mercator --show");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_NE(r.err.find("\"mercator\" fits 2 kinds"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("40  Mercator-Projektion  (Mercator, mpMercator)"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("52  Transverse Mercator-Projektion  (Transverse Mercator, mpTMercator)"),
+            std::string::npos)
+      << r.err;
+  // Sixty names end in "Projektion": the list is cut short.
+  r = Shell("$TOOL --kind projektion --show");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("and 48 more"), std::string::npos) << r.err;
+  for (const char* none : {"Mercatur", "''", "mpPutnins2", "-1"}) {
+    r = Shell(std::string("$TOOL --kind ") + none + " --show");
+    EXPECT_EQ(r.status, 2) << none;
+    EXPECT_NE(r.err.find("no kind is named"), std::string::npos) << none << ": " << r.err;
+  }
 }

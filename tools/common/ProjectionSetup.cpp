@@ -1,13 +1,18 @@
 #include "tools/common/ProjectionSetup.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "mapimage/ImageLimits.h"
 
 const char* const kSetupUsage =
-    "  --kind K        catalogue position 0-64 or exact display name (default 4)\n"
+    "  --kind K        the kind: catalogue position 0-64 (default 4), German display\n"
+    "                  name, enum name (mpMercator), English name (Mercator), or a\n"
+    "                  part of any of these names that fits one kind only, in any\n"
+    "                  case (\"robin\"); weltnetz-proj --list --lang en shows them all\n"
     "  --enum N        set Projection directly by ordinal 0-65\n"
     "  --size WxH      map size in pixels (default 528x507)\n"
     "  --radius PX  --theta DEG  --phi0 DEG  --phi1 DEG  --phi2 DEG\n"
@@ -33,7 +38,72 @@ bool ParseInt(const char* text, long lo, long hi, int& out) {
   return true;
 }
 
+// Lower case for comparing names: ASCII, and the Latin-1 capitals that
+// UTF-8 writes as 0xC3 0x80-0x9E (the "Ä" of "Äquidistante"), except the
+// multiplication sign.
+std::string Folded(std::string_view text) {
+  std::string out(text);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto c = static_cast<unsigned char>(out[i]);
+    if (c >= 'A' && c <= 'Z') {
+      out[i] = static_cast<char>(c - 'A' + 'a');
+    } else if (c == 0xC3 && i + 1 < out.size()) {
+      const auto next = static_cast<unsigned char>(out[i + 1]);
+      if (next >= 0x80 && next <= 0x9E && next != 0x97) out[i + 1] = static_cast<char>(next + 0x20);
+      ++i;
+    }
+  }
+  return out;
+}
+
+// The names a --kind value is compared with, for position k.
+std::array<std::string_view, 3> NamesOf(int k) {
+  const CatalogueEntry& e = CatalogueAt(k);
+  return {e.DisplayName, EnumName(e.Kind), e.EnglishName};
+}
+
+// Lists the candidates of an ambiguous --kind, at most this many.
+constexpr std::size_t kMaxCandidatesShown = 12;
+
+std::string KindError(const std::string& value, const std::vector<int>& kinds) {
+  if (kinds.empty())
+    return "--kind: no kind is named \"" + value +
+           "\" (a position 0-64, a German or English name, an enum name, or a part of one; "
+           "weltnetz-proj --list --lang en shows them)";
+  std::string text = "--kind: \"" + value + "\" fits " + std::to_string(kinds.size()) +
+                     " kinds; name one of them:";
+  for (std::size_t i = 0; i < kinds.size() && i < kMaxCandidatesShown; ++i) {
+    const auto names = NamesOf(kinds[i]);
+    text += "\n  " + std::to_string(kinds[i]) + "  " + std::string(names[0]) + "  (" +
+            std::string(names[2]) + ", " + std::string(names[1]) + ")";
+  }
+  if (kinds.size() > kMaxCandidatesShown)
+    text += "\n  and " + std::to_string(kinds.size() - kMaxCandidatesShown) + " more";
+  return text;
+}
+
 }  // namespace
+
+std::vector<int> KindsNamed(const std::string& value) {
+  int position;
+  if (ParseInt(value.c_str(), 0, kListCount - 1, position)) return {position};
+  if (value.empty()) return {};
+  // A whole name first: the German one (which recipes and scripts use), the
+  // enum name, then the English one. "Mercator" is thus Mercator's, while
+  // "mercator" is a part of two names.
+  for (std::size_t which = 0; which < 3; ++which)
+    for (int k = 0; k < kListCount; ++k)
+      if (NamesOf(k)[which] == value) return {k};
+  const std::string part = Folded(value);
+  std::vector<int> found;
+  for (int k = 0; k < kListCount; ++k)
+    for (std::string_view name : NamesOf(k))
+      if (Folded(name).find(part) != std::string::npos) {
+        found.push_back(k);
+        break;
+      }
+  return found;
+}
 
 bool ParseSize(const std::string& text, int& width, int& height, std::string& why) {
   // Digits only: strtol would also take signs, blanks and "0x" prefixes.
@@ -87,19 +157,12 @@ int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::stri
     }
     *number = v;
   } else if (opt == "--kind") {
-    int pos;
-    if (ParseInt(value, 0, kListCount - 1, pos)) {
-      s.position = pos;
-    } else {
-      pos = -1;
-      for (int k = 0; k < kListCount; ++k)
-        if (CatalogueAt(k).DisplayName == value) pos = k;
-      if (pos < 0) {
-        error = std::string("--kind: no position or display name ") + value;
-        return -1;
-      }
-      s.position = pos;
+    const std::vector<int> kinds = KindsNamed(value);
+    if (kinds.size() != 1) {
+      error = KindError(value, kinds);
+      return -1;
     }
+    s.position = kinds.front();
     s.enumOrdinal.reset();
   } else if (opt == "--enum") {
     int ordinal;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "projection/GxProjectionL.h"
 
@@ -24,6 +25,12 @@ extern const char* const kSetupUsage;
 // arguments used, 0 when argv[i] is not a set-up option, -1 on a bad value
 // (error then says why).
 int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::string& error);
+
+// The catalogue positions a --kind value names: a position 0-64; else the
+// one whose German display name, enum name or English name it is, exactly;
+// else every position with a name that holds it, in any case. One position
+// is a choice, none or several are not.
+std::vector<int> KindsNamed(const std::string& value);
 
 // Parses "WxH", both sides whole numbers from 1 to kMaxMapSide
 // (mapimage/ImageLimits.h). On failure why says so and the sizes keep their

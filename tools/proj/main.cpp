@@ -70,24 +70,32 @@ void Usage(const char* message) {
   if (message) std::fprintf(stderr, "weltnetz-proj: %s\n", message);
   std::fprintf(stderr,
                "usage: weltnetz-proj [options] < points\n"
-               "       weltnetz-proj --list\n"
+               "       weltnetz-proj --list [--lang de|en]\n"
                "  --inverse       read pixel x y, write longitude latitude\n"
                "  --show          print the parameters after set-up and exit\n"
                "  --distortion    write \"a b area angle\" (Tissot's indicatrix, angle in\n"
                "                  degrees) per point, \"* * * *\" where there is none\n"
+               "  --list          print the catalogue: position, enum ordinal, enum name,\n"
+               "                  display name, EllipsType, tab-separated, a line each\n"
+               "  --lang L        de (the default) or en: with --list, en adds the English\n"
+               "                  name of each kind as a sixth column\n"
                "%s"
                "  -h, --help      this text\n"
                "  --version       the program's version\n",
                kSetupUsage);
 }
 
-bool List() {
+// The German display names stay in the fifth column whatever the language,
+// so that scripts reading it work on; English only adds a column.
+bool List(bool english) {
   for (int i = 0; i < kListCount; ++i) {
     const CatalogueEntry& e = CatalogueAt(i);
-    if (!Put("%d\t%d\t%.*s\t%.*s\t%d\n", i, int(e.Kind), int(EnumName(e.Kind).size()),
+    if (!Put("%d\t%d\t%.*s\t%.*s\t%d", i, int(e.Kind), int(EnumName(e.Kind).size()),
              EnumName(e.Kind).data(), int(e.DisplayName.size()), e.DisplayName.data(),
              int(e.EllipsType)))
       return false;
+    if (english && !Put("\t%.*s", int(e.EnglishName.size()), e.EnglishName.data())) return false;
+    if (!Put("\n")) return false;
   }
   return true;
 }
@@ -118,7 +126,7 @@ bool ReadPair(const std::string& line, double& a, double& b) {
 
 int main(int argc, char** argv) {
   ProjectionSetup setup;
-  bool inverse = false, show = false, list = false, distortion = false;
+  bool inverse = false, show = false, list = false, distortion = false, english = false;
   for (int i = 1; i < argc; ++i) {
     std::string error;
     const int used = ParseSetupOption(argc, argv, i, setup, error);
@@ -134,6 +142,15 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--show")) show = true;
     else if (!std::strcmp(argv[i], "--list")) list = true;
     else if (!std::strcmp(argv[i], "--distortion")) distortion = true;
+    else if (!std::strcmp(argv[i], "--lang")) {
+      const char* lang = i + 1 < argc ? argv[++i] : "";
+      if (std::strcmp(lang, "de") && std::strcmp(lang, "en")) {
+        const std::string message = std::string("--lang: de or en expected, not \"") + lang + "\"";
+        Usage(message.c_str());
+        return 2;
+      }
+      english = !std::strcmp(lang, "en");
+    }
     else if (!std::strcmp(argv[i], "--version")) {
       std::printf("weltnetz-proj %s\n", WELTNETZ_VERSION);
       return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
@@ -146,7 +163,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (list) return List() ? Finish(0) : WriteFailed();
+  if (list) return List(english) ? Finish(0) : WriteFailed();
 
   TGxProjectionL p;
   ApplySetup(setup, p);
