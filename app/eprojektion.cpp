@@ -39,7 +39,7 @@ namespace {
 
 constexpr int kClientWidth = 565;
 // The specified 716 rows, and a row of further switches below them.
-constexpr int kClientHeight = 776;
+constexpr int kClientHeight = 746;
 // Ellipsoid index set by the window at start-up; a kind change sets the
 // kind's own (WindowMapInput).
 constexpr int kStartMapInput = 250;

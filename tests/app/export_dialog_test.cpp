@@ -233,7 +233,7 @@ TEST_F(ExportTest, SavedFilesCarryTheRecipe) {
 
 TEST_F(WindowTest, DetailPictureIsDrawnBilinearlyAndRemembered) {
   EXPECT_EQ(form->L10->text(), "Erdbild:");
-  EXPECT_EQ(form->CB10->geometry().topLeft(), QPoint(88, 194));
+  EXPECT_EQ(form->CB10->geometry().topLeft(), QPoint(374, 107));
   EXPECT_EQ(form->D3->text(), "Erdbild laden…");
   EXPECT_EQ(form->CB10->count(), 2);
   const QImage standard = form->GxM1->MainMap();
