@@ -2,8 +2,11 @@
 // Per listed kind at the window's 528 x 507 with all three layers: a preview
 // frame (a quarter of the pixels, as drawn while the mouse drags or the wheel
 // turns) and the full drawing that follows once the mouse rests, both as the
-// background renderer draws them; and per mouse move, the cursor read-out and
-// the search for the centre that keeps the grabbed point under the cursor.
+// background renderer draws them; per mouse move, the cursor read-out and
+// the search for the centre that keeps the grabbed point under the cursor;
+// and the picture layer alone as Earth picture, area and angle distortion
+// map, and Tissot's indicatrices alone (the distortion maps' cost against the
+// Earth picture's).
 //
 //   weltnetz-interactive-bench [Google Benchmark flags]
 #include <benchmark/benchmark.h>
@@ -13,6 +16,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/MapNavigation.h"
 #include "mapimage/Coastlines.h"
@@ -46,6 +50,24 @@ TMapSnapshot WindowSnapshot(int position, bool preview) {
 
 void Drawing(benchmark::State& state, int position, bool preview) {
   const TMapSnapshot s = WindowSnapshot(position, preview);
+  std::atomic<bool> stop{false};
+  TRenderedMap out;
+  for (auto _ : state) {
+    RenderSnapshot(s, out, stop);
+    gSink = out.image.pixelColor(kWidth / 2, kHeight / 2).red();
+  }
+}
+
+// One layer alone: the picture layer (Earth picture or a distortion map, no
+// lines), or Tissot's indicatrices on a blank map.
+enum class Alone { Picture, Area, Angle, Tissot };
+void LayerAlone(benchmark::State& state, int position, Alone what) {
+  TMapSnapshot s = WindowSnapshot(position, false);
+  s.look.DrawGrid = s.look.DrawCoast = false;
+  s.look.DrawColorMap = what != Alone::Tissot;
+  s.look.Tissot = what == Alone::Tissot;
+  if (what == Alone::Area) s.look.Background = TBackground::AreaDistortion;
+  if (what == Alone::Angle) s.look.Background = TBackground::AngleDistortion;
   std::atomic<bool> stop{false};
   TRenderedMap out;
   for (auto _ : state) {
@@ -99,6 +121,12 @@ int main(int argc, char** argv) {
     for (bool preview : {true, false})
       benchmark::RegisterBenchmark(Name(preview ? "preview" : "full", pos).c_str(), Drawing, pos,
                                    preview)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime()
+          ->MinTime(0.2);
+    for (auto [what, name] : {std::pair{Alone::Picture, "picture"}, {Alone::Area, "area"},
+                              {Alone::Angle, "angle"}, {Alone::Tissot, "tissot"}})
+      benchmark::RegisterBenchmark(Name(name, pos).c_str(), LayerAlone, pos, what)
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime()
           ->MinTime(0.2);

@@ -14,8 +14,7 @@ bool HasShape(const QImage& img, int W, int H) {
 enum class Outcome { Done, LayerEnds, Stop };
 
 // n steps, reported in pieces so that no report is skipped.
-Outcome Count(TGxProjectionL& p, TDrawProgress& progress, std::int64_t n, const QImage& target,
-              int W, int H) {
+Outcome Count(TDrawProgress& progress, std::int64_t n, const QImage& target, int W, int H) {
   while (n > 0) {
     const std::int64_t k = std::min(n, progress.StepsToReport());
     n -= k;
@@ -47,13 +46,13 @@ bool OnOneThread(TLayerInput& in, QImage& target, TDrawProgress& progress, int r
       const std::int64_t left = progress.StepsToReport();
       const int quiet = static_cast<int>(std::min<std::int64_t>(W - c, (left - 1) / rows));
       if (quiet > 0) {
-        if (Count(in.p, progress, std::int64_t{quiet} * rows, target, W, H) == Outcome::Stop)
+        if (Count(progress, std::int64_t{quiet} * rows, target, W, H) == Outcome::Stop)
           return false;
         paint(in.p, r, c, c + quiet, target.scanLine(r), target.bytesPerLine());
         c += quiet;
         if (c == W) break;
       }
-      switch (Count(in.p, progress, rows, target, W, H)) {
+      switch (Count(progress, rows, target, W, H)) {
         case Outcome::Stop:
           return false;
         case Outcome::LayerEnds:

@@ -112,8 +112,9 @@ TEST_F(ExportTest, BadSizesAndNamesAreRefusedAndNothingIsWritten) {
     EXPECT_FALSE(d->Busy());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].second.contains(c.says)) << messages[0].second.toStdString();
-    if (c.says == "Breite" || c.says == "Höhe")
+    if (c.says == "Breite" || c.says == "Höhe") {
       EXPECT_TRUE(messages[0].second.contains("8192")) << messages[0].second.toStdString();
+    }
   }
   EXPECT_TRUE(Entries().isEmpty());
 }

@@ -79,9 +79,15 @@ TEST(Language, LocaleDecidesUnlessTheCommandLineDoes) {
     SCOPED_TRACE(c.arguments.join(' ').toStdString());
     const TCommandLine line = ReadCommandLine(c.arguments);
     EXPECT_EQ(line.action, c.action);
-    if (c.action == A::Run) EXPECT_EQ(line.language, c.language);
-    if (c.action == A::Refuse) EXPECT_TRUE(line.text.startsWith("weltnetz: --lang:"));
-    if (c.action == A::Help) EXPECT_TRUE(line.text.contains("--lang de|en"));
+    if (c.action == A::Run) {
+      EXPECT_EQ(line.language, c.language);
+    }
+    if (c.action == A::Refuse) {
+      EXPECT_TRUE(line.text.startsWith("weltnetz: --lang:"));
+    }
+    if (c.action == A::Help) {
+      EXPECT_TRUE(line.text.contains("--lang de|en"));
+    }
   }
   // The option wins over the locale.
   const TCommandLine english = ReadCommandLine({"weltnetz", "--lang", "en"});

@@ -123,7 +123,9 @@ TEST(TranslationFiles, EveryEntryTranslatedIntoTheRightLanguage) {
     const bool intoGerman = QFileInfo(f.path).fileName() == "weltnetz_de.ts";
     EXPECT_EQ(c.language, intoGerman ? "de" : "en");
     EXPECT_EQ(c.sourceLanguage, intoGerman ? "en" : "de");
-    if (f.written) EXPECT_EQ(c.messages, kListCount);
+    if (f.written) {
+      EXPECT_EQ(c.messages, kListCount);
+    }
   }
 }
 

@@ -37,6 +37,7 @@ QByteArray Contents(const QString& file) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // The process's address space in bytes (VmSize), 0 when unknown.
 rlim_t AddressSpaceInUse() {
   QFile status(QStringLiteral("/proc/self/status"));
@@ -45,6 +46,7 @@ rlim_t AddressSpaceInUse() {
     if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').front().toULongLong() * 1024;
   return 0;
 }
+#endif
 
 }  // namespace
 
