@@ -61,9 +61,11 @@ struct TLegendLayout {
 
 // A pixel without a value.
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
-// Two pixels whose places on the scale differ by more than this (eight of
-// its colours) have something between them other than a smooth change.
-constexpr double kSmoothStep = 8.0 / (TColourScale::kSize - 1);
+// The steps on the globe from a pixel to its two neighbours on one axis are
+// alike when they differ by at most this share of their lengths: a smooth
+// map has them nearly equal; a cut, a fold or an interruption between makes
+// them differ by far more.
+constexpr double kAlike = 0.02;
 
 constexpr int kMargin = 6;       // from the map's corner
 constexpr int kPad = 6;          // inside the box
@@ -107,19 +109,19 @@ std::int64_t TDistortionLayer::Steps(const TLayerInput&, const QImage& target) c
 
 namespace {
 
-// One span of a distortion map's row: its pixels' places on the scale. The
-// probe runs at the even sampled columns (column / step even); a pixel at an
-// odd one between two that lie close on the scale takes their mean.
-// Distortion varies smoothly, so the mean is off by about half its second
-// difference, far below one colour; where it does not (a cut, an edge) the
-// neighbours lie apart or have no value, and the pixel gets its own. Which
-// pixels are probed depends on the column alone, so a row split into spans
-// (at the progress reports of a drawing on one thread) comes out as a whole
-// row does.
+// One span of a distortion map's row: its pixels' places on the scale.
+// Every pixel has its longitude and latitude from the inverse, and so have
+// its neighbours left and right and in the rows above and below; their
+// differences are the inverse's derivatives, whose inverse matrix is the
+// forward's: Tissot's quantities at the cost of three inverses a pixel. A
+// pixel takes that value where the map is smooth around it: both neighbours
+// on each axis shown, and the steps to them alike (no cut, no edge, no
+// interruption between). Elsewhere (the map's rim, a cut, a pole) the probe
+// works it out from the forward by itself.
 class TSpanPlaces {
  public:
   TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int W, int r, int c, int step, int n)
-      : p_(p), view_(view), probe_(p), W_(W), r_(r), c_(c), step_(step),
+      : p_(p), view_(view), probe_(p), W_(W), r_(r), c_(c), step_(step), n_(n),
         lon_(n + 2), lat_(n + 2), at_(n + 2, kNoValue), state_(n + 2, kUnknown) {
     // Every pixel through the inverse first, in order, as the colour layer.
     std::vector<int> code(static_cast<std::size_t>(n));
@@ -130,16 +132,98 @@ class TSpanPlaces {
   // The place of pixel k, or NaN where the map shows nothing or has no value.
   double Of(int k) {
     if (state_[k + 1] == kOutside) return kNoValue;
-    const int column = Column(k);
-    if ((column / step_) % 2 == 0 || column + step_ >= W_) return Probed(k);
-    const double left = Probed(k - 1), right = Probed(k + 1);
-    return std::fabs(left - right) <= kSmoothStep ? 0.5 * (left + right) : Probed(k);
+    double place;
+    if (FromNeighbours(k, place)) return place;
+    return Probed(k);
   }
 
  private:
   enum State : char { kUnknown, kShown, kOutside, kPlaced };
 
   int Column(int k) const { return c_ + k * step_; }
+
+  struct TGeo {
+    double lon, lat;
+    bool shown;
+  };
+
+  // The rows above and below the span, one pixel beyond each end, through a
+  // copy of the component (p's calls stay those of the colour layer).
+  void NeighbourRows() {
+    if (!up_.empty()) return;
+    Aside();
+    for (int dy : {-step_, step_}) {
+      std::vector<TGeo>& row = dy < 0 ? up_ : down_;
+      const std::size_t m = static_cast<std::size_t>(n_) + 2;
+      std::vector<double> lon(m), lat(m);
+      std::vector<int> code(m);
+      InverseSpan(*aside_, r_ + dy, c_ - step_, step_, n_ + 2, lon.data(), lat.data(),
+                  code.data());
+      row.resize(m);
+      for (std::size_t i = 0; i < m; ++i) row[i] = {lon[i], lat[i], code[i] == 0};
+    }
+  }
+
+  // The change of longitude and latitude per pixel across c from a to b
+  // (radians), when the steps from a to c and from c to b are alike on the
+  // globe: the map is smooth across c. Longitudes are compared the short
+  // way round, and scaled by the parallel's length (kEast, cos of c's
+  // latitude); near a pole, where they swing, the steps differ and the
+  // probe takes over.
+  static bool Slope(const TGeo& a, const TGeo& c, const TGeo& b, double kEast, int step,
+                    double& dLon, double& dLat) {
+    if (!a.shown || !b.shown) return false;
+    auto east = [](double to, double from) {
+      double d = to - from;
+      if (d > 180) d -= 360;
+      if (d < -180) d += 360;
+      return d;
+    };
+    const double lonA = east(c.lon, a.lon), lonB = east(b.lon, c.lon);
+    const double latA = c.lat - a.lat, latB = b.lat - c.lat;
+    const double sizeA = std::hypot(kEast * lonA, latA), sizeB = std::hypot(kEast * lonB, latB);
+    const double apart = std::hypot(kEast * (lonA - lonB), latA - latB);
+    if (!(apart <= kAlike * (sizeA + sizeB))) return false;  // NaN too
+    dLon = 0.5 * (lonA + lonB) / step * gx::kDegToRad;
+    dLat = 0.5 * (latA + latB) / step * gx::kDegToRad;
+    return true;
+  }
+
+  bool FromNeighbours(int k, double& place) {
+    // The neighbours beyond the span's ends.
+    if (k == 0) Probe(-1);
+    if (k == n_ - 1) Probe(n_);
+    NeighbourRows();
+    const TGeo centre{lon_[k + 1], lat_[k + 1], true};
+    const TGeo left{lon_[k], lat_[k], state_[k] != kOutside && state_[k] != kUnknown};
+    const TGeo right{lon_[k + 2], lat_[k + 2], state_[k + 2] != kOutside && state_[k + 2] != kUnknown};
+    const double kEast = std::cos(centre.lat * gx::kDegToRad);
+    double lonX, latX, lonY, latY;
+    if (!Slope(left, centre, right, kEast, step_, lonX, latX) ||
+        !Slope(up_[k + 1], centre, down_[k + 1], kEast, step_, lonY, latY))
+      return false;
+    TDistortion d;
+    if (!probe_.FromInverseSlopes(centre.lon, centre.lat, Column(k), r_, lonX, lonY, latX, latY,
+                                  d))
+      return false;
+    place = std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
+    return true;
+  }
+
+  void Aside() {
+    if (aside_) return;
+    aside_.emplace(p_);
+    aside_->DropHandlers();
+    aside_->GxConvert = nullptr;
+  }
+
+  // The inverse of pixel k (-1 or n, just beyond the span) if not yet had.
+  void Probe(int k) {
+    if (state_[k + 1] != kUnknown) return;
+    Aside();
+    aside_->Inverse(Column(k), r_);
+    Keep(k, *aside_);
+  }
   void Keep(int k, const TGxProjectionL& q) {
     state_[k + 1] = q.ErrorCode == 0 ? kShown : kOutside;
     lon_[k + 1] = q.X;
@@ -152,13 +236,7 @@ class TSpanPlaces {
     char& state = state_[k + 1];
     if (state == kUnknown) {
       if (Column(k) < 0 || Column(k) >= W_) return kNoValue;
-      if (!aside_) {
-        aside_.emplace(p_);
-        aside_->DropHandlers();
-        aside_->GxConvert = nullptr;
-      }
-      aside_->Inverse(Column(k), r_);
-      Keep(k, *aside_);
+      Probe(k);
     }
     if (state == kShown) {
       TDistortion d;
@@ -175,7 +253,8 @@ class TSpanPlaces {
   // Forward calls fire no event and leave p's fields as Inverse left them.
   TDistortionProbe probe_;
   std::optional<TGxProjectionL> aside_;
-  const int W_, r_, c_, step_;
+  const int W_, r_, c_, step_, n_;
+  std::vector<TGeo> up_, down_;  // the rows above and below, pixels -1 .. n
   // Index k + 1 for pixel k = -1 .. n.
   std::vector<double> lon_, lat_, at_;
   std::vector<char> state_;

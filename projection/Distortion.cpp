@@ -191,13 +191,42 @@ bool TDistortionProbe::LeavePole(Point& c) {
 bool TDistortionProbe::Evaluate(Point& c, TDistortion& d) {
   double lonX, lonY, latX, latY;
   if (!Slope(c, 0, lonX, lonY) || !Slope(c, 1, latX, latY)) return false;
+  // A kind that projects an ellipsoid has left its axis ratio in AxisRatio
+  // during the Forward calls above.
+  ratio_ = q_.AxisRatio;
+  ratioKnown_ = true;
+  return FromSlopes(c.lat, lonX, lonY, latX, latY, c.x, c.y, d);
+}
 
-  // The globe's lengths of a radian of longitude and of latitude at c, in
-  // units of the semi-major axis: the radius of the parallel and the radius
-  // of curvature of the meridian. A kind that projects an ellipsoid has left
-  // its axis ratio in AxisRatio during the Forward calls above.
-  const double ratio = q_.AxisRatio;
-  const double phi = c.lat * gx::kDegToRad;
+double TDistortionProbe::Ratio(double lonDeg, double latDeg) {
+  if (!ratioKnown_) {
+    q_.AxisRatio = std::numeric_limits<double>::quiet_NaN();
+    double x, y;
+    Project(lonDeg, latDeg, x, y);
+    ratio_ = q_.AxisRatio;
+    ratioKnown_ = true;
+  }
+  return ratio_;
+}
+
+bool TDistortionProbe::FromInverseSlopes(double lonDeg, double latDeg, double x, double y,
+                                         double lonX, double lonY, double latX, double latY,
+                                         TDistortion& d) {
+  if (!usable_ || !std::isfinite(lonDeg) || !(std::fabs(latDeg) < 90.0)) return false;
+  // The forward's derivatives are the inverse of the inverse's matrix.
+  const double det = lonX * latY - lonY * latX;
+  if (!(std::fabs(det) > 0) || !std::isfinite(det)) return false;
+  Ratio(lonDeg, latDeg);
+  return FromSlopes(latDeg, latY / det, -latX / det, -lonY / det, lonX / det, x, y, d);
+}
+
+bool TDistortionProbe::FromSlopes(double latDeg, double lonX, double lonY, double latX,
+                                  double latY, double x, double y, TDistortion& d) {
+  // The globe's lengths of a radian of longitude and of latitude, in units
+  // of the semi-major axis: the radius of the parallel and the radius of
+  // curvature of the meridian.
+  const double ratio = ratio_;
+  const double phi = latDeg * gx::kDegToRad;
   double east = std::cos(phi) * q_.Radius, north = q_.Radius;
   if (ratio > 0 && ratio < 1) {
     const double es = 1 - ratio * ratio, sphi = std::sin(phi);
@@ -221,8 +250,8 @@ bool TDistortionProbe::Evaluate(Point& c, TDistortion& d) {
   d.EastV = ev;
   d.NorthU = nu;
   d.NorthV = nv;
-  d.X = c.x;
-  d.Y = c.y;
+  d.X = x;
+  d.Y = y;
   return std::isfinite(d.Area);
 }
 

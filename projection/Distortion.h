@@ -64,11 +64,27 @@ class TDistortionProbe {
   // decide.
   bool At(double lonDeg, double latDeg, double x, double y, TDistortion& d);
 
+  // The same from the derivatives of the inverse, as a pixel loop can take
+  // them from the inverses of a pixel's neighbours: the longitude's and the
+  // latitude's change per pixel rightward (lonX, latX) and downward (lonY,
+  // latY), in radians, at the point (lonDeg, latDeg) of pixel (x, y). The
+  // forward's derivatives are their inverse matrix. False for a singular
+  // matrix or a point without a value (a pole, a latitude beyond +-90).
+  bool FromInverseSlopes(double lonDeg, double latDeg, double x, double y, double lonX,
+                         double lonY, double latX, double latY, TDistortion& d);
+
  private:
   struct Point;
   struct Sample;
 
   bool Evaluate(Point& c, TDistortion& d);
+  // Tissot's quantities from the forward's derivatives (pixels per radian)
+  // at latitude latDeg, on the globe of the kind.
+  bool FromSlopes(double latDeg, double lonX, double lonY, double latX, double latY, double x,
+                  double y, TDistortion& d);
+  // The axis ratio of the kind's ellipsoid (NaN: the sphere), learned from
+  // one Forward of the copy.
+  double Ratio(double lonDeg, double latDeg);
   bool Project(double lonDeg, double latDeg, double& x, double& y);
   bool Locate(Point& c);
   bool LeavePole(Point& c);
@@ -78,4 +94,6 @@ class TDistortionProbe {
 
   TGxProjectionL q_;
   bool usable_;
+  bool ratioKnown_ = false;
+  double ratio_ = 0;
 };
