@@ -93,6 +93,7 @@ bool CentreKeepingPoint(TGxProjectionL& probe, double lon, double lat, double x,
   } else {
     for (int t = -180; t < 180; t += 5)
       for (int f = -90; f <= 90; f += 5) consider(t, f);
+    if (!std::isfinite(best)) return false;
     const int t0 = static_cast<int>(bestT), f0 = static_cast<int>(bestF);
     for (int t = t0 - 5; t <= t0 + 5; ++t)
       for (int f = std::max(f0 - 5, -90); f <= std::min(f0 + 5, 90); ++f)

@@ -21,7 +21,10 @@ constexpr double kVertexSpacing = 3.0;
 // point of d, as a closed polyline of integer vertices.
 void AddIndicatrix(TLineBatch& lines, const TDistortion& d, double radius) {
   const double perimeter = 2 * gx::kPi * radius * std::sqrt(0.5 * (d.A * d.A + d.B * d.B));
-  const int n = std::clamp(static_cast<int>(std::ceil(perimeter / kVertexSpacing)), 12, 360);
+  // Taken to the range as a double: a huge scale (or NaN) must not reach
+  // the conversion to int.
+  const double vertices = std::ceil(perimeter / kVertexSpacing);
+  const int n = vertices > 12 ? (vertices < 360 ? static_cast<int>(vertices) : 360) : 12;
   auto vertex = [&](int k) {
     const double t = 2 * gx::kPi * k / n, c = std::cos(t), s = std::sin(t);
     // Plane v grows northward, map y downward.

@@ -63,6 +63,10 @@ TEST(Hostile, OddPicturesSettingsAndParametersStillDraw) {
   for (int position : {4, 19, 42, 49, 32, 52})
     for (double v : {kNaN, double(INFINITY), -double(INFINITY), 1e300, -1e300, 0.0}) {
       WindowMap m(position, 16, 16);
+      // Indicatrices and distortion maps of absurd scales as well.
+      m.map.MapSettings.Tissot = true;
+      m.map.MapSettings.Background =
+          position % 2 ? TBackground::AreaDistortion : TBackground::AngleDistortion;
       m.p.Radius = v;
       m.map.Render();
       m.map.ResetToDefaults();
