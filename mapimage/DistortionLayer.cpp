@@ -5,8 +5,10 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -109,11 +111,77 @@ std::int64_t TDistortionLayer::Steps(const TLayerInput&, const QImage& target) c
 
 namespace {
 
+// A pixel's longitude and latitude (degrees), and whether the map shows it.
+struct TGeo {
+  double lon, lat;
+  bool shown;
+};
+using TGeoRow = std::vector<TGeo>;
+
+// The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.
+void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row) {
+  const std::size_t m = static_cast<std::size_t>(n);
+  std::vector<double> lon(m), lat(m);
+  std::vector<int> code(m);
+  InverseSpan(q, r, c, step, n, lon.data(), lat.data(), code.data());
+  row.resize(m);
+  for (std::size_t i = 0; i < m; ++i) row[i] = {lon[i], lat[i], code[i] == 0};
+}
+
+// The inverses of whole rows, one pixel beyond either end, shared by the
+// threads that draw a distortion map: each row serves its own span and those
+// of the rows above and below, so that every pixel costs one inverse, not
+// three. A row is worked out once, by whichever thread needs it first, and
+// let go when the last of its three users is done, so that only the rows
+// being drawn are held, at any size of map.
+class TRowStore {
+ public:
+  // Rows 0, step, 2 step ... of a map `units` rows of spans high, n pixels
+  // (c = k * step) wide.
+  TRowStore(int units, int step, int n)
+      : step_(step), n_(n), slots_(static_cast<std::size_t>(units) + 2) {
+    for (std::size_t j = 0; j < slots_.size(); ++j) {
+      // Slot j holds row (j - 1) * step, which the spans of units j - 2 .. j use.
+      int users = 0;
+      for (int u = static_cast<int>(j) - 2; u <= static_cast<int>(j); ++u)
+        users += u >= 0 && u < units;
+      slots_[j].users = users;
+    }
+  }
+
+  // The rows above, of and below the span of unit u, worked out through q
+  // (the thread's own copy of the component) where not yet had.
+  const TGeoRow& Row(int u, int dy, TGxProjectionL& q) {
+    Slot& slot = slots_[static_cast<std::size_t>(u + 1 + dy)];
+    std::call_once(slot.once, [&] { GeoRow(q, (u + dy) * step_, -step_, step_, n_ + 2, slot.row); });
+    return slot.row;
+  }
+
+  // Unit u is done with its three rows.
+  void Done(int u) {
+    for (int dy = -1; dy <= 1; ++dy) {
+      Slot& slot = slots_[static_cast<std::size_t>(u + 1 + dy)];
+      if (slot.users.fetch_sub(1, std::memory_order_acq_rel) == 1) TGeoRow().swap(slot.row);
+    }
+  }
+
+ private:
+  struct Slot {
+    std::once_flag once;
+    std::atomic<int> users{0};
+    TGeoRow row;
+  };
+  const int step_, n_;
+  std::vector<Slot> slots_;
+};
+
 // One span of a distortion map's row: its pixels' places on the scale.
 // Every pixel has its longitude and latitude from the inverse, and so have
 // its neighbours left and right and in the rows above and below; their
 // differences are the inverse's derivatives, whose inverse matrix is the
-// forward's: Tissot's quantities at the cost of three inverses a pixel. A
+// forward's: Tissot's quantities from the inverses alone (one a pixel when
+// the threads share whole rows through a TRowStore, three when a span works
+// out its neighbour rows by itself). A
 // pixel takes that value where the map is smooth around it: both neighbours
 // on each axis shown, and the steps to them alike (no cut, no edge, no
 // interruption between). Elsewhere (the map's rim, a cut, a pole) the probe
@@ -129,6 +197,22 @@ class TSpanPlaces {
     for (int k = 0; k < n; ++k) state_[k + 1] = code[k] == 0 ? kShown : kOutside;
   }
 
+  // A whole row whose inverses, and those of the rows above and below, a
+  // store shared by the threads holds: no inverse of its own.
+  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int W, int r, int step,
+              const TGeoRow& up, const TGeoRow& own, const TGeoRow& down)
+      : p_(p), view_(view), probe_(p), W_(W), r_(r), c_(0), step_(step),
+        n_(static_cast<int>(own.size()) - 2), lon_(own.size()), lat_(own.size()),
+        at_(own.size(), kNoValue), state_(own.size()) {
+    up_ = &up;
+    down_ = &down;
+    for (std::size_t i = 0; i < own.size(); ++i) {
+      lon_[i] = own[i].lon;
+      lat_[i] = own[i].lat;
+      state_[i] = own[i].shown ? kShown : kOutside;
+    }
+  }
+
   // The place of pixel k, or NaN where the map shows nothing or has no value.
   double Of(int k) {
     if (state_[k + 1] == kOutside) return kNoValue;
@@ -142,26 +226,15 @@ class TSpanPlaces {
 
   int Column(int k) const { return c_ + k * step_; }
 
-  struct TGeo {
-    double lon, lat;
-    bool shown;
-  };
-
   // The rows above and below the span, one pixel beyond each end, through a
   // copy of the component (p's calls stay those of the colour layer).
   void NeighbourRows() {
-    if (!up_.empty()) return;
+    if (up_) return;
     Aside();
-    for (int dy : {-step_, step_}) {
-      std::vector<TGeo>& row = dy < 0 ? up_ : down_;
-      const std::size_t m = static_cast<std::size_t>(n_) + 2;
-      std::vector<double> lon(m), lat(m);
-      std::vector<int> code(m);
-      InverseSpan(*aside_, r_ + dy, c_ - step_, step_, n_ + 2, lon.data(), lat.data(),
-                  code.data());
-      row.resize(m);
-      for (std::size_t i = 0; i < m; ++i) row[i] = {lon[i], lat[i], code[i] == 0};
-    }
+    GeoRow(*aside_, r_ - step_, c_ - step_, step_, n_ + 2, ownUp_);
+    GeoRow(*aside_, r_ + step_, c_ - step_, step_, n_ + 2, ownDown_);
+    up_ = &ownUp_;
+    down_ = &ownDown_;
   }
 
   // The change of longitude and latitude per pixel across c from a to b
@@ -181,8 +254,11 @@ class TSpanPlaces {
     };
     const double lonA = east(c.lon, a.lon), lonB = east(b.lon, c.lon);
     const double latA = c.lat - a.lat, latB = b.lat - c.lat;
-    const double sizeA = std::hypot(kEast * lonA, latA), sizeB = std::hypot(kEast * lonB, latB);
-    const double apart = std::hypot(kEast * (lonA - lonB), latA - latB);
+    // Lengths of steps of a few pixels on the globe: no overflow to guard
+    // against, and cheaper than hypot for every pixel.
+    auto length = [](double u, double v) { return std::sqrt(u * u + v * v); };
+    const double sizeA = length(kEast * lonA, latA), sizeB = length(kEast * lonB, latB);
+    const double apart = length(kEast * (lonA - lonB), latA - latB);
     if (!(apart <= kAlike * (sizeA + sizeB))) return false;  // NaN too
     dLon = 0.5 * (lonA + lonB) / step * gx::kDegToRad;
     dLat = 0.5 * (latA + latB) / step * gx::kDegToRad;
@@ -197,10 +273,14 @@ class TSpanPlaces {
     const TGeo centre{lon_[k + 1], lat_[k + 1], true};
     const TGeo left{lon_[k], lat_[k], state_[k] != kOutside && state_[k] != kUnknown};
     const TGeo right{lon_[k + 2], lat_[k + 2], state_[k + 2] != kOutside && state_[k + 2] != kUnknown};
-    const double kEast = std::cos(centre.lat * gx::kDegToRad);
+    if (!(centre.lat == cosOf_)) {
+      cos_ = std::cos(centre.lat * gx::kDegToRad);
+      cosOf_ = centre.lat;
+    }
+    const double kEast = cos_;
     double lonX, latX, lonY, latY;
     if (!Slope(left, centre, right, kEast, step_, lonX, latX) ||
-        !Slope(up_[k + 1], centre, down_[k + 1], kEast, step_, lonY, latY))
+        !Slope((*up_)[k + 1], centre, (*down_)[k + 1], kEast, step_, lonY, latY))
       return false;
     TDistortion d;
     if (!probe_.FromInverseSlopes(centre.lon, centre.lat, Column(k), r_, lonX, lonY, latX, latY,
@@ -254,7 +334,12 @@ class TSpanPlaces {
   TDistortionProbe probe_;
   std::optional<TGxProjectionL> aside_;
   const int W_, r_, c_, step_, n_;
-  std::vector<TGeo> up_, down_;  // the rows above and below, pixels -1 .. n
+  // The rows above and below, pixels -1 .. n: the store's, or the span's own.
+  const TGeoRow* up_ = nullptr;
+  const TGeoRow* down_ = nullptr;
+  TGeoRow ownUp_, ownDown_;
+  // The last latitude's cosine (the rows of many kinds keep their latitude).
+  double cosOf_ = std::numeric_limits<double>::quiet_NaN(), cos_ = 1;
   // Index k + 1 for pixel k = -1 .. n.
   std::vector<double> lon_, lat_, at_;
   std::vector<char> state_;
@@ -266,9 +351,25 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
   const TScaleView& view = ViewOf(shows_);
   const TColourScale& scale = view.scale();
   const int W = target.width();
-  DrawPixelColours(in, target, progress, [&view, &scale, W](TGxProjectionL& p) {
-    return [&p, &view, &scale, W](int r, int c, int step, int n, std::uint8_t* bgr, char* painted) {
-      TSpanPlaces places(p, view, W, r, c, step, n);
+  const int step = in.look.Preview ? 2 : 1;
+  const int units = (target.height() + step - 1) / step, across = (W + step - 1) / step;
+  // Threads draw whole rows, each through a copy of the component; one
+  // thread (a handler or a converter on the component) draws spans of rows
+  // through the component itself, which must see each pixel's inverse in
+  // order, and works out the rows beside them aside.
+  TRowStore rows(units, step, across);
+  DrawPixelColours(in, target, progress, [&](TGxProjectionL& p) {
+    const bool shared = &p != &in.p;
+    return [&p, &view, &scale, &rows, W, across, shared](int r, int c, int step, int n,
+                                                         std::uint8_t* bgr, char* painted) {
+      std::optional<TSpanPlaces> held;
+      const int u = r / step;
+      const bool whole = shared && c == 0 && n == across;
+      if (whole)
+        held.emplace(p, view, W, r, step, rows.Row(u, -1, p), rows.Row(u, 0, p), rows.Row(u, 1, p));
+      else
+        held.emplace(p, view, W, r, c, step, n);
+      TSpanPlaces& places = *held;
       for (int k = 0; k < n; ++k) {
         const double at = places.Of(k);
         painted[k] = !std::isnan(at);
@@ -276,6 +377,7 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
         const TColourScale::Bgr& colour = scale.At(at);
         std::copy(colour.begin(), colour.end(), bgr + 3 * k);
       }
+      if (whole) rows.Done(u);
     };
   });
   return 0;

@@ -226,10 +226,15 @@ bool TDistortionProbe::FromSlopes(double latDeg, double lonX, double lonY, doubl
   // of the semi-major axis: the radius of the parallel and the radius of
   // curvature of the meridian.
   const double ratio = ratio_;
-  const double phi = latDeg * gx::kDegToRad;
-  double east = std::cos(phi) * q_.Radius, north = q_.Radius;
+  if (!(latDeg == trigLat_)) {
+    const double phi = latDeg * gx::kDegToRad;
+    cosLat_ = std::cos(phi);
+    sinLat_ = std::sin(phi);
+    trigLat_ = latDeg;
+  }
+  double east = cosLat_ * q_.Radius, north = q_.Radius;
   if (ratio > 0 && ratio < 1) {
-    const double es = 1 - ratio * ratio, sphi = std::sin(phi);
+    const double es = 1 - ratio * ratio, sphi = sinLat_;
     const double w = 1 - es * sphi * sphi, root = std::sqrt(w);
     east /= root;
     north *= (1 - es) / (w * root);

@@ -13,6 +13,8 @@
 // Plain C++; no allocation per point, no exceptions.
 #pragma once
 
+#include <limits>
+
 #include "projection/GxProjectionL.h"
 
 // Tissot's quantities at one point.
@@ -96,4 +98,7 @@ class TDistortionProbe {
   bool usable_;
   bool ratioKnown_ = false;
   double ratio_ = 0;
+  // The last latitude's cosine and sine: a map's neighbouring pixels often
+  // share their latitude (every row of a cylindrical map does).
+  double trigLat_ = std::numeric_limits<double>::quiet_NaN(), cosLat_ = 1, sinLat_ = 0;
 };

@@ -183,6 +183,25 @@ TEST(DistortionMap, NoForwardEventsAndThreadsDrawTheSame) {
   EXPECT_EQ(forwards, 0);
   EXPECT_EQ(inverses, 528 * 507);
   EXPECT_EQ(one.map.MainMap(), many.map.MainMap());
+
+  // The threads share whole rows, each worked out once for three spans, the
+  // preview's rows of every second pixel too; one thread works out the
+  // neighbours of each span by itself. Both give every pixel the same value.
+  for (const int position : {kMollweide, kAzimuthal, kInterruptedMollweide, kLambertConic})
+    for (const bool preview : {false, true}) {
+      DistortionMap m(position, TBackground::AreaDistortion);
+      TMapLook look = m.map.Look();
+      look.Preview = preview;
+      const QImage noPicture;
+      auto drawn = [&](bool threads) {
+        TLayerInput in{m.p, look, m.map.Coastline(), noPicture, threads};
+        QImage img = Filled(528, 507, kWhite);
+        Quiet progress;
+        TDistortionLayer(TBackground::AreaDistortion).Draw(in, img, progress);
+        return img;
+      };
+      EXPECT_EQ(drawn(true), drawn(false)) << position << (preview ? " preview" : "");
+    }
 }
 
 // ---- Tissot's indicatrices -------------------------------------------------------
