@@ -86,7 +86,6 @@ constexpr const char* kKeySwitches[] = {"colour", "graticule", "coastlines", "au
 constexpr const char* kKeyBackground = "background";
 constexpr const char* kKeyPicture = "picture";
 constexpr const char* kKeyPictureFile = "pictureFile";
-constexpr const char* kPictureKeys[] = {"standard", "detail", "own"};
 
 }  // namespace
 
@@ -103,7 +102,6 @@ Tprojeform::~Tprojeform() {
   // pointing at it. A drawing still on the worker is abandoned with it.
   GxM1->MapSettings.GxProjection = nullptr;
   GxM1->OnProgress = nullptr;
-  GxM1->OnRendered = nullptr;
 }
 
 void Tprojeform::SetUpLook() {
@@ -208,10 +206,6 @@ void Tprojeform::Wire() {
   };
   GxM1->OnProgress = [this](TGxMapImageL* sender, int max, int position) {
     GxM1P(sender, max, position);
-  };
-  // The window keeps its own copy of each finished full drawing.
-  GxM1->OnRendered = [this](TGxMapImageL* sender, const TRenderedMap& map) {
-    if (!map.preview) sender->SaveMap();
   };
 
   connect(S7, &QToolButton::clicked, this, &Tprojeform::S7C);
@@ -402,7 +396,8 @@ bool Tprojeform::SaveMapAs(const QString& fileName, const QString& filter) {
 }
 
 void Tprojeform::S1C() {
-  const QImage picture = GxM1->MainMap().copy();
+  // Shared, not copied: the clipboard writer takes its own copy.
+  const QImage& picture = GxM1->MainMap();
   const QString why = ClipboardWriter ? ClipboardWriter(picture) : CopyImageToClipboard(picture);
   if (why.isEmpty()) return;
   Report(tr("Abbildung kopieren"), tr("Die Abbildung wurde nicht kopiert.\n%1").arg(why), true);
@@ -432,7 +427,7 @@ TExportDialog* Tprojeform::ExportWindow() {
     TExportSource source;
     source.snapshot = TMapSnapshot::Of(
         &probe_, GxM1->Look(), GxM1->MapSettings.ColorMap(),
-        std::make_shared<const std::vector<TCoastPoint>>(GxM1->Coastline()), GxM1->CoastLoaded(),
+        GxM1->SharedCoastline(), GxM1->CoastLoaded(),
         GxM1->size());
     source.picture = picture_;
     source.pictureOf = [this](TEarthPicture choice) { return PictureOf(choice); };
@@ -672,14 +667,14 @@ void Tprojeform::MapDoubleClicked(QPoint at) {
 
 void Tprojeform::SaveSettings() const {
   QSettings settings;
-  settings.setValue(kKeyKind, QString::fromUtf8(EnumName(GxPL1.Projection).data(),
-                                                qsizetype(EnumName(GxPL1.Projection).size())));
+  const std::string_view kind = EnumName(GxPL1.Projection);
+  settings.setValue(kKeyKind, QString::fromUtf8(kind.data(), qsizetype(kind.size())));
   const QSpinBox* spins[] = {rx1, rx2, rx3, rx4, rx5};
   for (int i = 0; i < 5; ++i) settings.setValue(kKeySpins[i], spins[i]->value());
   const QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7, CB8};
   for (int i = 0; i < 6; ++i) settings.setValue(kKeySwitches[i], switches[i]->isChecked());
   settings.setValue(kKeyBackground, CB9->currentIndex());
-  settings.setValue(kKeyPicture, kPictureKeys[static_cast<int>(picture_)]);
+  settings.setValue(kKeyPicture, PictureName(picture_));
   settings.setValue(kKeyPictureFile, ownPictureFile_);
 }
 
@@ -688,12 +683,9 @@ void Tprojeform::SaveSettings() const {
 bool Tprojeform::RestoreSettings() {
   QSettings settings;
   const QString kind = settings.value(kKeyKind).toString();
-  int item = -1;
-  for (int i = 0; i < CB2->count(); ++i) {
-    const std::string_view name = EnumName(CatalogueAt(i + kFirstListedPosition).Kind);
-    if (kind == QString::fromUtf8(name.data(), qsizetype(name.size()))) item = i;
-  }
-  if (item < 0) return false;
+  const std::optional<TProjection> named = KindNamed(kind.toStdString());
+  const int item = named ? ListPositionOf(*named) - kFirstListedPosition : -1;
+  if (item < 0 || item >= CB2->count()) return false;
   {
     const QSignalBlocker quiet(CB2);
     CB2->setCurrentIndex(item);
@@ -737,10 +729,10 @@ void Tprojeform::RestorePicture(const QSettings& settings) {
     CB10->setItemData(static_cast<int>(TEarthPicture::Own), QFileInfo(file).fileName(),
                       Qt::ToolTipRole);
   }
-  for (int i = 0; i < CB10->count(); ++i) {
-    if (key != QLatin1String(kPictureKeys[i])) continue;
-    const QSignalBlocker quiet(CB10);
-    CB10->setCurrentIndex(i);
-    UsePicture(static_cast<TEarthPicture>(i));
-  }
+  const std::optional<TEarthPicture> chosen = PictureNamed(key.toStdString());
+  // The own picture's entry is there only when its file could be read.
+  if (!chosen || static_cast<int>(*chosen) >= CB10->count()) return;
+  const QSignalBlocker quiet(CB10);
+  CB10->setCurrentIndex(static_cast<int>(*chosen));
+  UsePicture(*chosen);
 }

@@ -90,6 +90,20 @@ TSampling SamplingOf(TEarthPicture picture)
   return picture == TEarthPicture::Standard ? TSampling::Nearest : TSampling::Bilinear;
 }
 
+namespace {
+constexpr const char* kPictureNames[] = {"standard", "detail", "own"};
+}
+
+const char* PictureName(TEarthPicture picture) {
+  return kPictureNames[static_cast<int>(picture)];
+}
+
+std::optional<TEarthPicture> PictureNamed(std::string_view name) {
+  for (int i = 0; i < 3; ++i)
+    if (name == kPictureNames[i]) return static_cast<TEarthPicture>(i);
+  return std::nullopt;
+}
+
 bool LoadPictureFile(const QString& fileName, QImage& picture, QString& why)
 {
   auto fail = [&](const QString& reason) {

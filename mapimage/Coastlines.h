@@ -4,6 +4,8 @@
 // Earth, see resources/README.md), and the loader of a picture of the user's.
 #include <QImage>
 #include <QString>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "mapimage/MapLayer.h"
@@ -34,6 +36,10 @@ inline const QString kDetailEarthPicture = QStringLiteral(":/earth_detail.png");
 // read bilinearly).
 enum class TEarthPicture { Standard, Detail, Own };
 TSampling SamplingOf(TEarthPicture picture);
+// The picture's name in recipes, in the remembered settings and on the
+// command line ("standard", "detail", "own"), and back.
+const char* PictureName(TEarthPicture picture);
+std::optional<TEarthPicture> PictureNamed(std::string_view name);
 
 // The largest picture of the user's that is taken: 21600 x 10800 is the
 // largest whole-Earth picture commonly offered (a minute of arc a pixel),

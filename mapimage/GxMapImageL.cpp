@@ -323,8 +323,8 @@ void TGxMapImageL::Render() {
     restartRequested_ = false;
     const TMapLook look = Look();
     TGxProjectionL* p = MapSettings.GxProjection;
-    RestoreMap();
-    MakeMainMap24Bit();
+    // A map drawn on the background colour starts from nothing of the last.
+    if (!look.UseColorEmpty) RestoreMap();
     PrepareMainMap(look);
     if (mainMap_.isNull() && width() > 0 && height() > 0) SetMapError(kMapErrorNoImage);
     ChooseLayers(*layers_, look);

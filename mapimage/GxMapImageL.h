@@ -155,6 +155,9 @@ class TGxMapImageL : public TGxCustomMapImage {
   bool Drawing() const { return drawing_; }
   const QImage& SavedMap() const { return savedMap_; }
   const std::vector<TCoastPoint>& Coastline() const;
+  // The same points, shared: for a snapshot that draws them later (a change
+  // through CoastBuffer then copies them first).
+  std::shared_ptr<const std::vector<TCoastPoint>> SharedCoastline() const { return coast_; }
 
   // MapErrorCode := code; fires OnError for codes below 10000.
   void SetMapError(int code);

@@ -25,3 +25,15 @@ inline bool ParseMapSide(std::string_view digits, int& side) {
   side = v;
   return true;
 }
+
+// A map size as typed, "WxH", each side by ParseMapSide.
+inline bool ParseMapSize(std::string_view text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  int w = 0, h = 0;
+  if (x == std::string_view::npos || !ParseMapSide(text.substr(0, x), w) ||
+      !ParseMapSide(text.substr(x + 1), h))
+    return false;
+  width = w;
+  height = h;
+  return true;
+}

@@ -175,14 +175,16 @@ class TPolylineBuilder {
   bool OnChord(const QPointF& p) {
     const QPointF a = points_[anchor_];
     const double dx = p.x() - a.x(), dy = p.y() - a.y();
-    const double len = std::hypot(dx, dy);
+    const double len2 = dx * dx + dy * dy;
     // Distance from the chord itself, not from the line through it: a
     // coast that runs up a column and back down it lies on that line, yet
-    // far from a chord that ends where it turned.
+    // far from a chord that ends where it turned. Squared: this runs for
+    // every point of a simplified line.
     auto near = [&](const QPointF& q) {
-      const double t = len == 0.0 ? 0.0 : ((q.x() - a.x()) * dx + (q.y() - a.y()) * dy) / (len * len);
+      const double t = len2 == 0.0 ? 0.0 : ((q.x() - a.x()) * dx + (q.y() - a.y()) * dy) / len2;
       const double u = std::clamp(t, 0.0, 1.0);
-      return std::hypot(q.x() - a.x() - u * dx, q.y() - a.y() - u * dy) <= kSimplifyTolerance;
+      const double ex = q.x() - a.x() - u * dx, ey = q.y() - a.y() - u * dy;
+      return ex * ex + ey * ey <= kSimplifyTolerance * kSimplifyTolerance;
     };
     if (!near(points_.back())) return false;
     for (const QPointF& q : skipped_)

@@ -66,8 +66,6 @@ constexpr TBackgroundName kBackgrounds[] = {{"color", TBackground::EarthPicture}
                                             {"area", TBackground::AreaDistortion},
                                             {"angle", TBackground::AngleDistortion}};
 
-constexpr const char* kPictureNames[] = {"standard", "detail", "own"};
-
 // Where each kind of file keeps the recipe: SVG near its start, PDF in the
 // document information appended at its end.
 constexpr qint64 kSvgHead = 4 << 20;
@@ -80,12 +78,6 @@ QString KindName(TProjection kind) {
   return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
-std::optional<TProjection> KindNamed(const QString& name) {
-  for (int k = 0; k < kProjectionCount; ++k)
-    if (KindName(static_cast<TProjection>(k)) == name) return static_cast<TProjection>(k);
-  return std::nullopt;
-}
-
 bool ParseNumber(const QString& text, double& v) {
   bool ok = false;
   v = text.toDouble(&ok);
@@ -96,6 +88,36 @@ QString OutOfRange(const char* key, double lo, double hi, const QString& value) 
   return QStringLiteral("%1: %2 is not a number from %3 to %4")
       .arg(QLatin1String(key), value, Number(lo), Number(hi));
 }
+
+}  // namespace
+
+QString TakeLayers(const QString& list, TRecipe& r) {
+  for (const TLayerName& l : kLayers) r.*l.field = false;
+  r.background = TBackground::EarthPicture;
+  int pictures = 0;
+  for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    const TLayerName* found = nullptr;
+    for (const TLayerName& l : kLayers)
+      if (name.trimmed() == QLatin1String(l.name)) found = &l;
+    const TBackgroundName* picture = nullptr;
+    for (const TBackgroundName& b : kBackgrounds)
+      if (name.trimmed() == QLatin1String(b.name)) picture = &b;
+    if (!found && !picture)
+      return QStringLiteral("layers: color, area, angle, grid, coast or tissot expected, not %1")
+          .arg(name);
+    if (picture) {
+      if (++pictures > 1)
+        return QStringLiteral("layers: at most one of color, area and angle, not %1").arg(list);
+      r.color = true;
+      r.background = picture->background;
+    } else {
+      r.*found->field = true;
+    }
+  }
+  return {};
+}
+
+namespace {
 
 // One key's value into the recipe; an empty string or the reason.
 QString TakeValue(const QString& key, const QString& value, TRecipe& r, bool& known) {
@@ -115,16 +137,14 @@ QString TakeValue(const QString& key, const QString& value, TRecipe& r, bool& kn
     return {};
   }
   if (key == QLatin1String("kind")) {
-    const std::optional<TProjection> kind = KindNamed(value);
+    const std::optional<TProjection> kind = KindNamed(value.toStdString());
     if (!kind) return QStringLiteral("kind: no projection kind is named \"%1\"").arg(value);
     if (IsGridKind(*kind))
       return QStringLiteral("kind: %1 is a grid kind, which draws no map").arg(value);
     r.kind = *kind;
   } else if (key == QLatin1String("size")) {
-    const QStringList sides = value.split(QLatin1Char('x'));
     int w = 0, h = 0;
-    if (sides.size() != 2 || !ParseMapSide(sides[0].toStdString(), w) ||
-        !ParseMapSide(sides[1].toStdString(), h))
+    if (!ParseMapSize(value.toStdString(), w, h))
       return QStringLiteral("size: WxH expected, each side a whole number of pixels from 1 to "
                             "%1, not %2")
           .arg(kMaxMapSide)
@@ -147,40 +167,17 @@ QString TakeValue(const QString& key, const QString& value, TRecipe& r, bool& kn
       return QStringLiteral("ellipsoid: a whole number expected, not %1").arg(value);
     r.ellipsoid = static_cast<std::int32_t>(m);
   } else if (key == QLatin1String("layers")) {
-    for (const TLayerName& l : kLayers) r.*l.field = false;
-    r.background = TBackground::EarthPicture;
-    int pictures = 0;
-    for (const QString& name : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-      const TLayerName* found = nullptr;
-      for (const TLayerName& l : kLayers)
-        if (name.trimmed() == QLatin1String(l.name)) found = &l;
-      const TBackgroundName* picture = nullptr;
-      for (const TBackgroundName& b : kBackgrounds)
-        if (name.trimmed() == QLatin1String(b.name)) picture = &b;
-      if (!found && !picture)
-        return QStringLiteral("layers: color, area, angle, grid, coast or tissot expected, not %1")
-            .arg(name);
-      if (picture) {
-        if (++pictures > 1)
-          return QStringLiteral("layers: at most one of color, area and angle, not %1").arg(value);
-        r.color = true;
-        r.background = picture->background;
-      } else {
-        r.*found->field = true;
-      }
-    }
+    return TakeLayers(value, r);
   } else if (key == QLatin1String("line-width")) {
     double v;
     if (!ParseNumber(value, v) || v < 0 || v > kMaxLineWidth)
       return OutOfRange("line-width", 0, kMaxLineWidth, value);
     r.lineWidth = v;
   } else if (key == QLatin1String("picture")) {
-    int found = -1;
-    for (int i = 0; i < 3; ++i)
-      if (value == QLatin1String(kPictureNames[i])) found = i;
-    if (found < 0)
+    const std::optional<TEarthPicture> picture = PictureNamed(value.toStdString());
+    if (!picture)
       return QStringLiteral("picture: standard, detail or own expected, not %1").arg(value);
-    r.picture = static_cast<TEarthPicture>(found);
+    r.picture = *picture;
   } else if (key == QLatin1String("picture-file")) {
     r.pictureFile = value;
   } else if (key == QLatin1String("program")) {
@@ -392,7 +389,7 @@ QString RecipeText(const TRecipe& r) {
   add("antialias", r.antiAlias ? QStringLiteral("1") : QStringLiteral("0"));
   add("grid-values", r.gridValues ? QStringLiteral("1") : QStringLiteral("0"));
   add("line-width", Number(r.lineWidth));
-  add("picture", QLatin1String(kPictureNames[static_cast<int>(r.picture)]));
+  add("picture", QLatin1String(PictureName(r.picture)));
   if (r.picture == TEarthPicture::Own) add("picture-file", r.pictureFile);
   return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

@@ -77,6 +77,11 @@ struct TRecipe {
 TRecipe RecipeOf(const TGxProjectionL& p, const TMapLook& look, QSize size, TEarthPicture picture,
                  const QString& pictureFile);
 
+// The layers of a list such as "color,grid,coast" (as the key layers= above)
+// into r's layer switches and background: an empty string, or the reason the
+// list is refused ("layers: ...").
+QString TakeLayers(const QString& list, TRecipe& r);
+
 // The recipe as text, every key written.
 QString RecipeText(const TRecipe& recipe);
 

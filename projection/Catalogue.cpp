@@ -111,6 +111,12 @@ std::string_view EnumName(TProjection kind) {
   return kind < kProjectionCount ? kEnumNames[kind] : std::string_view("?");
 }
 
+std::optional<TProjection> KindNamed(std::string_view enumName) {
+  for (int k = 0; k < kProjectionCount; ++k)
+    if (kEnumNames[k] == enumName) return static_cast<TProjection>(k);
+  return std::nullopt;
+}
+
 void ResetProjectionToDefaults(TGxProjectionL& p, int width, int height) {
   const int position = p.ListIndex();
   if (position < kFirstListedPosition) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // Order fixed: the dispatch and every stored Projection value depend on it.
@@ -47,6 +48,8 @@ int ListPositionOf(TProjection kind);
 
 // The identifier of a kind ("mpMollweide"), for tools and messages.
 std::string_view EnumName(TProjection kind);
+// The kind of that identifier, if any.
+std::optional<TProjection> KindNamed(std::string_view enumName);
 
 inline constexpr bool IsGridKind(TProjection kind) {
   return kind == mpUTM || kind == mpDatumUTM || kind == mpNationalGrid;

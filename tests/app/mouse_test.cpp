@@ -48,9 +48,8 @@ void Hover(QWidget* w, QPoint at) {
 
 struct Deliveries {
   explicit Deliveries(Tprojeform& form) {
-    form.GxM1->OnRendered = [this](TGxMapImageL* map, const TRenderedMap& m) {
+    form.GxM1->OnRendered = [this](TGxMapImageL*, const TRenderedMap& m) {
       (m.preview ? previews : full) += 1;
-      if (!m.preview) map->SaveMap();
     };
   }
   int previews = 0, full = 0;

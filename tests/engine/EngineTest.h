@@ -48,9 +48,9 @@ struct EventLog {
 // A kind by its identifier ("mpMollweide"). The tables name kinds, never list
 // positions, so that a kind added to the list shifts no row.
 inline bool KindFromText(const std::string& text, TProjection& kind) {
-  for (int k = 0; k < kProjectionCount; ++k)
-    if (EnumName(TProjection(k)) == text) return kind = TProjection(k), true;
-  return false;
+  const std::optional<TProjection> found = KindNamed(text);
+  if (found) kind = *found;
+  return found.has_value();
 }
 
 // The parameters the tables may set: pixels, degrees, or plain numbers.

@@ -26,7 +26,7 @@ namespace {
 
 TMapSnapshot SnapshotOf(WindowMap& m) {
   return TMapSnapshot::Of(&m.p, m.map.Look(), m.map.MapSettings.ColorMap(),
-                          std::make_shared<const std::vector<TCoastPoint>>(m.map.Coastline()),
+                          m.map.SharedCoastline(),
                           true, m.map.size());
 }
 

@@ -107,18 +107,10 @@ std::vector<int> KindsNamed(const std::string& value) {
 
 bool ParseSize(const std::string& text, int& width, int& height, std::string& why) {
   // Digits only: strtol would also take signs, blanks and "0x" prefixes.
-  const auto x = text.find('x');
-  const std::string_view all(text);
-  int w = 0, h = 0;
-  if (x == std::string::npos || !ParseMapSide(all.substr(0, x), w) ||
-      !ParseMapSide(all.substr(x + 1), h)) {
-    why = "WxH expected, each side a whole number of pixels from 1 to " +
-          std::to_string(kMaxMapSide) + ": " + text;
-    return false;
-  }
-  width = w;
-  height = h;
-  return true;
+  if (ParseMapSize(text, width, height)) return true;
+  why = "WxH expected, each side a whole number of pixels from 1 to " +
+        std::to_string(kMaxMapSide) + ": " + text;
+  return false;
 }
 
 int ParseSetupOption(int argc, char** argv, int i, ProjectionSetup& s, std::string& error) {

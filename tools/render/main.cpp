@@ -73,39 +73,12 @@ void Usage(const char* message) {
 }
 
 struct RenderOptions {
-  bool color = true, grid = true, coast = false, tissot = false;
-  TBackground background = TBackground::EarthPicture;
-  bool antiAlias = false, gridValues = false;
-  double lineWidth = 1.0;
+  // The layers, line width and picture, as a recipe holds them (its set-up
+  // fields are not used here: the set-up is a ProjectionSetup).
+  TRecipe look;
   QString output, allDir, recipe, pictureFile;
-  TEarthPicture earth = TEarthPicture::Standard;
   bool time = false;
 };
-
-// One picture at most: the Earth, or the distortion map of areas or angles.
-bool ParseLayers(const std::string& list, RenderOptions& o) {
-  o.grid = o.coast = o.tissot = false;
-  o.background = TBackground::EarthPicture;
-  int pictures = 0;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    const std::size_t comma = list.find(',', start);
-    const std::string name =
-        list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (name == "color" || name == "area" || name == "angle") {
-      ++pictures;
-      if (name == "area") o.background = TBackground::AreaDistortion;
-      if (name == "angle") o.background = TBackground::AngleDistortion;
-    } else if (name == "grid") o.grid = true;
-    else if (name == "coast") o.coast = true;
-    else if (name == "tissot") o.tissot = true;
-    else if (!(name.empty() && list.empty())) return false;
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  o.color = pictures > 0;
-  return pictures <= 1;
-}
 
 // A name that does not survive the trip through Qt's file names (not valid
 // UTF-8) would be written under another name, with U+FFFD in place of the
@@ -122,23 +95,23 @@ void ConfigureLikeWindow(TGxMapImageL& map, TGxProjectionL& p, const RenderOptio
   map.setFont(font);
   TMapSettings& s = map.MapSettings;
   s.GxProjection = &p;
-  s.AntiAlias = o.antiAlias;
+  s.AntiAlias = o.look.antiAlias;
   UseWindowColours(s);
-  s.GridValues = o.gridValues;
-  s.LineWidth = o.lineWidth;
-  s.DrawColorMap = o.color;
-  s.DrawGrid = o.grid;
-  s.DrawCoast = o.coast;
-  s.Background = o.background;
-  s.Tissot = o.tissot;
-  s.Sampling = SamplingOf(o.earth);
+  s.GridValues = o.look.gridValues;
+  s.LineWidth = o.look.lineWidth;
+  s.DrawColorMap = o.look.color;
+  s.DrawGrid = o.look.grid;
+  s.DrawCoast = o.look.coast;
+  s.Background = o.look.background;
+  s.Tissot = o.look.tissot;
+  s.Sampling = SamplingOf(o.look.picture);
   map.SetGridRange(180, -180, 90, -90, 30, 1);
 }
 
 // The Earth picture the options ask for into the map's settings; false with
 // the reason printed when the file cannot be taken.
 bool ChoosePicture(TGxMapImageL& map, const RenderOptions& o) {
-  switch (o.earth) {
+  switch (o.look.picture) {
     case TEarthPicture::Standard:
       return true;  // the control starts with it
     case TEarthPicture::Detail:
@@ -174,15 +147,7 @@ void TakeRecipe(const TRecipe& r, ProjectionSetup& s, RenderOptions& o) {
   s.y0 = r.y0;
   if (r.ellipsoid) s.mapInput = *r.ellipsoid;
   s.cutoff = r.cutoff;
-  o.color = r.color;
-  o.grid = r.grid;
-  o.coast = r.coast;
-  o.tissot = r.tissot;
-  o.background = r.background;
-  o.antiAlias = r.antiAlias;
-  o.gridValues = r.gridValues;
-  o.lineWidth = r.lineWidth;
-  o.earth = r.picture;
+  o.look = r;
 }
 
 // Reads the recipe of the file named by --recipe into the set-up and the
@@ -229,7 +194,7 @@ QString WhyNotDrawn(const TExportDrawing& d, TGxProjectionL& p, const QColor& ba
                     const RenderOptions& o) {
   if (d.map.image.isNull() || d.map.image.size() != d.map.size)
     return QStringLiteral("the map's image could not be made: %1").arg(NotEnoughMemoryFor(d.map.size));
-  const bool anyLayer = o.color || o.grid || o.coast;
+  const bool anyLayer = o.look.color || o.look.grid || o.look.coast;
   if (p.Ready && !(anyLayer && d.Blank(background))) return {};
   // The engine answers for the centre with its not-ready code when it
   // refuses to work at all, which is the usual reason for a blank map.
@@ -260,7 +225,7 @@ bool DrawOne(TGxMapImageL& map, TGxProjectionL& p, const ProjectionSetup& setup,
   const QSize size(setup.width, setup.height);
   const TMapSnapshot snapshot = TMapSnapshot::Of(
       &p, map.Look(), map.MapSettings.ColorMap(),
-      std::make_shared<const std::vector<TCoastPoint>>(map.Coastline()), map.CoastLoaded(), size);
+      map.SharedCoastline(), map.CoastLoaded(), size);
   const std::atomic<bool> stop{false};
   const TExportDrawing d =
       DrawForFile(snapshot, file.isEmpty() ? TMapFileKind::Raster : *MapFileKindOf(file), stop);
@@ -277,7 +242,8 @@ bool DrawOne(TGxMapImageL& map, TGxProjectionL& p, const ProjectionSetup& setup,
   if (file.isEmpty()) return true;
 
   const QString recipe = RecipeText(
-      RecipeOf(snapshot.projection, snapshot.look, size, o.earth, QFileInfo(o.pictureFile).fileName()));
+      RecipeOf(snapshot.projection, snapshot.look, size, o.look.picture,
+               QFileInfo(o.pictureFile).fileName()));
   // What the options drew may lie beyond what a recipe holds (a latitude of
   // 120 degrees): the file still tells how it was drawn, but not in a form
   // that --recipe takes.
@@ -324,9 +290,9 @@ int main(int argc, char** argv) {
         opt == "--line-width" || opt == "--earth")
       setByLook = opt;
     if (opt == "--antialias") {
-      o.antiAlias = true;
+      o.look.antiAlias = true;
     } else if (opt == "--grid-values") {
-      o.gridValues = true;
+      o.look.gridValues = true;
     } else if (opt == "--time") {
       o.time = true;
     } else if (opt == "--version") {
@@ -343,28 +309,27 @@ int main(int argc, char** argv) {
       }
       const std::string value = argv[++i];
       if (opt == "--layers") {
-        if (!ParseLayers(value, o)) {
-          Usage(("--layers: color, grid, coast, tissot, area or angle expected, one of color,"
-                 " area and angle at most: " + value).c_str());
+        const QString why = TakeLayers(QString::fromStdString(value), o.look);
+        if (!why.isEmpty()) {
+          Usage(("--" + why.toStdString()).c_str());
           return 2;
         }
       } else if (opt == "--line-width") {
         char* end = nullptr;
-        o.lineWidth = std::strtod(value.c_str(), &end);
+        o.look.lineWidth = std::strtod(value.c_str(), &end);
         if (end == value.c_str() || *end) {
           Usage(("--line-width: not a number: " + value).c_str());
           return 2;
         }
       } else if (opt == "--earth") {
         earthGiven = true;
-        if (value == "standard") {
-          o.earth = TEarthPicture::Standard;
-        } else if (value == "detail") {
-          o.earth = TEarthPicture::Detail;
-        } else {
+        // An own picture is chosen by --picture, with its file.
+        const std::optional<TEarthPicture> earth = PictureNamed(value);
+        if (!earth || *earth == TEarthPicture::Own) {
           Usage(("--earth: standard or detail expected: " + value).c_str());
           return 2;
         }
+        o.look.picture = *earth;
       } else {
         QString& name = opt == "-o"        ? o.output
                         : opt == "--all"   ? o.allDir
@@ -403,7 +368,7 @@ int main(int argc, char** argv) {
       Usage("--picture and --earth choose the same thing: give one of them");
       return 2;
     }
-    o.earth = TEarthPicture::Own;
+    o.look.picture = TEarthPicture::Own;
   }
 
   // Without a display the map is drawn off screen.
