@@ -264,22 +264,8 @@ void TGxMapImageL::RestoreMap() {
 }
 
 TMapLook TGxMapImageL::Look() const {
-  const TMapSettings& s = MapSettings;
   TMapLook look;
-  look.AntiAlias = s.AntiAlias;
-  look.ColorEmpty = s.ColorEmpty;
-  look.ColorGrid = s.ColorGrid;
-  look.GridValues = s.GridValues;
-  look.ColorCoast = s.ColorCoast;
-  look.DrawCoast = s.DrawCoast;
-  look.DrawGrid = s.DrawGrid;
-  look.DrawColorMap = s.DrawColorMap;
-  look.LineWidth = s.LineWidth;
-  look.UseColorEmpty = s.UseColorEmpty;
-  look.Background = s.Background;
-  look.Tissot = s.Tissot;
-  look.ColorTissot = s.ColorTissot;
-  look.Sampling = s.Sampling;
+  static_cast<TMapStyle&>(look) = MapSettings;
   look.Font = font();
   return look;
 }

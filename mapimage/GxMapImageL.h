@@ -50,31 +50,18 @@ inline constexpr int kProgressInterval = 10000;
 
 // Drawing settings of a map control. Plain values; the control reads them at
 // the start of each pass.
-class TMapSettings {
+class TMapSettings : public TMapStyle {
  public:
   TMapSettings();
   ~TMapSettings();
   TMapSettings(const TMapSettings&) = delete;
   TMapSettings& operator=(const TMapSettings&) = delete;
 
-  bool AntiAlias = false;                  // graticule lines anti-aliased (coastlines never are)
+  // The drawing values (AntiAlias, ColorEmpty, ColorGrid, GridValues,
+  // ColorCoast, DrawCoast, DrawGrid, DrawColorMap, LineWidth, UseColorEmpty,
+  // Background, Tissot, ColorTissot, Sampling) are TMapStyle's.
   TGxProjectionL* GxProjection = nullptr;  // the projection of every layer; not owned
   int CoarsIterations = 100;               // kept; no step of the drawing reads it
-  QColor ColorEmpty = QColor(0, 0, 0);     // background where no layer paints
-  QColor ColorGrid = QColor(0x80, 0x80, 0x80);  // graticule lines and labels
-  bool GridValues = false;                 // draw the grid labels
-  QColor ColorCoast = QColor(0, 0xFF, 0);  // coastlines
-  bool DrawCoast = false;
-  bool DrawGrid = true;
-  bool DrawColorMap = false;
-  double LineWidth = 1.0;                  // pixels, graticule and coastlines (at most 64 drawn)
-  bool UseColorEmpty = true;               // fill before each drawing and keep a saved copy
-  // What DrawColorMap draws: the Earth picture, or a distortion map with
-  // its legend.
-  TBackground Background = TBackground::EarthPicture;
-  bool Tissot = false;  // Tissot's indicatrices at the graticule's intersections
-  QColor ColorTissot = QColor::fromRgb(kDefaultTissotRgb);
-  TSampling Sampling = TSampling::Nearest;  // how the colour picture is read
 
   // The colour picture of the Earth (plate carrée, row 0 at +90°, column 0 at
   // -180°), owned. Null only after FreeColorMap; an existing picture may be

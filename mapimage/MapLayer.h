@@ -35,24 +35,32 @@ inline constexpr QRgb kDefaultTissotRgb = qRgb(0xE0, 0x00, 0xE0);
 // around the point (a detailed picture drawn large, without blocks).
 enum class TSampling { Nearest, Bilinear };
 
-// The drawing settings of one drawing, as plain values (a copy of the
-// control's settings taken when the drawing starts).
-struct TMapLook {
-  bool AntiAlias = false;
-  QColor ColorEmpty = QColor(0, 0, 0);
-  QColor ColorGrid = QColor(0x80, 0x80, 0x80);
-  bool GridValues = false;
-  QColor ColorCoast = QColor(0, 0xFF, 0);
+// The drawing values a map control's settings hold, and each drawing takes
+// a copy of: the one list of them.
+struct TMapStyle {
+  bool AntiAlias = false;                  // graticule lines anti-aliased (coastlines never are)
+  QColor ColorEmpty = QColor(0, 0, 0);     // background where no layer paints
+  QColor ColorGrid = QColor(0x80, 0x80, 0x80);  // graticule lines and labels
+  bool GridValues = false;                 // draw the grid labels
+  QColor ColorCoast = QColor(0, 0xFF, 0);  // coastlines
   bool DrawCoast = false;
   bool DrawGrid = true;
   bool DrawColorMap = false;
-  double LineWidth = 1.0;
-  bool UseColorEmpty = true;
+  double LineWidth = 1.0;                  // pixels, graticule and coastlines (at most 64 drawn)
+  bool UseColorEmpty = true;               // fill before each drawing and keep a saved copy
+  // What DrawColorMap draws: the Earth picture, or a distortion map with
+  // its legend.
   TBackground Background = TBackground::EarthPicture;
-  // Tissot's indicatrices at the graticule's intersections, on top.
-  bool Tissot = false;
+  bool Tissot = false;  // Tissot's indicatrices at the graticule's intersections, on top
   QColor ColorTissot = QColor::fromRgb(kDefaultTissotRgb);
-  TSampling Sampling = TSampling::Nearest;
+  TSampling Sampling = TSampling::Nearest;  // how the colour picture is read
+
+  bool operator==(const TMapStyle&) const = default;
+};
+
+// The drawing settings of one drawing, as plain values (a copy of the
+// control's settings taken when the drawing starts), with the control's font.
+struct TMapLook : TMapStyle {
   QFont Font;  // of the grid labels and the legend
   // A quick drawing while the map moves under the hand: the picture layer
   // samples every second row and column and fills each 2 x 2 block.
