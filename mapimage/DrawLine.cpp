@@ -211,16 +211,11 @@ void BlendPixel(QImage& bitmap, int x, int y, std::uint8_t red, std::uint8_t gre
   Blend(bitmap.scanLine(y) + 3 * x, red, green, blue, alpha);
 }
 
-bool LineOutside(int x1, int x2, int y1, int y2, const QImage& bitmap) {
-  const int W = bitmap.width(), H = bitmap.height();
-  return (x1 < 0 && x2 < 0) || (x1 > W && x2 > W) || (y1 < 0 && y2 < 0) || (y1 > H && y2 > H);
-}
-
 void DrawLine(int x1, int y1, int x2, int y2, TLineCanvas& canvas, const QColor& colour,
               double width, bool antiAlias) {
   if (!(width >= 1.0)) return;
   QImage& bmp = canvas.Bitmap();
-  if (bmp.isNull() || LineOutside(x1, x2, y1, y2, bmp)) return;
+  if (bmp.isNull() || LineOutside(x1, x2, y1, y2, bmp.width(), bmp.height())) return;
   if ((x1 >= x2 && y1 > y2) || (x1 <= x2 && y1 >= y2)) {
     std::swap(x1, x2);
     std::swap(y1, y2);

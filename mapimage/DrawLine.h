@@ -84,5 +84,7 @@ bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double lo, doub
                  double hiY);
 
 // True when both ends lie beyond the same edge (left of 0, right of W, above 0
-// or below H): such a segment cannot touch the bitmap.
-bool LineOutside(int x1, int x2, int y1, int y2, const QImage& bitmap);
+// or below H): such a segment cannot touch a W x H bitmap.
+inline bool LineOutside(int x1, int x2, int y1, int y2, int W, int H) {
+  return (x1 < 0 && x2 < 0) || (x1 > W && x2 > W) || (y1 < 0 && y2 < 0) || (y1 > H && y2 > H);
+}

@@ -24,9 +24,7 @@ constexpr double kCostPerCall = 30.0;
 
 double EstimatedLineCost(const TSegment& s, int W, int H, double width, bool antiAlias) {
   if (!(width >= 1.0) || W <= 0 || H <= 0) return 0.0;
-  if ((s.x1 < 0 && s.x2 < 0) || (s.x1 > W && s.x2 > W) || (s.y1 < 0 && s.y2 < 0) ||
-      (s.y1 > H && s.y2 > H))
-    return 0.0;
+  if (LineOutside(s.x1, s.x2, s.y1, s.y2, W, H)) return 0.0;
   const double dx = std::fabs(static_cast<double>(s.x2) - s.x1);
   const double dy = std::fabs(static_cast<double>(s.y2) - s.y1);
   const double w = std::min(width, kMaxLineWidth);

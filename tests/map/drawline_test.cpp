@@ -68,7 +68,7 @@ TEST(DrawLine, OnlySegmentsBeyondOneEdgeAreDropped) {
                        Case{-5, -5, -1, 60, true}, Case{101, 0, 200, 10, true},
                        Case{0, -1, 99, -7, true}, Case{0, 51, 99, 70, true},
                        Case{100, 50, 100, 50, false}})
-    EXPECT_EQ(LineOutside(c.x1, c.x2, c.y1, c.y2, ref), c.outside) << c.x1 << "," << c.y1;
+    EXPECT_EQ(LineOutside(c.x1, c.x2, c.y1, c.y2, ref.width(), ref.height()), c.outside) << c.x1 << "," << c.y1;
   for (bool aa : {false, true}) {
     QImage img = White(40, 40);
     DrawLine(-10, -10, 50, 50, img, Qt::black, 1.0, aa);
