@@ -320,6 +320,11 @@ void Tprojeform::GxProjection1GetConstants(TGxProjectionL*, double Radius, doubl
 }
 
 void Tprojeform::CB2C() {
+  ApplyKind();
+  if (CB6->isChecked()) D2c();
+}
+
+void Tprojeform::ApplyKind() {
   // A drawing in progress is drawn from its own snapshot, so the kind may
   // change at once: the new drawing replaces it, and the list and the map
   // never disagree.
@@ -340,7 +345,6 @@ void Tprojeform::CB2C() {
   GxM1->ResetToDefaults();
   GxPL1.GetInfo();
   GxPL1.GetConstants();
-  if (CB6->isChecked()) D2c();
 }
 
 void Tprojeform::CB1C() {
@@ -690,16 +694,14 @@ bool Tprojeform::RestoreSettings() {
     const QSignalBlocker quiet(CB2);
     CB2->setCurrentIndex(item);
   }
-  const bool automatic = CB6->isChecked();
-  CB6->setChecked(false);  // nothing draws until everything is set
-  CB2C();
+  ApplyKind();  // nothing draws until everything is set
   QSpinBox* spins[] = {rx1, rx2, rx3, rx4, rx5};
   for (int i = 0; i < 5; ++i)
     if (settings.contains(kKeySpins[i])) spins[i]->setValue(settings.value(kKeySpins[i]).toInt());
   QCheckBox* switches[] = {CB1, CB3, CB5, CB6, CB7, CB8};
   for (int i = 0; i < 6; ++i) {
     const QSignalBlocker quiet(switches[i]);
-    switches[i]->setChecked(settings.value(kKeySwitches[i], i == 3 ? automatic : switches[i]->isChecked()).toBool());
+    switches[i]->setChecked(settings.value(kKeySwitches[i], switches[i]->isChecked()).toBool());
   }
   {
     const QSignalBlocker quiet(CB9);

@@ -102,6 +102,8 @@ class Tprojeform : public QWidget, public Ui::projeform {
   void MapDoubleClicked(QPoint at);
   void SaveSettings() const;
   bool RestoreSettings();
+  // The list's kind into the component and the spin edits, without drawing.
+  void ApplyKind();
   void RestorePicture(const QSettings& settings);
   // The picture of a choice (the detailed one read on first use).
   QImage PictureOf(TEarthPicture choice);
