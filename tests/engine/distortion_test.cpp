@@ -4,11 +4,6 @@
 // equidistant kinds keep the scale along their true lines.
 #include "EngineTest.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 #include <limits>
 #include <numbers>
 #include <tuple>
@@ -363,28 +358,4 @@ TEST(Distortion, AzimuthOfTheLargestScale) {
     ASSERT_TRUE(probe.At(40, lat, d));
     EXPECT_NEAR(d.Azimuth(), azimuth, 1e-6) << EnumName(kind) << " " << lat;
   }
-}
-
-// weltnetz-proj --distortion: "a b area angle" per point, angle in degrees.
-TEST(Distortion, ProjToolPrintsTheIndicatrix) {
-  const std::string in = testing::TempDir() + "weltnetz_distortion_" + std::to_string(getpid());
-  std::ofstream(in) << "0 60\n10 95\nx y\n";
-  const std::string cmd = std::string(WELTNETZ_TOOLS_DIR) +
-                          "/weltnetz-proj --kind 19 --distortion < " + in + " 2>/dev/null";
-  FILE* out = popen(cmd.c_str(), "r");
-  ASSERT_TRUE(out);
-  char text[256] = {};
-  const std::size_t n = std::fread(text, 1, sizeof text - 1, out);
-  const int st = pclose(out);
-  std::remove(in.c_str());
-  double a, b, area, angle;
-  // Equirectangular at 60 degrees: twice the scale along the parallel.
-  ASSERT_EQ(std::sscanf(text, "%lf %lf %lf %lf", &a, &b, &area, &angle), 4) << text;
-  EXPECT_NEAR(a, 2, 1e-6);
-  EXPECT_NEAR(b, 1, 1e-6);
-  EXPECT_NEAR(area, 2, 1e-6);
-  EXPECT_NEAR(angle, 2 * std::asin(1.0 / 3) / kRad, 1e-5);
-  // Beyond the pole: no value; not two numbers: the tool's usual mark.
-  EXPECT_NE(std::string(text, n).find("\n* * * *\n* * -1\n"), std::string::npos) << text;
-  EXPECT_EQ(WIFEXITED(st) ? WEXITSTATUS(st) : -1, 1);
 }

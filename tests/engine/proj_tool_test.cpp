@@ -8,33 +8,50 @@
 #include <fstream>
 #include <sstream>
 #include <iterator>
+#include <numbers>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-struct ToolRun {
-  std::string out;
+struct ShellRun {
   int status;
+  std::string out, err;
 };
 
+// Runs a bash command line in which $TOOL is weltnetz-proj; stdout and
+// stderr as the command line leaves them.
+ShellRun Shell(const std::string& commands) {
+  static int calls = 0;
+  const std::string base = testing::TempDir() + "weltnetz_proj_shell_" + std::to_string(getpid()) +
+                           "_" + std::to_string(++calls);
+  const std::string script = base + ".sh", err = base + ".err";
+  std::ofstream(script) << "TOOL=" << WELTNETZ_TOOLS_DIR << "/weltnetz-proj\n" << commands << "\n";
+  FILE* f = popen(("bash " + script + " 2>" + err).c_str(), "r");
+  ShellRun r{-1, "", ""};
+  if (!f) return r;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
+  const int st = pclose(f);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  std::ifstream e(err);
+  r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
+  std::remove(script.c_str());
+  std::remove(err.c_str());
+  return r;
+}
+
+using ToolRun = ShellRun;
+
+// weltnetz-proj with these arguments, reading input.
 ToolRun Tool(const std::string& args, const std::string& input) {
   // ctest runs the tests of this file in parallel processes: one input file each.
   static int calls = 0;
   const std::string in = testing::TempDir() + "weltnetz_proj_input_" +
                          std::to_string(getpid()) + "_" + std::to_string(++calls) + ".txt";
   std::ofstream(in) << input;
-  const std::string cmd =
-      std::string(WELTNETZ_TOOLS_DIR) + "/weltnetz-proj " + args + " < " + in + " 2>/dev/null";
-  FILE* f = popen(cmd.c_str(), "r");
-  ToolRun r{"", -1};
-  if (!f) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
-  const int st = pclose(f);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  ToolRun r = Shell("$TOOL " + args + " < " + in);
   std::remove(in.c_str());
   return r;
 }
@@ -86,33 +103,6 @@ TEST(ProjTool, BadOptionsExitWithTwo) {
 }
 
 namespace {
-
-struct ShellRun {
-  int status;
-  std::string out, err;
-};
-
-// Runs a bash command line in which $TOOL is weltnetz-proj; stdout and
-// stderr as the command line leaves them.
-ShellRun Shell(const std::string& commands) {
-  static int calls = 0;
-  const std::string base = testing::TempDir() + "weltnetz_proj_shell_" + std::to_string(getpid()) +
-                           "_" + std::to_string(++calls);
-  const std::string script = base + ".sh", err = base + ".err";
-  std::ofstream(script) << "TOOL=" << WELTNETZ_TOOLS_DIR << "/weltnetz-proj\n" << commands << "\n";
-  FILE* f = popen(("bash " + script + " 2>" + err).c_str(), "r");
-  ShellRun r{-1, "", ""};
-  if (!f) return r;
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
-  const int st = pclose(f);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  std::ifstream e(err);
-  r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
-  std::remove(script.c_str());
-  std::remove(err.c_str());
-  return r;
-}
 
 double ShownValue(const std::string& show, const std::string& key) {
   const auto at = show.find("\n" + key + " ");
@@ -257,4 +247,19 @@ TEST(ProjTool, KindByAnyOfItsNames) {
     EXPECT_EQ(r.status, 2) << none;
     EXPECT_NE(r.err.find("no kind is named"), std::string::npos) << none << ": " << r.err;
   }
+}
+
+// --distortion: "a b area angle" per point (angle in degrees), the tool's
+// marks where there is none or the line is no point.
+TEST(ProjTool, DistortionPrintsTheIndicatrix) {
+  const ToolRun r = Tool("--kind 19 --distortion", "0 60\n10 95\nx y\n");
+  double a, b, area, angle;
+  // Equirectangular at 60 degrees: twice the scale along the parallel.
+  ASSERT_EQ(std::sscanf(r.out.c_str(), "%lf %lf %lf %lf", &a, &b, &area, &angle), 4) << r.out;
+  EXPECT_NEAR(a, 2, 1e-6);
+  EXPECT_NEAR(b, 1, 1e-6);
+  EXPECT_NEAR(area, 2, 1e-6);
+  EXPECT_NEAR(angle, 2 * std::asin(1.0 / 3) * 180 / std::numbers::pi, 1e-5);
+  EXPECT_NE(r.out.find("\n* * * *\n* * -1\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.status, 1);
 }

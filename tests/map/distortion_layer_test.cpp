@@ -4,9 +4,6 @@
 // indicatrices enclose equal areas, and the vector form is the raster form.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -340,29 +337,4 @@ TEST(Tissot, OneIndicatrixPerIntersectionShown) {
   t = TraceOf(m, m.map.Look());
   EXPECT_EQ(t.error, kMapErrorGridUnusable);
   EXPECT_TRUE(t.traces.empty());
-}
-
-// weltnetz-render draws the new layers by name and refuses two pictures.
-TEST(Tissot, RenderToolLayers) {
-  QTemporaryDir dir;
-  auto run = [](const QStringList& args) {
-    QProcess proc;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    proc.setProcessEnvironment(env);
-    proc.start(QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz-render"), args);
-    return proc.waitForFinished(120000) && proc.exitStatus() == QProcess::NormalExit
-               ? proc.exitCode()
-               : -1;
-  };
-  const QString file = dir.filePath("m.png");
-  ASSERT_EQ(run({"--kind", "40", "--size", "300x250", "--layers", "angle,grid,tissot", "-o", file}),
-            0);
-  const QImage img(file);
-  ASSERT_FALSE(img.isNull());
-  // Mercator near its equator, between the lines.
-  EXPECT_EQ(img.pixelColor(160, 118).rgb(), ScaleColour(TBackground::AngleDistortion, 0).rgb());
-  EXPECT_EQ(run({"--layers", "color,area", "-o", file}), 2);
-  EXPECT_EQ(run({"--layers", "area,angle", "-o", file}), 2);
-  EXPECT_EQ(run({"--layers", "tissot,coast,area", "-o", file}), 0);
 }

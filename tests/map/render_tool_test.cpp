@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "mapimage/DistortionLayer.h"
 #include "mapimage/MapRecipe.h"
 #include "projection/Catalogue.h"
 #include "tests/map/MapFixture.h"
@@ -404,4 +405,20 @@ TEST(RenderTool, LargeExportsStayBelowOneGibibyte) {
   RecordProperty("peak_rss_kib", static_cast<int>(usage.ru_maxrss));
   EXPECT_LT(usage.ru_maxrss, 1024L * 1024L);  // KiB
 #endif
+}
+
+// The distortion map and the indicatrices by name (the list is read as a
+// recipe's layers, whose refusals the recipe tests cover).
+TEST(RenderTool, DrawsTheDistortionLayers) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("m.png");
+  ASSERT_EQ(Render({"--kind", "40", "--size", "300x250", "--layers", "angle,grid,tissot", "-o",
+                    file})
+                .code,
+            0);
+  const QImage img(file);
+  ASSERT_FALSE(img.isNull());
+  // Mercator near its equator, between the lines: no angular distortion.
+  EXPECT_EQ(img.pixelColor(160, 118).rgb(),
+            DistortionScale(TBackground::AngleDistortion).ColourAt(0).rgb());
 }
