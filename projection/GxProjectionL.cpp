@@ -338,6 +338,23 @@ void TGxProjectionL::Inverse(double x, double y) {
   InverseHandOverAndEvent();
 }
 
+namespace {
+
+// The pixels of a row that starts at x0 pair up across the map's central
+// column cx when both lie on the half-pixel grid and are small enough for
+// every pixel's position to be exact: pixel i's mirror is then pixel
+// c - i, c = 2 (cx - x0), at exactly the opposite distance from the column.
+bool MirrorOffset(double x0, double cx, double& c) {
+  constexpr double kExact = 0x1p40;
+  if (!(std::fabs(x0) < kExact && std::fabs(cx) < kExact)) return false;
+  const double a = 2 * x0, b = 2 * cx;
+  if (a != std::floor(a) || b != std::floor(b)) return false;
+  c = b - a;
+  return true;
+}
+
+}  // namespace
+
 void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code) {
   if (n <= 0) return;
   const gx::Prepared& k = Prepare();
@@ -356,9 +373,11 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
     return;
   }
 
-  // The fields that some pixels write and others leave: the last writer
-  // wins, as with n calls.
+  // The fields that some pixels write and others leave: the last pixel of
+  // the row that writes one wins, as with n calls (mirror pairs are worked
+  // out out of order).
   std::uint8_t written = 0;
+  int latFrom = -1, auxFrom = -1, otherFrom = -1;
   double iterLat = 0, iterAux = 0, other = 0;
   gx::Out last;
   // The latitude fold depends on the latitude alone, which on most maps is
@@ -376,7 +395,19 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
     }
     lat[i] = folded;
   };
+  const auto take = [&](const gx::Out& o, int i) {
+    code[i] = o.code;
+    if (o.code == 0) finish(o, i);
+    if (o.effects) {
+      written |= o.effects;
+      if ((o.effects & gx::kSetsIterLat) && i > latFrom) iterLat = o.iterLat, latFrom = i;
+      if ((o.effects & gx::kSetsIterAux) && i > auxFrom) iterAux = o.iterAux, auxFrom = i;
+      if ((o.effects & gx::kWritesOther) && i > otherFrom) other = o.iterAux, otherFrom = i;
+    }
+    if (i == n - 1) last = o;
+  };
 
+  double mirrors = 0;
   if (!k.readyInverse) {
     for (int i = 0; i < n; ++i) code[i] = e->notReadyInverse;
     last.code = e->notReadyInverse;
@@ -390,35 +421,46 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
     }
     if (e->axesWhenRefused) StoreAxes(k);
   } else {
-    constexpr int kChunk = 64;
-    gx::Out out[kChunk];
-    for (int first = 0; first < n; first += kChunk) {
-      const int count = std::min(kChunk, n - first);
-      if (e->inverseRow) {
-        e->inverseRow(k, y, x0, first, count, out);
-      } else {
-        for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(x0, first + j), y);
-      }
-      for (int j = 0; j < count; ++j) {
-        gx::Out& o = out[j];
-        if (o.effects & gx::kChecksOutline) {
-          // Robinson's outline check runs Forward, which with no handler
-          // and no converter fires nothing and leaves only the pair and
-          // the code, which become this pixel's result.
-          ErrorCode = 0;
-          CheckOutline(k, o, gx::PixelAt(x0, first + j));
-          o = gx::Result(X, Y, ErrorCode);
-        }
-        code[first + j] = o.code;
-        if (o.code == 0) finish(o, first + j);
-        if (o.effects) {
-          written |= o.effects;
-          if (o.effects & gx::kSetsIterLat) iterLat = o.iterLat;
-          if (o.effects & gx::kSetsIterAux) iterAux = o.iterAux;
-          if (o.effects & gx::kWritesOther) other = o.iterAux;
+    if (!e->inverseRow && e->inversePair && MirrorOffset(x0, k.x0, mirrors)) {
+      // Pixel i's mirror is pixel mirrors - i: the pair is worked out when
+      // the first of the two comes, and the second is then skipped.
+      for (int i = 0; i < n; ++i) {
+        const double j = mirrors - i;
+        if (j >= 0 && j < i) continue;
+        const double x = gx::PixelAt(x0, i);
+        if (j > i && j < n) {
+          const int m = static_cast<int>(j);
+          gx::Out a, b;
+          e->inversePair(k, y, x, gx::PixelAt(x0, m), a, b);
+          take(a, i);
+          take(b, m);
+        } else {
+          take(e->inverse(k, x, y), i);
         }
       }
-      if (first + count == n) last = out[count - 1];
+    } else {
+      constexpr int kChunk = 64;
+      gx::Out out[kChunk];
+      for (int first = 0; first < n; first += kChunk) {
+        const int count = std::min(kChunk, n - first);
+        if (e->inverseRow) {
+          e->inverseRow(k, y, x0, first, count, out);
+        } else {
+          for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(x0, first + j), y);
+        }
+        for (int j = 0; j < count; ++j) {
+          gx::Out& o = out[j];
+          if (o.effects & gx::kChecksOutline) {
+            // Robinson's outline check runs Forward, which with no handler
+            // and no converter fires nothing and leaves only the pair and
+            // the code, which become this pixel's result.
+            ErrorCode = 0;
+            CheckOutline(k, o, gx::PixelAt(x0, first + j));
+            o = gx::Result(X, Y, ErrorCode);
+          }
+          take(o, first + j);
+        }
+      }
     }
     if (written & gx::kSetsIterLat) IterLat = iterLat;
     if (written & gx::kSetsIterAux) IterAux = iterAux;

@@ -16,6 +16,7 @@
 // FromPixels, Finish), which are the only places those steps are written.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -93,6 +94,14 @@ using InverseKernel = Out (*)(const Prepared& k, double x, double y);
 // that depends on the row once, then per pixel the part that depends on the
 // column, with exactly the operations of the inverse kernel.
 using RowKernel = void (*)(const Prepared& k, double y, double x0, int first, int count, Out* out);
+// The inverse of the pixels x and mirror of row y, mirror images of each
+// other across the central column (mirror - x0 = -(x - x0)): for the kinds
+// whose latitude depends on the column only through its distance from the
+// centre, that part is worked out once for both. The results are those of
+// the inverse kernel called for each pixel, to the bit. A pair kernel never
+// asks for the outline check.
+using PairKernel = void (*)(const Prepared& k, double y, double x, double mirror, Out& atX,
+                            Out& atMirror);
 using PrepareFn = void (*)(Prepared& k);
 
 // When the kind refuses to work for want of parameters.
@@ -137,6 +146,9 @@ struct KindEntry {
   bool axesWhenRefused = false;
   // A code the forward reports after its not-ready code (0: none).
   int alsoRefusedForward = 0;
+  // The inverse of mirror pairs for the row (null: pixel by pixel; never
+  // with a row kernel).
+  PairKernel inversePair = nullptr;
 
   // Copies with one part changed, for the family tables.
   constexpr KindEntry Leaving(Leaves forward, Leaves inverse) const {
@@ -165,6 +177,11 @@ struct KindEntry {
   constexpr KindEntry PreparedBy(PrepareFn p) const {
     KindEntry e = *this;
     e.prepare = p;
+    return e;
+  }
+  constexpr KindEntry Mirrored(PairKernel pair) const {
+    KindEntry e = *this;
+    e.inversePair = pair;
     return e;
   }
   constexpr KindEntry Ellipsoidal(bool axesWhenRefused = false) const {
@@ -289,6 +306,46 @@ Out InverseThroughRow(const Prepared& k, double x, double y) {
   Out o;
   Rows(k, y, x, 0, 1, &o);
   return o;
+}
+
+// The part of an inverse that a pixel and its mirror image share (worked
+// out from their distance to the centre and their row), kept from the first
+// of the two for the second. It is taken only when the inputs it came from
+// are the same to the bit, and worked out afresh otherwise, so that a pair
+// gives what two single calls give by construction.
+template <class Value>
+class MirrorShare {
+ public:
+  template <class Work>
+  Value Get(double a, double b, Work work) {
+    const std::uint64_t ka = std::bit_cast<std::uint64_t>(a), kb = std::bit_cast<std::uint64_t>(b);
+    if (!had_ || ka != a_ || kb != b_) {
+      value_ = work();
+      a_ = ka;
+      b_ = kb;
+      had_ = true;
+    }
+    return value_;
+  }
+
+ private:
+  bool had_ = false;
+  std::uint64_t a_ = 0, b_ = 0;
+  Value value_{};
+};
+
+// An inverse kernel written once with a share, as the single kernel (a share
+// of its own, always worked out) and as the pair kernel (one share for both).
+template <class Value, Out (*Inverse)(const Prepared&, double, double, MirrorShare<Value>&)>
+Out InverseAlone(const Prepared& k, double x, double y) {
+  MirrorShare<Value> share;
+  return Inverse(k, x, y, share);
+}
+template <class Value, Out (*Inverse)(const Prepared&, double, double, MirrorShare<Value>&)>
+void InversePair(const Prepared& k, double y, double x, double mirror, Out& atX, Out& atMirror) {
+  MirrorShare<Value> share;
+  atX = Inverse(k, x, y, share);
+  atMirror = Inverse(k, mirror, y, share);
 }
 
 template <RowKernel Rows>

@@ -231,7 +231,14 @@ Out AzimuthalForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels(scale * cphi * std::sin(dlam), scale * (cphi0 * sphi - sphi0 * cphi * cdlam));
 }
 
-Out AzimuthalInverse(const Prepared& k, double x, double y) {
+// What the inverse of a pixel works out from its distance to the centre and
+// its row alone: the same for its mirror image across the central column.
+struct Radial {
+  double sz, cz, phi;
+  double across;  // away from the poles: cos z - sin phi0 sin phi
+};
+
+Out AzimuthalInverseShared(const Prepared& k, double x, double y, MirrorShare<Radial>& share) {
   const AzimuthalKind& a = kKinds[k.Row()];
   const double X = x - k.x0, Y = k.y0 - y;
   const double R = k.R, H = k.other, P = H / R + 1;
@@ -240,13 +247,17 @@ Out AzimuthalInverse(const Prepared& k, double x, double y) {
   if (!a.inRange(rho, R, P)) return Result(0, 0, a.outOfRange);
   const double lambda0 = k.theta, phi0 = k.phi0;
   if (a.centreInclusive ? rho <= a.centre : rho < a.centre) return Result(lambda0, phi0);
-  const double z = a.distance(rho, R, P);
-  const double sz = std::sin(z), cz = std::cos(z);
   const Centre& o = k.Family<Centre>();
   const double sphi0 = o.sphi0, cphi0 = o.cphi0;
   const bool polar = std::fabs(std::fabs(phi0) - kHalfPi) <= a.polarBand;
-  const bool solved = polar ? rho >= a.polarLatitudeFrom : rho > a.latitudeAbove;
-  const double phi = solved ? SafeArcSin(cz * sphi0 + Y * sz * cphi0 / rho) : phi0;
+  const Radial r = share.Get(rho, Y, [&] {
+    const double z = a.distance(rho, R, P);
+    const double sz = std::sin(z), cz = std::cos(z);
+    const bool solved = polar ? rho >= a.polarLatitudeFrom : rho > a.latitudeAbove;
+    const double phi = solved ? SafeArcSin(cz * sphi0 + Y * sz * cphi0 / rho) : phi0;
+    return Radial{sz, cz, phi, polar ? 0.0 : cz - sphi0 * std::sin(phi)};
+  });
+  const double phi = r.phi;
 
   double lambda;
   if (polar) {
@@ -257,8 +268,8 @@ Out AzimuthalInverse(const Prepared& k, double x, double y) {
     // correction takes back. Mended for every kind, not only the two that
     // always had it: without it the inverse of a stereographic map centred at
     // phi0 = 120 degrees put every point on the opposite meridian.
-    const double across = cz - sphi0 * std::sin(phi);
-    lambda = lambda0 + std::atan2(X * sz * cphi0, across * rho);
+    const double across = r.across;
+    lambda = lambda0 + std::atan2(X * r.sz * cphi0, across * rho);
     if (cphi0 < 0) lambda += kPi;
     // The equal-area kind's exception holds only at the centre line itself:
     // with across = 0 but X != 0 the point lies a quarter turn from the
@@ -273,8 +284,9 @@ Out AzimuthalInverse(const Prepared& k, double x, double y) {
 
 constexpr KindEntry Azimuthal(int row) {
   const AzimuthalKind& a = kKinds[row];
-  return Kind(a.kind, row, AzimuthalForward, AzimuthalInverse, nullptr, a.notReadyForward,
-              a.wrapsLongitude ? kWrapsLongitude : kNoPreStep)
+  return Kind(a.kind, row, AzimuthalForward, InverseAlone<Radial, AzimuthalInverseShared>, nullptr,
+              a.notReadyForward, a.wrapsLongitude ? kWrapsLongitude : kNoPreStep)
+      .Mirrored(InversePair<Radial, AzimuthalInverseShared>)
       .WithCodes(a.notReadyForward, a.notReadyInverse)
       .ReadyWhen(a.readiness, Readiness::Radius)
       .Leaving(a.afterNotReady, Leaves::Zero)

@@ -104,11 +104,13 @@ Out LambertForward(const Prepared& k, double lambda, double phi) {
   return WithAxes(ConePoint(k, k.y0, rho, c.n * (lambda - k.theta), c.sense));
 }
 
-Out LambertInverse(const Prepared& k, double x, double y) {
+Out LambertInverse(const Prepared& k, double x, double y, MirrorShare<Solved>& share) {
   const LambertConstants& c = k.Family<LambertConstants>();
   if (const int refused = LambertRefusal(k, 273, 274)) return WithAxes(Result(0, 0, refused));
   const Polar pol = ConePolar(k, x, y, k.y0, c.n, c.sense);
-  const Solved lat = LatitudeFromT(k.shape.e, std::pow(pol.rho / c.F, 1 / c.n));
+  const Solved lat = share.Get(pol.rho, 0, [&] {
+    return LatitudeFromT(k.shape.e, std::pow(pol.rho / c.F, 1 / c.n));
+  });
   if (lat.status != 0) return WithIterLat(WithAxes(Twice(0, 0, 277, 276)), lat.value);
   const double dlambda = pol.theta / c.n;
   const double phi = c.sense * lat.value;
@@ -158,13 +160,14 @@ Out EquidistantForward(const Prepared& k, double lambda, double phi) {
 
 // The apex pixel (rho = 0) is solved like any other: it lies on the globe
 // only when the cone touches the pole and is otherwise refused below.
-Out EquidistantInverse(const Prepared& k, double x, double y) {
+Out EquidistantInverse(const Prepared& k, double x, double y, MirrorShare<Solved>& share) {
   const EquidistantConstants& c = k.Family<EquidistantConstants>();
   if (c.flat) return WithAxes(Twice(0, 0, 363, 367));
   const Shape& s = k.shape;
   const Polar pol = ConePolar(k, x, y, k.y0 - k.R * c.G, c.n);
   const double M = c.G - pol.rho;
-  const Solved lat = LatitudeFromMeridian(M, s.e0, s.e1, s.e2, s.e3);
+  const Solved lat =
+      share.Get(M, 0, [&] { return LatitudeFromMeridian(M, s.e0, s.e1, s.e2, s.e3); });
   const double dlambda = pol.theta / c.n;
   Out o = lat.status != 0 || !Within(dlambda, kPi) || !Within(M, kHalfPi)
               ? Result(0, 0, 367)
@@ -229,20 +232,24 @@ Out AlbersForward(const Prepared& k, double lambda, double phi) {
   return WithAxes(ConePoint(k, c.equatorY - k.R * c.rho0, rho, c.n * (lambda - k.theta)));
 }
 
-Out AlbersInverse(const Prepared& k, double x, double y) {
+// The latitude of an Albers pixel, and whether the iteration found it (a
+// pixel at a pole's q needs none).
+struct AlbersLatitude {
+  Solved lat;
+  bool solved;
+};
+
+Out AlbersInverse(const Prepared& k, double x, double y, MirrorShare<AlbersLatitude>& share) {
   const AlbersConstants& c = k.Family<AlbersConstants>();
   if (!c.cone) return AlbersRefusal(c, 0, 373);
   const Polar pol = ConePolar(k, x, y, c.equatorY - k.R * c.rho0, c.n);
   const double q = (c.K - (pol.rho * c.n) * (pol.rho * c.n)) / c.n;
   const Shape& s = k.shape;
-  Solved lat{0, 0};
-  bool solved = false;
-  if (s.e >= 1e-10 && std::fabs(std::fabs(c.qp) - std::fabs(q)) <= 1e-10) {
-    lat.value = q >= 0 ? kHalfPi : -kHalfPi;
-  } else {
-    lat = LatitudeFromQ(s.e, q);
-    solved = true;
-  }
+  const auto [lat, solved] = share.Get(q, 0, [&] {
+    if (s.e >= 1e-10 && std::fabs(std::fabs(c.qp) - std::fabs(q)) <= 1e-10)
+      return AlbersLatitude{{q >= 0 ? kHalfPi : -kHalfPi, 0}, false};
+    return AlbersLatitude{LatitudeFromQ(s.e, q), true};
+  });
   const double dlambda = pol.theta / c.n;
   Out o = lat.status != 0 || !Within(dlambda, kPi) ? Result(0, 0, 374)
                                                    : Result(k.theta + dlambda, lat.value);
@@ -341,7 +348,7 @@ Out PolyconicForward(const Prepared& k, double lambda, double phi) {
   return WithAxes(o);
 }
 
-Out PolyconicInverse(const Prepared& k, double x0, double y0) {
+Out PolyconicInverse(const Prepared& k, double x0, double y0, MirrorShare<PolyconicSolved>& share) {
   if (!(EllipseDistance(k, x0, y0) <= kPi * k.R / 2)) return Result(0, 0, 257);
   const Shape& s = k.shape;
   const double x = x0 - k.x0, y = k.y0 - y0;
@@ -349,7 +356,8 @@ Out PolyconicInverse(const Prepared& k, double x0, double y0) {
   const double B = A * A + (x / k.R) * (x / k.R);
   // The equator: no iteration, and no event either.
   if (std::fabs(A) < 1e-9) return WithAxes(Quiet(k.theta + x / k.R, 0));
-  const PolyconicSolved lat = PolyconicLatitude(s.es, s.e0, s.e1, s.e2, s.e3, A, B);
+  const PolyconicSolved lat =
+      share.Get(A, B, [&] { return PolyconicLatitude(s.es, s.e0, s.e1, s.e2, s.e3, A, B); });
   if (lat.status != 0) return WithAxes(Result(0, 0, 257));
   const double sinphi = std::sin(lat.value);
   Out o = sinphi == 0 ? Result(0, 0, 257)
@@ -363,24 +371,32 @@ Out PolyconicInverse(const Prepared& k, double x0, double y0) {
 // ---- The family's kinds -------------------------------------------------------------
 
 constexpr KindEntry kKinds[] = {
-    Kind(mpLaConformalConic, 0, LambertForward, LambertInverse, nullptr, 270, kWrapsLongitude)
+    Kind(mpLaConformalConic, 0, LambertForward, InverseAlone<Solved, LambertInverse>, nullptr, 270,
+         kWrapsLongitude)
+        .Mirrored(InversePair<Solved, LambertInverse>)
         .PreparedBy(PrepareLambert)
         .Ellipsoidal(true)
         .Leaving(Leaves::MinusOne, Leaves::Zero)
         .WithCodes(270, 275),
-    Kind(mpEDConical, 0, EquidistantForward, EquidistantInverse, nullptr, 360, kWrapsLongitude)
+    Kind(mpEDConical, 0, EquidistantForward, InverseAlone<Solved, EquidistantInverse>, nullptr, 360,
+         kWrapsLongitude)
+        .Mirrored(InversePair<Solved, EquidistantInverse>)
         .PreparedBy(PrepareEquidistant)
         .Ellipsoidal(true)
         .Leaving(Leaves::MinusOne, Leaves::Zero)
         .WithCodes(360, 362),
-    Kind(mpAlbertsCEA, 0, AlbersForward, AlbersInverse, nullptr, 370, kWrapsLongitude)
+    Kind(mpAlbertsCEA, 0, AlbersForward, InverseAlone<AlbersLatitude, AlbersInverse>, nullptr, 370,
+         kWrapsLongitude)
+        .Mirrored(InversePair<AlbersLatitude, AlbersInverse>)
         .PreparedBy(PrepareAlbers)
         .Ellipsoidal()
         .Leaving(Leaves::MinusOne, Leaves::Zero)
         .WithCodes(370, 372),
     Kind(mpBonne, 0, BonneForward, BonneInverse, nullptr, 411, kWrapsLongitude)
         .PreparedBy(PrepareBonne),
-    Kind(mpPolyconic, 0, PolyconicForward, PolyconicInverse, nullptr, 250, kWrapsLongitude)
+    Kind(mpPolyconic, 0, PolyconicForward, InverseAlone<PolyconicSolved, PolyconicInverse>, nullptr, 250,
+         kWrapsLongitude)
+        .Mirrored(InversePair<PolyconicSolved, PolyconicInverse>)
         .Ellipsoidal()
         .Leaving(Leaves::Input, Leaves::Zero),
 };
