@@ -87,6 +87,9 @@ class TDrawProgress {
   virtual std::int64_t StepsToReport() const = 0;
   // True once Advance said Stop: the drawing ends as soon as it can.
   virtual bool Stopped() const = 0;
+  // False when Advance never lets handlers run (never says EventsRan): no
+  // one can then replace the target while the drawing runs.
+  virtual bool RunsEvents() const { return true; }
 };
 
 // What every layer draws with.

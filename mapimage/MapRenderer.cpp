@@ -55,6 +55,8 @@ class TWorkerOutput : public TFrameOutput {
   void End(std::int64_t total) override { Report(total); }
   void Error(int code) override { errors_.push_back(code); }
 
+  bool RunsEvents() const override { return false; }
+
   Result Advance(std::int64_t n) override {
     count_ += n;
     if (stop_.load(std::memory_order_relaxed)) {

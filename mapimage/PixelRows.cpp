@@ -69,15 +69,21 @@ bool OnOneThread(TLayerInput& in, QImage& target, TDrawProgress& progress, int r
 
 // The rows go to whichever thread is free next, this one included; this one
 // also makes every progress report, in order, as the drawn rows add up, and
-// lets the events run. The threads draw into a copy of the target: a handler
-// may replace the target while they work. False: no memory for the copy.
+// lets the events run. Where events run, the threads draw into a copy of
+// the target, since a handler may replace the target while they work; else
+// into the target itself. False: no memory for the copy.
 bool InRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowStep,
             const TSpanPainter& paint, int threads, bool& stopped) {
   const int W = target.width(), H = target.height();
-  QImage canvas = target.copy();
-  if (canvas.isNull()) return false;
-  uchar* const bits = canvas.bits();
-  const qsizetype stride = canvas.bytesPerLine();
+  const bool aside = progress.RunsEvents();
+  QImage canvas;
+  if (aside) {
+    canvas = target.copy();
+    if (canvas.isNull()) return false;
+  }
+  QImage& drawn = aside ? canvas : target;
+  uchar* const bits = drawn.bits();
+  const qsizetype stride = drawn.bytesPerLine();
   const int units = (H + rowStep - 1) / rowStep;
 
   std::int64_t counted = 0;
@@ -116,8 +122,10 @@ bool InRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowSte
   if (!finished || !countUpTo(std::int64_t{W} * H)) return true;
   (void)layerEnds;
 
-  const qsizetype rowBytes = std::min(canvas.bytesPerLine(), target.bytesPerLine());
-  for (int y = 0; y < H; ++y) std::memcpy(target.scanLine(y), canvas.constScanLine(y), rowBytes);
+  if (aside) {
+    const qsizetype rowBytes = std::min(canvas.bytesPerLine(), target.bytesPerLine());
+    for (int y = 0; y < H; ++y) std::memcpy(target.scanLine(y), canvas.constScanLine(y), rowBytes);
+  }
   lanes.MergeInto(in.p);
   return true;
 }
