@@ -116,16 +116,22 @@ struct TGeo {
   double lon, lat;
   bool shown;
 };
-using TGeoRow = std::vector<TGeo>;
+
+// The inverses of a row of pixels as the inverse leaves them: the map shows
+// pixel i where code[i] is 0.
+struct TGeoRow {
+  std::vector<double> lon, lat;
+  std::vector<int> code;
+  TGeo At(std::size_t i) const { return {lon[i], lat[i], code[i] == 0}; }
+};
 
 // The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.
 void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row) {
   const std::size_t m = static_cast<std::size_t>(n);
-  std::vector<double> lon(m), lat(m);
-  std::vector<int> code(m);
-  InverseSpan(q, r, c, step, n, lon.data(), lat.data(), code.data());
-  row.resize(m);
-  for (std::size_t i = 0; i < m; ++i) row[i] = {lon[i], lat[i], code[i] == 0};
+  row.lon.resize(m);
+  row.lat.resize(m);
+  row.code.resize(m);
+  InverseSpan(q, r, c, step, n, row.lon.data(), row.lat.data(), row.code.data());
 }
 
 // The inverses of whole rows, one pixel beyond either end, shared by the
@@ -161,7 +167,7 @@ class TRowStore {
   void Done(int u) {
     for (int dy = -1; dy <= 1; ++dy) {
       Slot& slot = slots_[static_cast<std::size_t>(u + 1 + dy)];
-      if (slot.users.fetch_sub(1, std::memory_order_acq_rel) == 1) TGeoRow().swap(slot.row);
+      if (slot.users.fetch_sub(1, std::memory_order_acq_rel) == 1) slot.row = TGeoRow();
     }
   }
 
@@ -181,48 +187,48 @@ class TRowStore {
 // differences are the inverse's derivatives, whose inverse matrix is the
 // forward's: Tissot's quantities from the inverses alone (one a pixel when
 // the threads share whole rows through a TRowStore, three when a span works
-// out its neighbour rows by itself). A
-// pixel takes that value where the map is smooth around it: both neighbours
-// on each axis shown, and the steps to them alike (no cut, no edge, no
-// interruption between). Elsewhere (the map's rim, a cut, a pole) the probe
-// works it out from the forward by itself.
+// out its neighbour rows by itself). A pixel takes that value where the
+// map is smooth around it: both neighbours on each axis shown, and the steps
+// to them alike (no cut, no edge, no interruption between); failing that,
+// points a quarter of a pixel away on that axis. Elsewhere (the map's rim, a
+// cut, a pole) the probe works it out from the forward by itself.
 class TSpanPlaces {
  public:
-  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int W, int r, int c, int step, int n)
-      : p_(p), view_(view), probe_(p), W_(W), r_(r), c_(c), step_(step), n_(n),
-        lon_(n + 2), lat_(n + 2), at_(n + 2, kNoValue), state_(n + 2, kUnknown) {
-    // Every pixel through the inverse first, in order, as the colour layer.
-    std::vector<int> code(static_cast<std::size_t>(n));
-    InverseSpan(p, r, c, step, n, lon_.data() + 1, lat_.data() + 1, code.data());
-    for (int k = 0; k < n; ++k) state_[k + 1] = code[k] == 0 ? kShown : kOutside;
+  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int r, int c, int step, int n)
+      : p_(p), view_(view), probe_(p), r_(r), c_(c), step_(step), n_(n) {
+    // Every pixel through the inverse first, in order, as the colour layer;
+    // the neighbours beyond the ends are not known yet.
+    const std::size_t m = static_cast<std::size_t>(n) + 2;
+    own_.lon.resize(m);
+    own_.lat.resize(m);
+    own_.code.assign(m, kUnknown);
+    InverseSpan(p, r, c, step, n, own_.lon.data() + 1, own_.lat.data() + 1, own_.code.data() + 1);
+    row_ = &own_;
   }
 
   // A whole row whose inverses, and those of the rows above and below, a
   // store shared by the threads holds: no inverse of its own.
-  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int W, int r, int step,
+  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int r, int step,
               const TGeoRow& up, const TGeoRow& own, const TGeoRow& down)
-      : p_(p), view_(view), probe_(p), W_(W), r_(r), c_(0), step_(step),
-        n_(static_cast<int>(own.size()) - 2), lon_(own.size()), lat_(own.size()),
-        at_(own.size(), kNoValue), state_(own.size()) {
+      : p_(p), view_(view), probe_(p), r_(r), c_(0), step_(step),
+        n_(static_cast<int>(own.code.size()) - 2) {
+    row_ = &own;
     up_ = &up;
     down_ = &down;
-    for (std::size_t i = 0; i < own.size(); ++i) {
-      lon_[i] = own[i].lon;
-      lat_[i] = own[i].lat;
-      state_[i] = own[i].shown ? kShown : kOutside;
-    }
   }
 
   // The place of pixel k, or NaN where the map shows nothing or has no value.
   double Of(int k) {
-    if (state_[k + 1] == kOutside) return kNoValue;
+    if (row_->code[k + 1] != 0) return kNoValue;
     double place;
     if (FromNeighbours(k, place)) return place;
     return Probed(k);
   }
 
  private:
-  enum State : char { kUnknown, kShown, kOutside, kPlaced };
+  // The code of a neighbour beyond the span's ends whose inverse is not
+  // worked out yet (no kind has it).
+  static constexpr int kUnknown = std::numeric_limits<int>::min();
 
   int Column(int k) const { return c_ + k * step_; }
 
@@ -241,9 +247,8 @@ class TSpanPlaces {
   // (radians), when the steps from a to c and from c to b are alike on the
   // globe: the map is smooth across c. Longitudes are compared the short
   // way round, and scaled by the parallel's length (kEast, cos of c's
-  // latitude); near a pole, where they swing, the steps differ and the
-  // probe takes over.
-  static bool Slope(const TGeo& a, const TGeo& c, const TGeo& b, double kEast, int step,
+  // latitude); near a pole, where they swing, the steps differ.
+  static bool Slope(const TGeo& a, const TGeo& c, const TGeo& b, double kEast, double step,
                     double& dLon, double& dLat) {
     if (!a.shown || !b.shown) return false;
     auto east = [](double to, double from) {
@@ -254,12 +259,19 @@ class TSpanPlaces {
     };
     const double lonA = east(c.lon, a.lon), lonB = east(b.lon, c.lon);
     const double latA = c.lat - a.lat, latB = b.lat - c.lat;
-    // Lengths of steps of a few pixels on the globe: no overflow to guard
-    // against, and cheaper than hypot for every pixel.
-    auto length = [](double u, double v) { return std::sqrt(u * u + v * v); };
-    const double sizeA = length(kEast * lonA, latA), sizeB = length(kEast * lonB, latB);
-    const double apart = length(kEast * (lonA - lonB), latA - latB);
-    if (!(apart <= kAlike * (sizeA + sizeB))) return false;  // NaN too
+    // Squared lengths of steps of a few pixels on the globe: no overflow to
+    // guard against.
+    auto square = [](double u, double v) { return u * u + v * v; };
+    const double sizeA2 = square(kEast * lonA, latA), sizeB2 = square(kEast * lonB, latB);
+    const double apart2 = square(kEast * (lonA - lonB), latA - latB);
+    // apart <= kAlike (sizeA + sizeB), where (sizeA + sizeB)^2 lies between
+    // sizeA^2 + sizeB^2 and twice that: most pixels of a smooth map are
+    // decided without a square root, the rest as written.
+    const double both2 = sizeA2 + sizeB2, alike2 = kAlike * kAlike;
+    if (!(apart2 <= 2 * alike2 * both2)) return false;  // NaN too
+    if (!(apart2 <= alike2 * both2) &&
+        !(std::sqrt(apart2) <= kAlike * (std::sqrt(sizeA2) + std::sqrt(sizeB2))))
+      return false;
     dLon = 0.5 * (lonA + lonB) / step * gx::kDegToRad;
     dLat = 0.5 * (latA + latB) / step * gx::kDegToRad;
     return true;
@@ -270,17 +282,20 @@ class TSpanPlaces {
     if (k == 0) Probe(-1);
     if (k == n_ - 1) Probe(n_);
     NeighbourRows();
-    const TGeo centre{lon_[k + 1], lat_[k + 1], true};
-    const TGeo left{lon_[k], lat_[k], state_[k] != kOutside && state_[k] != kUnknown};
-    const TGeo right{lon_[k + 2], lat_[k + 2], state_[k + 2] != kOutside && state_[k + 2] != kUnknown};
+    const TGeoRow& row = *row_;
+    const std::size_t i = static_cast<std::size_t>(k) + 1;
+    const TGeo centre = row.At(i), left = row.At(i - 1), right = row.At(i + 1);
     if (!(centre.lat == cosOf_)) {
       cos_ = std::cos(centre.lat * gx::kDegToRad);
       cosOf_ = centre.lat;
     }
     const double kEast = cos_;
     double lonX, latX, lonY, latY;
-    if (!Slope(left, centre, right, kEast, step_, lonX, latX) ||
-        !Slope((*up_)[k + 1], centre, (*down_)[k + 1], kEast, step_, lonY, latY))
+    if (!Slope(left, centre, right, kEast, step_, lonX, latX) &&
+        !Finer(k, centre, kEast, false, lonX, latX))
+      return false;
+    if (!Slope(up_->At(i), centre, down_->At(i), kEast, step_, lonY, latY) &&
+        !Finer(k, centre, kEast, true, lonY, latY))
       return false;
     TDistortion d;
     if (!probe_.FromInverseSlopes(centre.lon, centre.lat, Column(k), r_, lonX, lonY, latX, latY,
@@ -288,6 +303,27 @@ class TSpanPlaces {
       return false;
     place = std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
     return true;
+  }
+
+  // Where the map bends too much within a pixel for its neighbours to tell
+  // the slope (near a pole of a pseudocylinder, the far ends of its
+  // equator), or one neighbour lies beyond the rim, the same test on points
+  // a quarter of a pixel away along one axis: a smooth map passes it, a cut
+  // or an interruption still does not. Two inverses cost far less than the
+  // forward probe.
+  bool Finer(int k, const TGeo& centre, double kEast, bool vertical, double& dLon, double& dLat) {
+    constexpr double kFine = 0.25;
+    Aside();
+    const double x = Column(k), y = r_;
+    const double dx = vertical ? 0 : kFine, dy = vertical ? kFine : 0;
+    return Slope(InverseAt(x - dx, y - dy), centre, InverseAt(x + dx, y + dy), kEast, kFine, dLon,
+                 dLat);
+  }
+  TGeo InverseAt(double x, double y) {
+    double lon, lat;
+    int code;
+    aside_->InverseRow(y, x, 1, &lon, &lat, &code);
+    return {lon, lat, code == 0};
   }
 
   void Aside() {
@@ -299,32 +335,20 @@ class TSpanPlaces {
 
   // The inverse of pixel k (-1 or n, just beyond the span) if not yet had.
   void Probe(int k) {
-    if (state_[k + 1] != kUnknown) return;
+    if (row_->code[k + 1] != kUnknown) return;
     Aside();
     aside_->Inverse(Column(k), r_);
-    Keep(k, *aside_);
-  }
-  void Keep(int k, const TGxProjectionL& q) {
-    state_[k + 1] = q.ErrorCode == 0 ? kShown : kOutside;
-    lon_[k + 1] = q.X;
-    lat_[k + 1] = q.Y;
+    own_.code[k + 1] = aside_->ErrorCode;
+    own_.lon[k + 1] = aside_->X;
+    own_.lat[k + 1] = aside_->Y;
   }
 
-  // Pixel k's own place; k may be the neighbour just beyond either end of
-  // the span, whose inverse comes from a copy, not to disturb p's calls.
+  // Pixel k's place from the forward alone.
   double Probed(int k) {
-    char& state = state_[k + 1];
-    if (state == kUnknown) {
-      if (Column(k) < 0 || Column(k) >= W_) return kNoValue;
-      Probe(k);
-    }
-    if (state == kShown) {
-      TDistortion d;
-      if (probe_.At(lon_[k + 1], lat_[k + 1], Column(k), r_, d))
-        at_[k + 1] = std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
-      state = kPlaced;
-    }
-    return at_[k + 1];
+    const TGeo at = row_->At(static_cast<std::size_t>(k) + 1);
+    TDistortion d;
+    if (!at.shown || !probe_.At(at.lon, at.lat, Column(k), r_, d)) return kNoValue;
+    return std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
   }
 
   TGxProjectionL& p_;
@@ -333,16 +357,15 @@ class TSpanPlaces {
   // Forward calls fire no event and leave p's fields as Inverse left them.
   TDistortionProbe probe_;
   std::optional<TGxProjectionL> aside_;
-  const int W_, r_, c_, step_, n_;
-  // The rows above and below, pixels -1 .. n: the store's, or the span's own.
+  const int r_, c_, step_, n_;
+  // The span's row and those above and below, pixels -1 .. n: the store's,
+  // or the span's own (where only its neighbours beyond the ends change).
+  const TGeoRow* row_ = nullptr;
   const TGeoRow* up_ = nullptr;
   const TGeoRow* down_ = nullptr;
-  TGeoRow ownUp_, ownDown_;
+  TGeoRow own_, ownUp_, ownDown_;
   // The last latitude's cosine (the rows of many kinds keep their latitude).
   double cosOf_ = std::numeric_limits<double>::quiet_NaN(), cos_ = 1;
-  // Index k + 1 for pixel k = -1 .. n.
-  std::vector<double> lon_, lat_, at_;
-  std::vector<char> state_;
 };
 
 }  // namespace
@@ -360,15 +383,15 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
   TRowStore rows(units, step, across);
   DrawPixelColours(in, target, progress, [&](TGxProjectionL& p) {
     const bool shared = &p != &in.p;
-    return [&p, &view, &scale, &rows, W, across, shared](int r, int c, int step, int n,
+    return [&p, &view, &scale, &rows, across, shared](int r, int c, int step, int n,
                                                          std::uint8_t* bgr, char* painted) {
       std::optional<TSpanPlaces> held;
       const int u = r / step;
       const bool whole = shared && c == 0 && n == across;
       if (whole)
-        held.emplace(p, view, W, r, step, rows.Row(u, -1, p), rows.Row(u, 0, p), rows.Row(u, 1, p));
+        held.emplace(p, view, r, step, rows.Row(u, -1, p), rows.Row(u, 0, p), rows.Row(u, 1, p));
       else
-        held.emplace(p, view, W, r, c, step, n);
+        held.emplace(p, view, r, c, step, n);
       TSpanPlaces& places = *held;
       for (int k = 0; k < n; ++k) {
         const double at = places.Of(k);
