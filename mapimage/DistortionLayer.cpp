@@ -125,13 +125,17 @@ struct TGeoRow {
   TGeo At(std::size_t i) const { return {lon[i], lat[i], code[i] == 0}; }
 };
 
-// The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.
-void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row) {
+// The places of the n pixels (c + k*step, r + dy), k = 0 .. n-1, through q.
+void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row, double dy = 0) {
   const std::size_t m = static_cast<std::size_t>(n);
   row.lon.resize(m);
   row.lat.resize(m);
   row.code.resize(m);
-  InverseSpan(q, r, c, step, n, row.lon.data(), row.lat.data(), row.code.data());
+  if (dy == 0) {
+    InverseSpan(q, r, c, step, n, row.lon.data(), row.lat.data(), row.code.data());
+  } else {
+    q.InverseRow(r + dy, c, n, row.lon.data(), row.lat.data(), row.code.data());
+  }
 }
 
 // The inverses of whole rows, one pixel beyond either end, shared by the
@@ -312,13 +316,31 @@ class TSpanPlaces {
   // or an interruption still does not. Two inverses cost far less than the
   // forward probe.
   bool Finer(int k, const TGeo& centre, double kEast, bool vertical, double& dLon, double& dLat) {
-    constexpr double kFine = 0.25;
     Aside();
     const double x = Column(k), y = r_;
+    if (vertical && FineRows()) {
+      const std::size_t i = static_cast<std::size_t>(k);
+      return Slope(fineUp_.At(i), centre, fineDown_.At(i), kEast, kFine, dLon, dLat);
+    }
     const double dx = vertical ? 0 : kFine, dy = vertical ? kFine : 0;
     return Slope(InverseAt(x - dx, y - dy), centre, InverseAt(x + dx, y + dy), kEast, kFine, dLon,
                  dLat);
   }
+  // Near a pole most pixels of a row need the points above and below: after
+  // a few, the rows a quarter pixel above and below are worked out whole
+  // (the row inverse gives what single calls give), where the map's rim
+  // alone never pays for them.
+  bool FineRows() {
+    constexpr int kAlone = 8;
+    if (step_ != 1) return false;
+    if (fineUp_.code.empty()) {
+      if (++fineAlone_ <= kAlone) return false;
+      GeoRow(*aside_, r_, c_, 1, n_, fineUp_, -kFine);
+      GeoRow(*aside_, r_, c_, 1, n_, fineDown_, kFine);
+    }
+    return true;
+  }
+  static constexpr double kFine = 0.25;
   TGeo InverseAt(double x, double y) {
     double lon, lat;
     int code;
@@ -364,6 +386,9 @@ class TSpanPlaces {
   const TGeoRow* up_ = nullptr;
   const TGeoRow* down_ = nullptr;
   TGeoRow own_, ownUp_, ownDown_;
+  // The rows a quarter pixel above and below, pixels 0 .. n - 1, once taken.
+  TGeoRow fineUp_, fineDown_;
+  int fineAlone_ = 0;
   // The last latitude's cosine (the rows of many kinds keep their latitude).
   double cosOf_ = std::numeric_limits<double>::quiet_NaN(), cos_ = 1;
 };
