@@ -125,17 +125,13 @@ struct TGeoRow {
   TGeo At(std::size_t i) const { return {lon[i], lat[i], code[i] == 0}; }
 };
 
-// The places of the n pixels (c + k*step, r + dy), k = 0 .. n-1, through q.
-void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row, double dy = 0) {
+// The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.
+void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row) {
   const std::size_t m = static_cast<std::size_t>(n);
   row.lon.resize(m);
   row.lat.resize(m);
   row.code.resize(m);
-  if (dy == 0) {
-    InverseSpan(q, r, c, step, n, row.lon.data(), row.lat.data(), row.code.data());
-  } else {
-    q.InverseRow(r + dy, c, n, row.lon.data(), row.lat.data(), row.code.data());
-  }
+  InverseSpan(q, r, c, step, n, row.lon.data(), row.lat.data(), row.code.data());
 }
 
 // The inverses of whole rows, one pixel beyond either end, shared by the
@@ -247,14 +243,21 @@ class TSpanPlaces {
     down_ = &ownDown_;
   }
 
+  // How the map runs across a pixel c from a to b on one axis.
+  enum class Fit {
+    Smooth,   // the steps from a to c and from c to b are alike on the globe
+    Missing,  // a or b is not on the map (the rim)
+    Bent,     // they differ a little more: steps a quarter as long would be alike
+    Broken,   // a cut, a fold or an interruption lies between
+  };
+
   // The change of longitude and latitude per pixel across c from a to b
-  // (radians), when the steps from a to c and from c to b are alike on the
-  // globe: the map is smooth across c. Longitudes are compared the short
-  // way round, and scaled by the parallel's length (kEast, cos of c's
+  // (radians), when the map is smooth across c. Longitudes are compared the
+  // short way round, and scaled by the parallel's length (kEast, cos of c's
   // latitude); near a pole, where they swing, the steps differ.
-  static bool Slope(const TGeo& a, const TGeo& c, const TGeo& b, double kEast, double step,
-                    double& dLon, double& dLat) {
-    if (!a.shown || !b.shown) return false;
+  static Fit Slope(const TGeo& a, const TGeo& c, const TGeo& b, double kEast, double step,
+                   double& dLon, double& dLat) {
+    if (!a.shown || !b.shown) return Fit::Missing;
     auto east = [](double to, double from) {
       double d = to - from;
       if (d > 180) d -= 360;
@@ -271,14 +274,31 @@ class TSpanPlaces {
     // apart <= kAlike (sizeA + sizeB), where (sizeA + sizeB)^2 lies between
     // sizeA^2 + sizeB^2 and twice that: most pixels of a smooth map are
     // decided without a square root, the rest as written.
+    // Where the map bends smoothly, the difference shrinks with the step:
+    // four times within a quarter pixel. Up to five times the allowance
+    // (25 times squared, a little more from the bound) it is worth a look.
     const double both2 = sizeA2 + sizeB2, alike2 = kAlike * kAlike;
-    if (!(apart2 <= 2 * alike2 * both2)) return false;  // NaN too
+    if (!(apart2 <= 2 * alike2 * both2))  // NaN too
+      return apart2 <= 50 * alike2 * both2 ? Fit::Bent : Fit::Broken;
     if (!(apart2 <= alike2 * both2) &&
         !(std::sqrt(apart2) <= kAlike * (std::sqrt(sizeA2) + std::sqrt(sizeB2))))
-      return false;
+      return Fit::Bent;
     dLon = 0.5 * (lonA + lonB) / step * gx::kDegToRad;
     dLat = 0.5 * (latA + latB) / step * gx::kDegToRad;
-    return true;
+    return Fit::Smooth;
+  }
+
+  // The slope across pixel k on one axis from its neighbours a and b, or
+  // from points a quarter pixel away where the neighbours cannot tell it.
+  bool SlopeAt(int k, const TGeo& a, const TGeo& centre, const TGeo& b, double kEast,
+               bool vertical, double& dLon, double& dLat) {
+    switch (Slope(a, centre, b, kEast, step_, dLon, dLat)) {
+      case Fit::Smooth: return true;
+      case Fit::Broken: return false;
+      case Fit::Missing:
+      case Fit::Bent: break;
+    }
+    return Finer(k, centre, kEast, vertical, dLon, dLat);
   }
 
   bool FromNeighbours(int k, double& place) {
@@ -295,11 +315,8 @@ class TSpanPlaces {
     }
     const double kEast = cos_;
     double lonX, latX, lonY, latY;
-    if (!Slope(left, centre, right, kEast, step_, lonX, latX) &&
-        !Finer(k, centre, kEast, false, lonX, latX))
-      return false;
-    if (!Slope(up_->At(i), centre, down_->At(i), kEast, step_, lonY, latY) &&
-        !Finer(k, centre, kEast, true, lonY, latY))
+    if (!SlopeAt(k, left, centre, right, kEast, false, lonX, latX) ||
+        !SlopeAt(k, up_->At(i), centre, down_->At(i), kEast, true, lonY, latY))
       return false;
     TDistortion d;
     if (!probe_.FromInverseSlopes(centre.lon, centre.lat, Column(k), r_, lonX, lonY, latX, latY,
@@ -317,27 +334,44 @@ class TSpanPlaces {
   // forward probe.
   bool Finer(int k, const TGeo& centre, double kEast, bool vertical, double& dLon, double& dLat) {
     Aside();
-    const double x = Column(k), y = r_;
-    if (vertical && FineRows()) {
-      const std::size_t i = static_cast<std::size_t>(k);
-      return Slope(fineUp_.At(i), centre, fineDown_.At(i), kEast, kFine, dLon, dLat);
+    TGeo before, after;
+    if (!FromFine(k, vertical, before, after)) {
+      const double x = Column(k), y = r_;
+      const double dx = vertical ? 0 : kFine, dy = vertical ? kFine : 0;
+      before = InverseAt(x - dx, y - dy);
+      after = InverseAt(x + dx, y + dy);
     }
-    const double dx = vertical ? 0 : kFine, dy = vertical ? kFine : 0;
-    return Slope(InverseAt(x - dx, y - dy), centre, InverseAt(x + dx, y + dy), kEast, kFine, dLon,
-                 dLat);
+    return Slope(before, centre, after, kEast, kFine, dLon, dLat) == Fit::Smooth;
   }
-  // Near a pole most pixels of a row need the points above and below: after
-  // a few, the rows a quarter pixel above and below are worked out whole
-  // (the row inverse gives what single calls give), where the map's rim
-  // alone never pays for them.
-  bool FineRows() {
-    constexpr int kAlone = 8;
-    if (step_ != 1) return false;
-    if (fineUp_.code.empty()) {
-      if (++fineAlone_ <= kAlone) return false;
-      GeoRow(*aside_, r_, c_, 1, n_, fineUp_, -kFine);
-      GeoRow(*aside_, r_, c_, 1, n_, fineDown_, kFine);
+  // Near a pole, or the rim of an azimuthal map, whole stretches of a row
+  // need those points: after a few single ones, they are worked out in
+  // blocks of pixels through the row inverse (which gives what single calls
+  // give, at a fraction of the cost for most kinds). The map's rim alone
+  // never pays for a block.
+  bool FromFine(int k, bool vertical, TGeo& before, TGeo& after) {
+    constexpr int kAlone = 8, kBlock = 8;
+    TFine& f = fine_[vertical ? 1 : 0];
+    if (step_ != 1 || ++f.asked <= kAlone) return false;
+    const std::size_t m = static_cast<std::size_t>(n_);
+    if (f.blocks.empty()) {
+      for (TGeoRow* row : {&f.before, &f.after}) {
+        row->lon.resize(m);
+        row->lat.resize(m);
+        row->code.resize(m);
+      }
+      f.blocks.assign((m + kBlock - 1) / kBlock, false);
     }
+    const std::size_t block = static_cast<std::size_t>(k / kBlock);
+    if (!f.blocks[block]) {
+      const int first = static_cast<int>(block) * kBlock, count = std::min(kBlock, n_ - first);
+      const double dx = vertical ? 0 : kFine, dy = vertical ? kFine : 0;
+      for (auto [row, sign] : {std::pair{&f.before, -1.0}, {&f.after, 1.0}})
+        aside_->InverseRow(r_ + sign * dy, c_ + first + sign * dx, count, row->lon.data() + first,
+                           row->lat.data() + first, row->code.data() + first);
+      f.blocks[block] = true;
+    }
+    before = f.before.At(static_cast<std::size_t>(k));
+    after = f.after.At(static_cast<std::size_t>(k));
     return true;
   }
   static constexpr double kFine = 0.25;
@@ -386,9 +420,14 @@ class TSpanPlaces {
   const TGeoRow* up_ = nullptr;
   const TGeoRow* down_ = nullptr;
   TGeoRow own_, ownUp_, ownDown_;
-  // The rows a quarter pixel above and below, pixels 0 .. n - 1, once taken.
-  TGeoRow fineUp_, fineDown_;
-  int fineAlone_ = 0;
+  // The points a quarter pixel before and after pixels 0 .. n - 1 on one
+  // axis (across, down), in the blocks that are marked.
+  struct TFine {
+    TGeoRow before, after;
+    std::vector<bool> blocks;
+    int asked = 0;
+  };
+  TFine fine_[2];
   // The last latitude's cosine (the rows of many kinds keep their latitude).
   double cosOf_ = std::numeric_limits<double>::quiet_NaN(), cos_ = 1;
 };
