@@ -234,7 +234,7 @@ Out AzimuthalForward(const Prepared& k, double lambda, double phi) {
 // What the inverse of a pixel works out from its distance to the centre and
 // its row alone: the same for its mirror image across the central column.
 struct Radial {
-  double sz, cz, phi;
+  double sz, phi;
   double across;  // away from the poles: cos z - sin phi0 sin phi
 };
 
@@ -255,7 +255,7 @@ Out AzimuthalInverseShared(const Prepared& k, double x, double y, MirrorShare<Ra
     const double sz = std::sin(z), cz = std::cos(z);
     const bool solved = polar ? rho >= a.polarLatitudeFrom : rho > a.latitudeAbove;
     const double phi = solved ? SafeArcSin(cz * sphi0 + Y * sz * cphi0 / rho) : phi0;
-    return Radial{sz, cz, phi, polar ? 0.0 : cz - sphi0 * std::sin(phi)};
+    return Radial{sz, phi, polar ? 0.0 : cz - sphi0 * std::sin(phi)};
   });
   const double phi = r.phi;
 
