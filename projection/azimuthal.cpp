@@ -35,12 +35,13 @@ struct Sight {
 struct Centre {
   double sphi0, cphi0;
   double cx, cy, cz;  // the centre on the unit sphere
+  double P;           // Other / R + 1: the point of perspective's distance, in radii
 };
 
 void PrepareCentre(Prepared& k) {
   const double lambda0 = k.theta, phi0 = k.phi0;
   k.SetFamily(Centre{std::sin(phi0), std::cos(phi0), std::cos(phi0) * std::cos(lambda0),
-                     std::cos(phi0) * std::sin(lambda0), std::sin(phi0)});
+                     std::cos(phi0) * std::sin(lambda0), std::sin(phi0), k.other / k.R + 1});
 }
 
 // A forward kernel sets the radial scale k' and returns false when the point
@@ -220,7 +221,7 @@ Out AzimuthalForward(const Prepared& k, double lambda, double phi) {
   const double sphi0 = o.sphi0, cphi0 = o.cphi0;
   const double cdlam = std::cos(dlam);
   const Sight s{.g = sphi0 * sphi + cphi0 * cphi * cdlam,
-                .P = a.usesHeight ? k.other / k.R + 1 : 0,
+                .P = a.usesHeight ? o.P : 0,
                 .lambda = lambda, .sphi = sphi, .cphi = cphi,
                 .cx = o.cx, .cy = o.cy, .cz = o.cz};
   double scale = 0;
@@ -241,13 +242,13 @@ struct Radial {
 Out AzimuthalInverseShared(const Prepared& k, double x, double y, MirrorShare<Radial>& share) {
   const AzimuthalKind& a = kKinds[k.Row()];
   const double X = x - k.x0, Y = k.y0 - y;
-  const double R = k.R, H = k.other, P = H / R + 1;
+  const Centre& o = k.Family<Centre>();
+  const double R = k.R, H = k.other, P = o.P;
   const double rho = std::sqrt(X * X + Y * Y);
   if (a.negativeHeight != 0 && H < 0) return Result(0, 0, a.negativeHeight);
   if (!a.inRange(rho, R, P)) return Result(0, 0, a.outOfRange);
   const double lambda0 = k.theta, phi0 = k.phi0;
   if (a.centreInclusive ? rho <= a.centre : rho < a.centre) return Result(lambda0, phi0);
-  const Centre& o = k.Family<Centre>();
   const double sphi0 = o.sphi0, cphi0 = o.cphi0;
   const bool polar = std::fabs(std::fabs(phi0) - kHalfPi) <= a.polarBand;
   const Radial r = share.Get(rho, Y, [&] {
