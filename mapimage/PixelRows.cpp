@@ -134,13 +134,9 @@ bool InRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowSte
 
 void InverseSpan(TGxProjectionL& p, int r, int c, int step, int n, double* lon, double* lat,
                  int* code) {
-  if (step == 1) {
-    // A row at a time: the row's part of the kind's inverse once, and no
-    // event overhead for the pixels beside the Earth.
-    p.InverseRow(r, c, n, lon, lat, code);
-    return;
-  }
-  for (int k = 0; k < n; ++k) p.InverseRow(r, c + k * step, 1, lon + k, lat + k, code + k);
+  // A row at a time: the row's part of the kind's inverse once, and no
+  // event overhead for the pixels beside the Earth.
+  p.InverseRow(r, c, n, lon, lat, code, step);
 }
 
 bool DrawPixelRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowStep,

@@ -340,32 +340,37 @@ void TGxProjectionL::Inverse(double x, double y) {
 
 namespace {
 
-// The pixels of a row that starts at x0 pair up across the map's central
-// column cx when both lie on the half-pixel grid and are small enough for
-// every pixel's position to be exact: pixel i's mirror is then pixel
-// c - i, c = 2 (cx - x0), at exactly the opposite distance from the column.
-bool MirrorOffset(double x0, double cx, double& c) {
+// The pixels x0 + i * step of a row pair up across the map's central column
+// cx when x0 and cx lie on the half-pixel grid, are small enough for every
+// pixel's position to be exact, and 2 (cx - x0) is a whole number of steps
+// c: pixel i's mirror is then pixel c - i, at exactly the opposite distance
+// from the column.
+bool MirrorOffset(double x0, double cx, int step, double& c) {
   constexpr double kExact = 0x1p40;
-  if (!(std::fabs(x0) < kExact && std::fabs(cx) < kExact)) return false;
+  if (!(std::fabs(x0) < kExact && std::fabs(cx) < kExact) || step < 1) return false;
   const double a = 2 * x0, b = 2 * cx;
   if (a != std::floor(a) || b != std::floor(b)) return false;
-  c = b - a;
-  return true;
+  c = (b - a) / step;
+  return c == std::floor(c);
 }
 
 }  // namespace
 
-void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code) {
+void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code,
+                                int step) {
   if (n <= 0) return;
+  step = std::max(step, 1);
+  const gx::RowPixels pixels(x0, step);
   const gx::Prepared& k = Prepare();
   const gx::KindEntry* e = k.entry;
   // What a single call does beyond the kernel and the fold stays with it: a
   // plane turn, a converter or a handler, a kind without routine, the grid
   // kinds (no fold), and input that is no number.
-  const bool finite = std::isfinite(y) && std::isfinite(x0) && std::isfinite(gx::PixelAt(x0, n - 1));
+  const bool finite =
+      std::isfinite(y) && std::isfinite(x0) && std::isfinite(gx::PixelAt(pixels, n - 1));
   if (!e || !finite || RotAngle != 0 || !CanDrawInBatches() || IsGridKind(Projection)) {
     for (int i = 0; i < n; ++i) {
-      Inverse(gx::PixelAt(x0, i), y);
+      Inverse(gx::PixelAt(pixels, i), y);
       lon[i] = X;
       lat[i] = Y;
       code[i] = ErrorCode;
@@ -411,7 +416,7 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
   if (!k.readyInverse) {
     for (int i = 0; i < n; ++i) code[i] = e->notReadyInverse;
     last.code = e->notReadyInverse;
-    last.x = gx::PixelAt(x0, n - 1);
+    last.x = gx::PixelAt(pixels, n - 1);
     last.y = y;
     switch (e->leavesInverse) {
       case gx::Leaves::MinusOne: last.x = last.y = -1; break;
@@ -421,17 +426,17 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
     }
     if (e->axesWhenRefused) StoreAxes(k);
   } else {
-    if (!e->inverseRow && e->inversePair && MirrorOffset(x0, k.x0, mirrors)) {
+    if (!e->inverseRow && e->inversePair && MirrorOffset(x0, k.x0, step, mirrors)) {
       // Pixel i's mirror is pixel mirrors - i: the pair is worked out when
       // the first of the two comes, and the second is then skipped.
       for (int i = 0; i < n; ++i) {
         const double j = mirrors - i;
         if (j >= 0 && j < i) continue;
-        const double x = gx::PixelAt(x0, i);
+        const double x = gx::PixelAt(pixels, i);
         if (j > i && j < n) {
           const int m = static_cast<int>(j);
           gx::Out a, b;
-          e->inversePair(k, y, x, gx::PixelAt(x0, m), a, b);
+          e->inversePair(k, y, x, gx::PixelAt(pixels, m), a, b);
           take(a, i);
           take(b, m);
         } else {
@@ -444,9 +449,9 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
       for (int first = 0; first < n; first += kChunk) {
         const int count = std::min(kChunk, n - first);
         if (e->inverseRow) {
-          e->inverseRow(k, y, x0, first, count, out);
+          e->inverseRow(k, y, pixels, first, count, out);
         } else {
-          for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(x0, first + j), y);
+          for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(pixels, first + j), y);
         }
         for (int j = 0; j < count; ++j) {
           gx::Out& o = out[j];
@@ -455,7 +460,7 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
             // and no converter fires nothing and leaves only the pair and
             // the code, which become this pixel's result.
             ErrorCode = 0;
-            CheckOutline(k, o, gx::PixelAt(x0, first + j));
+            CheckOutline(k, o, gx::PixelAt(pixels, first + j));
             o = gx::Result(X, Y, ErrorCode);
           }
           take(o, first + j);

@@ -90,10 +90,19 @@ inline Out WithAxes(Out o) {
 
 using ForwardKernel = Out (*)(const Prepared& k, double lambda, double phi);
 using InverseKernel = Out (*)(const Prepared& k, double x, double y);
-// The inverse of the pixels (x0 + first + i, y), i = 0..count-1: the part
-// that depends on the row once, then per pixel the part that depends on the
-// column, with exactly the operations of the inverse kernel.
-using RowKernel = void (*)(const Prepared& k, double y, double x0, int first, int count, Out* out);
+// The pixels of a row: x0, x0 + step, x0 + 2 step, ... as the caller's
+// x0 + i * step would be.
+struct RowPixels {
+  double x0;
+  int step = 1;
+  RowPixels(double x) : x0(x) {}  // NOLINT(google-explicit-constructor): a row of unit step
+  RowPixels(double x, int s) : x0(x), step(s) {}
+};
+
+// The inverse of the pixels (PixelAt(x0, first + i), y), i = 0..count-1: the
+// part that depends on the row once, then per pixel the part that depends on
+// the column, with exactly the operations of the inverse kernel.
+using RowKernel = void (*)(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out);
 // The inverse of the pixels x and mirror of row y, mirror images of each
 // other across the central column (mirror - x0 = -(x - x0)): for the kinds
 // whose latitude depends on the column only through its distance from the
@@ -292,10 +301,13 @@ inline bool OutOfRange(double v, double lo, double hi) { return !(v >= lo && v <
 
 // Pixel i of a row that starts at x0, as the caller's x0 + i would be.
 inline double PixelAt(double x0, int i) { return i == 0 ? x0 : x0 + i; }
+inline double PixelAt(RowPixels p, int i) {
+  return i == 0 ? p.x0 : p.x0 + static_cast<double>(i) * p.step;
+}
 
 // Fills out[0..count) with column(x) for the pixels of the row.
 template <class Column>
-inline void ForEachPixel(double x0, int first, int count, Out* out, Column column) {
+inline void ForEachPixel(RowPixels x0, int first, int count, Out* out, Column column) {
   for (int i = 0; i < count; ++i) out[i] = column(PixelAt(x0, first + i));
 }
 

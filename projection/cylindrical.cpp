@@ -36,7 +36,7 @@ Out PlainForward(const Prepared& k, double lambda, double phi) {
   return Result(k.x0 + k.R * (lambda - k.theta), k.y0 - k.R * c.y(phi));
 }
 
-void PlainRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void PlainRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const PlainCylinder& c = kPlain[k.Row()];
   const double phi = c.phi((k.y0 - y) / k.R);
   for (int i = 0; i < count; ++i) {
@@ -73,7 +73,7 @@ Out ScaledForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels((lambda - k.theta) * c.xScale, c.y(phi));
 }
 
-void ScaledRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void ScaledRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const ScaledCylinder& c = kScaled[k.Row()];
   const double phi = c.phi(k.UnitY(y));
   for (int i = 0; i < count; ++i)
@@ -96,7 +96,7 @@ Out MercatorForward(const Prepared& k, double lambda, double phi) {
 
 // The latitude is solved for the first pixel of the row that needs it: a
 // row, or a single pixel, beyond the map's sides needs none.
-void MercatorRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void MercatorRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double v = k.y0 - y;
   Solved lat{0, 0};
   bool solved = false;
@@ -148,7 +148,7 @@ Out EqualAreaForward(const Prepared& k, double lambda, double phi) {
   return Quiet(k.x0 + k.R * (lambda - k.theta), k.y0 - k.R * std::sin(phi) / EqualAreaCosines()[k.Row()]);
 }
 
-void EqualAreaRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void EqualAreaRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const int B = kEqualArea[k.Row()].B;
   const double s = -(y - k.y0) * EqualAreaCosines()[k.Row()] / k.R;
   // No latitude has this height: the pixel's y stays.

@@ -43,7 +43,7 @@ Out SineTangentForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels(u, r.P * std::tan(w));
 }
 
-void SineTangentRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void SineTangentRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const SineTangentRow& r = kSineTangentRows[k.Row()];
   const double v = k.UnitY(y) / r.P;
   const double w = r.Mode == SineTangentMode::Tangent ? std::atan(v) : SafeArcSin(v);
@@ -78,7 +78,7 @@ Out McBrydeSinusoidalForward(const Prepared& k, double lambda, double phi) {
                     1.44492 * std::sin(t2));
 }
 
-void McBrydeSinusoidalRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void McBrydeSinusoidalRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double s = SafeArcSin(k.UnitY(y) / 1.44492);
   const double t = 1.36509 * s;
   const int status = std::fabs(t) > kHalfPi ? 3 : 0;
@@ -111,7 +111,7 @@ double ArcSinOrKeep(double v, int failStatus, int& status) {
 
 // After statuses 4 and 5 the unclamped argument is left where the angle
 // would be.
-void McBrydeParabolicRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void McBrydeParabolicRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double v = k.UnitY(y);
   int status = std::fabs(v) > kHalfPi ? 3 : 0;
   const double u = ArcSinOrKeep(v / kParabolicFYC, 4, status);
@@ -141,7 +141,7 @@ Out McBrydeQuarticForward(const Prepared& k, double lambda, double phi) {
                     kQuarticFYC * std::sin(t / 2));
 }
 
-void McBrydeQuarticRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void McBrydeQuarticRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double v = k.UnitY(y);
   int status = std::fabs(v) > kHalfPi ? 3 : 0;
   const double s = kQuarticRYC * v;

@@ -117,7 +117,7 @@ Out MollweideForward(const Prepared& k, double lambda, double phi) {
   return Result(k.x0 + r.Cx * k.R * d * std::cos(theta), k.y0 - r.Cy * k.R * std::sin(theta));
 }
 
-void MollweideRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void MollweideRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const MollweideRow& r = kRows[k.Row()];
   const double R = k.R;
   const double yr = k.y0 - y;

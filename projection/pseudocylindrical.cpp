@@ -40,7 +40,7 @@ Out RootForward(const Prepared& k, double lambda, double phi) {
 }
 
 // A later test overrides an earlier one.
-void RootRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void RootRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const RootRow& r = kRootRows[k.Row()];
   const double phi = (k.y0 - y) / (k.R * r.Cy);
   const double width = SafeSqrt(1 - r.B * phi * phi) + r.A;
@@ -87,7 +87,7 @@ Out AuxAngleForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels(Cx * (lambda - k.theta) * (std::cos(t) + r.m), Cy * t);
 }
 
-void AuxAngleRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void AuxAngleRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const AuxAngleRow& r = kAuxAngleRows[k.Row()];
   const double v = k.UnitY(y);
   const bool beyond = std::fabs(v) >= r.n;
@@ -110,7 +110,7 @@ Out SinusoidalForward(const Prepared& k, double lambda, double phi) {
   return Result(k.x0 + k.R * (lambda - k.theta) * std::cos(phi), k.y0 - k.R * phi);
 }
 
-void SinusoidalRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void SinusoidalRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double R = k.R;
   const double phi = (k.y0 - y) / R;
   const double cphi = std::cos(phi);
@@ -133,7 +133,7 @@ Out EckertIForward(const Prepared& k, double lambda, double phi) {
                 k.y0 - kEckertIC * k.R * phi);
 }
 
-void EckertIRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void EckertIRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double phi = (k.y0 - y) / (kEckertIC * k.R);
   const double across = (1 - std::fabs(phi) * kInvPi) * kEckertIC * k.R;
   ForEachPixel(x0, first, count, out,
@@ -154,7 +154,7 @@ Out EckertIIForward(const Prepared& k, double lambda, double phi) {
                 k.y0 - kEckertIICy * k.R * (2 - s) * sign);
 }
 
-void EckertIIRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void EckertIIRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double v = (k.y0 - y) / (kEckertIICy * k.R);
   const double t = 2 - std::fabs(v);  // sqrt(4 - 3 sin|phi|), from 1 at the poles to 2
   const double w = (4 - t * t) / 3;
@@ -190,7 +190,7 @@ Out EckertIVForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels(kEckertIVCx * (lambda - k.theta) * (1 + std::cos(t)), kEckertIVCy * std::sin(t));
 }
 
-void EckertIVRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void EckertIVRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double t = SafeArcSin(k.UnitY(y) / kEckertIVCy);
   const double ct = std::cos(t);
   const int status = std::fabs(ct) < 1e-9 ? 3 : 0;
@@ -213,7 +213,7 @@ Out EckertVForward(const Prepared& k, double lambda, double phi) {
 
 // The forward divides by sqrt(2 + pi), so the inverse multiplies by it (it
 // used to divide, which put a point at 90 deg back at 17.5 deg).
-void EckertVRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void EckertVRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double phi = (k.y0 - y) * kEckertVInvCy / k.R;
   const double across = (1 + std::cos(phi)) * k.R;
   ForEachPixel(x0, first, count, out, [&](double x) {
@@ -236,7 +236,7 @@ Out CrasterForward(const Prepared& k, double lambda, double phi) {
 // Multiplies by sqrt(pi/3) = 1/Cx, undoing the forward; it used to divide.
 // When |q| > 1 the pixel stays in the pair, so the range tests of Finish
 // usually report 543 or 544 rather than 545.
-void CrasterRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void CrasterRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double q = (k.y0 - y) * kCrasterInvCy / k.R;
   const bool noLatitude = std::fabs(q) > 1;
   const double phi = noLatitude ? y : 3 * std::asin(q);

@@ -28,7 +28,7 @@ Out NellForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels((1 + std::cos(t)) * (lambda - k.theta) / 2, t);
 }
 
-void NellRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void NellRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double v = k.UnitY(y);
   const double across = 1 + std::cos(v);
   const double phi = SafeArcSin((v + std::sin(v)) / 2);
@@ -71,7 +71,7 @@ double FoucautLatitude(double n, double y) {
 // closed form arcsin y; every other accepted n is solved for, so that the
 // inverse undoes the forward whatever blend the user sets. n outside 0 to 2
 // (or NaN) is refused with 575; the arcsine then only fills the pair.
-void FoucautSinusoidalRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void FoucautSinusoidalRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double n = k.other;
   const bool accepted = n >= 0 && n <= 2;
   const int status = accepted ? 0 : 3;
@@ -103,7 +103,7 @@ Out FaheyForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels(kFaheyCx * (lambda - k.theta) * SafeSqrt(1 - t * t), kFaheyCy * t);
 }
 
-void FaheyRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void FaheyRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double t = k.UnitY(y) / kFaheyCy;
   const double phi = 2 * std::atan(t);
   const double w = 1 - t * t;
@@ -162,7 +162,7 @@ Out LoximuthalForward(const Prepared& k, double lambda, double phi) {
 // With Phi0 at the south pole the tangent ratio is infinite and the forward
 // puts every point on the central meridian; x = 0 then means that meridian
 // (it used to give 0*inf = NaN, reported as success).
-void LoximuthalRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void LoximuthalRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const LoximuthalConstants& c = k.Family<LoximuthalConstants>();
   const double v = k.UnitY(y);
   const double phi = v + k.phi0;
@@ -203,7 +203,7 @@ Out CollignonForward(const Prepared& k, double lambda, double phi) {
 // At the north pole the width is 0: the pixel straight at the pole is the
 // central meridian there (it used to give 0/0 = NaN as success), any other
 // pixel of that row is beyond the map.
-void CollignonRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void CollignonRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double R = k.R;
   const double v = (k.y0 - y) / (kCollignonCy * R) - 1;
   int rowStatus = v > 0 ? 1 : 0;

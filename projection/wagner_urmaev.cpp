@@ -66,7 +66,7 @@ Out SineFactorForward(const Prepared& k, double lambda, double phi) {
   return UsingFactor(k, k.ToPixels(r.Cx * (lambda - k.theta) * std::cos(t), r.Cy * t));
 }
 
-void SineFactorRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void SineFactorRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const SineFactorRow& r = kSineFactorRows[k.Row()];
   const double c = k.Family<SineFactorConstants>().c;
   const double v = k.UnitY(y);
@@ -98,7 +98,7 @@ Out WagnerIIIForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels(Ct * (lambda - k.theta) * std::cos(kTwoThirds * phi), phi);
 }
 
-void WagnerIIIRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void WagnerIIIRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double Ct = k.Family<WagnerIIIConstants>().Ct;
   const double v = k.UnitY(y);
   const int status = std::fabs(v) > kHalfPi ? 3 : 0;
@@ -124,7 +124,7 @@ Out UrmaevVForward(const Prepared& k, double lambda, double phi) {
 
 // q t^3 + t = v in closed form (Cardano); the cube root's base
 // q^2 (12 sqrt(3) s1 + 108 v) is positive for every v because 12 sqrt(3) s1 > 108 |v|.
-void UrmaevVRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void UrmaevVRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const double m = UrmaevVm();
   const double v = k.UnitY(y);
   const int status = std::fabs(v) > kHalfPi ? 3 : 0;

@@ -47,7 +47,7 @@ Out WinkelForward(const Prepared& k, double lambda, double phi) {
   return k.ToPixels((1 + c) * (lambda - k.theta) / 2, phi);
 }
 
-void WinkelRows(const Prepared& k, double y, double x0, int first, int count, Out* out) {
+void WinkelRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const WinkelRow& w = kWinkel[k.Row()];
   const double phi = (k.y0 - y) / k.R;
   double c;

@@ -362,7 +362,8 @@ TEST(Golden, DrawingDoesNotDependOnEventHandlers) {
 // rows on and off the map, the pole rows and values no map has. Rows that
 // pair pixels across the central column (the last pixel the mirror of the
 // first, so that it is worked out first) and rows that cannot (off the
-// half-pixel grid) are among them.
+// half-pixel grid, or an odd number of steps across), every pixel or every
+// few (the preview's rows), are among them.
 TEST(Golden, RowInverseIsInverseCallByCall) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
@@ -372,19 +373,24 @@ TEST(Golden, RowInverseIsInverseCallByCall) {
       ApplyVariant(one, static_cast<TProjection>(k), variant);
       ApplyVariant(rows, static_cast<TProjection>(k), variant);
       ASSERT_TRUE(rows.CanDrawInBatches());
-      const std::pair<double, int> runs[] = {{-40, 660},       {0.5, 1},  {263, 3},
-                                             {1e300, 2},       {-0.0, 5}, {one.X0 - 300, 601},
-                                             {one.X0 - 200.25, 401}};
+      struct Run {
+        double x0;
+        int n, step;
+      };
+      const Run runs[] = {{-40, 660, 1},          {0.5, 1, 1},           {263, 3, 1},
+                          {1e300, 2, 1},          {-0.0, 5, 1},          {one.X0 - 300, 601, 1},
+                          {one.X0 - 200.25, 401, 1}, {-40, 330, 2},      {one.X0 - 300, 301, 2},
+                          {one.X0 - 301, 200, 3}, {one.X0 - 300, 200, 3}};
       int accepted = 0;
       for (double y : {-40.0, 0.0, 0.25, 37.5, 126.0, 253.0, 400.75, 506.0, 560.0, nan, inf}) {
-        for (auto [x0, n] : runs) {
+        for (auto [x0, n, step] : runs) {
           std::vector<double> lon(n), lat(n);
           std::vector<int> code(n);
-          rows.InverseRow(y, x0, n, lon.data(), lat.data(), code.data());
+          rows.InverseRow(y, x0, n, lon.data(), lat.data(), code.data(), step);
           for (int i = 0; i < n; ++i) {
-            one.Inverse(i == 0 ? x0 : x0 + i, y);
+            one.Inverse(i == 0 ? x0 : x0 + i * step, y);
             ASSERT_EQ(code[i], one.ErrorCode) << EnumName(one.Projection) << " " << variant << " at "
-                                             << x0 + i << ", " << y;
+                                             << x0 + i * step << ", " << y;
             if (one.ErrorCode != 0) continue;
             ++accepted;
             ASSERT_EQ(std::bit_cast<std::uint64_t>(lon[i]), std::bit_cast<std::uint64_t>(one.X));
