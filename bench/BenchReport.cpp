@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <limits>
 
-#include <unistd.h>
-
 #include "bench/BenchSetup.h"
 
 namespace bench {
@@ -14,23 +12,6 @@ namespace bench {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-double NsPerUnit(benchmark::TimeUnit unit) {
-  switch (unit) {
-    case benchmark::kNanosecond: return 1;
-    case benchmark::kMicrosecond: return 1e3;
-    case benchmark::kMillisecond: return 1e6;
-    default: return 1e9;
-  }
-}
-
-// A fixed-width cell: the figure, or "-" for a benchmark that did not run.
-std::string Cell(double v, const char* format) {
-  if (std::isnan(v)) return "-";
-  char text[48];
-  std::snprintf(text, sizeof text, format, v);
-  return text;
-}
 
 double MsOf(const MedianReporter& r, const std::string& name) { return r.MedianNs(name) / 1e6; }
 
@@ -45,37 +26,6 @@ double WorseRatio(double a, double b) {
 }
 
 }  // namespace
-
-// Colours only on a terminal: a log file should read as plain text.
-MedianReporter::MedianReporter()
-    : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-void MedianReporter::ReportRuns(const std::vector<Run>& runs) {
-  std::vector<Run> shown;
-  for (const Run& run : runs) {
-    const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-    const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-    if (run.error_occurred || single || median) shown.push_back(run);
-    if (run.error_occurred || (!single && !median)) continue;
-    const double wall = run.GetAdjustedRealTime(), cpu = run.GetAdjustedCPUTime();
-    medianNs_[run.run_name.function_name] =
-        (cpu > 0 ? std::min(wall, cpu) : wall) * NsPerUnit(run.time_unit);
-    if (cpu > 0) wallToCpu_.push_back(wall / cpu);
-  }
-  if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
-}
-
-double MedianReporter::WallToCpu() const {
-  if (wallToCpu_.empty()) return kNaN;
-  std::vector<double> v = wallToCpu_;
-  std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-  return v[v.size() / 2];
-}
-
-double MedianReporter::MedianNs(const std::string& name) const {
-  const auto it = medianNs_.find(name);
-  return it == medianNs_.end() ? kNaN : it->second;
-}
 
 void PrintEngineTable(std::ostream& out, const MedianReporter& r, int repetitions) {
   char line[512];
@@ -246,18 +196,6 @@ void PrintSummary(std::ostream& out, const MedianReporter& r, const std::vector<
                   KindLabel(gPos).c_str(), gPos);
     out << line;
   }
-}
-
-void PrintLoadNote(std::ostream& out, const MedianReporter& r) {
-  const double w = r.WallToCpu();
-  if (std::isnan(w)) return;
-  char line[256];
-  std::snprintf(line, sizeof line,
-                "\nWall / CPU time, median over all benchmarks: %.2f (1.00 on an idle machine; "
-                "above it, other processes shared the cores: the tables then use the CPU "
-                "time, and even that is somewhat high)\n",
-                w);
-  out << line;
 }
 
 }  // namespace bench
