@@ -50,7 +50,7 @@ void PaintPicture(TLayerInput& in, QImage& target, TDrawProgress& progress,
       // graticule and coastlines that Forward places.
       std::vector<double> lon(static_cast<std::size_t>(n)), lat(static_cast<std::size_t>(n));
       std::vector<int> code(static_cast<std::size_t>(n));
-      InverseSpan(p, r, c, step, n, lon.data(), lat.data(), code.data());
+      p.InverseRow(r, c, n, lon.data(), lat.data(), code.data(), step);
       for (int k = 0; k < n; ++k)
         painted[k] = code[k] == 0 && Colour(picture, lon[k], lat[k], bgr + 3 * k);
     };

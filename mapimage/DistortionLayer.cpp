@@ -123,15 +123,17 @@ struct TGeoRow {
   std::vector<double> lon, lat;
   std::vector<int> code;
   TGeo At(std::size_t i) const { return {lon[i], lat[i], code[i] == 0}; }
+  void Resize(std::size_t m, int codes = 0) {
+    lon.resize(m);
+    lat.resize(m);
+    code.assign(m, codes);
+  }
 };
 
 // The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.
 void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row) {
-  const std::size_t m = static_cast<std::size_t>(n);
-  row.lon.resize(m);
-  row.lat.resize(m);
-  row.code.resize(m);
-  InverseSpan(q, r, c, step, n, row.lon.data(), row.lat.data(), row.code.data());
+  row.Resize(static_cast<std::size_t>(n));
+  q.InverseRow(r, c, n, row.lon.data(), row.lat.data(), row.code.data(), step);
 }
 
 // The inverses of whole rows, one pixel beyond either end, shared by the
@@ -198,11 +200,8 @@ class TSpanPlaces {
       : p_(p), view_(view), probe_(p), r_(r), c_(c), step_(step), n_(n) {
     // Every pixel through the inverse first, in order, as the colour layer;
     // the neighbours beyond the ends are not known yet.
-    const std::size_t m = static_cast<std::size_t>(n) + 2;
-    own_.lon.resize(m);
-    own_.lat.resize(m);
-    own_.code.assign(m, kUnknown);
-    InverseSpan(p, r, c, step, n, own_.lon.data() + 1, own_.lat.data() + 1, own_.code.data() + 1);
+    own_.Resize(static_cast<std::size_t>(n) + 2, kUnknown);
+    p.InverseRow(r, c, n, own_.lon.data() + 1, own_.lat.data() + 1, own_.code.data() + 1, step);
     row_ = &own_;
   }
 
@@ -330,8 +329,8 @@ class TSpanPlaces {
   // the slope (near a pole of a pseudocylinder, the far ends of its
   // equator), or one neighbour lies beyond the rim, the same test on points
   // a quarter of a pixel away along one axis: a smooth map passes it, a cut
-  // or an interruption still does not. Two inverses cost far less than the
-  // forward probe.
+  // or an interruption still does not. On most kinds two inverses cost
+  // less than the forward probe.
   bool Finer(int k, const TGeo& centre, double kEast, bool vertical, double& dLon, double& dLat) {
     Aside();
     TGeo before, after;
@@ -354,11 +353,8 @@ class TSpanPlaces {
     if (step_ != 1 || ++f.asked <= kAlone) return false;
     const std::size_t m = static_cast<std::size_t>(n_);
     if (f.blocks.empty()) {
-      for (TGeoRow* row : {&f.before, &f.after}) {
-        row->lon.resize(m);
-        row->lat.resize(m);
-        row->code.resize(m);
-      }
+      f.before.Resize(m);
+      f.after.Resize(m);
       f.blocks.assign((m + kBlock - 1) / kBlock, false);
     }
     const std::size_t block = static_cast<std::size_t>(k / kBlock);

@@ -132,13 +132,6 @@ bool InRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowSte
 
 }  // namespace
 
-void InverseSpan(TGxProjectionL& p, int r, int c, int step, int n, double* lon, double* lat,
-                 int* code) {
-  // A row at a time: the row's part of the kind's inverse once, and no
-  // event overhead for the pixels beside the Earth.
-  p.InverseRow(r, c, n, lon, lat, code, step);
-}
-
 bool DrawPixelRows(TLayerInput& in, QImage& target, TDrawProgress& progress, int rowStep,
                    const TSpanPainter& paint) {
   if (target.format() != QImage::Format_BGR888) target = target.convertToFormat(QImage::Format_BGR888);

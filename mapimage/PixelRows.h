@@ -16,13 +16,6 @@
 using TSpanPainter =
     std::function<void(TGxProjectionL& p, int r, int c0, int c1, uchar* row, qsizetype stride)>;
 
-// The inverse of the n pixels (c + k*step, r), k = 0 .. n-1, in that order,
-// as n calls of Inverse would give them (longitude and latitude in degrees,
-// the code), with the component's fields left as those calls leave them.
-// Row by row where nothing could tell the difference (see InverseRow).
-void InverseSpan(TGxProjectionL& p, int r, int c, int step, int n, double* lon, double* lat,
-                 int* code);
-
 // Paints every row of target (24-bit), top to bottom, rowStep rows at a time
 // (1, or 2 for a preview that fills two rows from one), counting one progress
 // step per pixel covered.

@@ -412,7 +412,6 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
     if (i == n - 1) last = o;
   };
 
-  double mirrors = 0;
   if (!k.readyInverse) {
     for (int i = 0; i < n; ++i) code[i] = e->notReadyInverse;
     last.code = e->notReadyInverse;
@@ -426,6 +425,7 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
     }
     if (e->axesWhenRefused) StoreAxes(k);
   } else {
+    double mirrors = 0;
     if (!e->inverseRow && e->inversePair && MirrorOffset(x0, k.x0, step, mirrors)) {
       // Pixel i's mirror is pixel mirrors - i: the pair is worked out when
       // the first of the two comes, and the second is then skipped.

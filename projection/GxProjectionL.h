@@ -202,12 +202,12 @@ class TGxProjectionL {
   // (latitude, [-90, 90]) and ErrorCode; fires OnError and OnInverse.
   void Inverse(double x, double y);
 
-  // Inverse of the pixels (x0 + i * step, y), i = 0..n-1, for drawing.
-  // lon/lat in degrees and code per pixel are bit-identical to what n
-  // successive calls of Inverse(x0 + i * step, y) would leave in X, Y,
-  // ErrorCode (for refused pixels only the code matters); step >= 1. Afterwards the working fields (X, Y, ErrorCode,
-  // IterLat, IterAux, SemiMajor, AxisRatio, Other) are exactly those the n
-  // calls would have left. Allocates nothing. Meant for CanDrawInBatches():
+  // Inverse of the pixels (x0 + i * step, y), i = 0..n-1, for drawing;
+  // step >= 1. lon/lat in degrees and code per pixel are bit-identical to
+  // what n successive calls of Inverse(x0 + i * step, y) would leave in X,
+  // Y, ErrorCode (for refused pixels only the code matters). Afterwards the
+  // working fields (X, Y, ErrorCode, IterLat, IterAux, SemiMajor, AxisRatio,
+  // Other) are exactly those the n calls would have left. Allocates nothing. Meant for CanDrawInBatches():
   // then no event fires; the part of a row kernel that depends on the row is
   // computed once, the latitude fold once per latitude. With a plane turn, a
   // converter, a handler or a grid kind it is Inverse pixel by pixel,
