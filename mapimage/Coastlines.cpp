@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -99,7 +100,7 @@ const char* PictureName(TEarthPicture picture) {
 }
 
 std::optional<TEarthPicture> PictureNamed(std::string_view name) {
-  for (int i = 0; i < 3; ++i)
+  for (std::size_t i = 0; i < std::size(kPictureNames); ++i)
     if (name == kPictureNames[i]) return static_cast<TEarthPicture>(i);
   return std::nullopt;
 }
