@@ -1,17 +1,31 @@
-// A full disk for the tests, without root and without filling a real disk:
-// the test runs once more in a child process inside a user and mount
-// namespace of its own (unshare -rm), with a 16 KiB tmpfs mounted on a
-// temporary folder. Where such namespaces are not allowed (some containers)
-// the test is skipped.
+// Files on disk for the tests: what a folder holds, what a file holds, and
+// a full disk without root and without filling a real disk: the test runs
+// once more in a child process inside a user and mount namespace of its own
+// (unshare -rm), with a 16 KiB tmpfs mounted on a temporary folder. Where
+// such namespaces are not allowed (some containers) the test is skipped.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdlib>
+
+// Every entry of the folder, hidden ones too (a temporary file left behind
+// is one), by name.
+inline QStringList Entries(const QString& dir) {
+  return QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden, QDir::Name);
+}
+
+// The file's bytes; empty when it cannot be read.
+inline QByteArray FileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // In the child: folder := the small file system's folder, and the test goes
 // on. In the parent: runs this test in the child, records its outcome (or a

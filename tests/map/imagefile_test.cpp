@@ -23,18 +23,9 @@ namespace {
 
 QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-QStringList Entries(const QString& dir) {
-  return QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden, QDir::Name);
-}
-
 unsigned ModeOf(const QString& file) {
   struct stat st {};
   return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_mode & 07777 : ~0u;
-}
-
-QByteArray Contents(const QString& file) {
-  QFile f(file);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
@@ -50,6 +41,7 @@ rlim_t AddressSpaceInUse() {
 
 }  // namespace
 
+// Only a known extension, in any case, names a format.
 TEST(ImageFile, FormatFollowsTheExtension) {
   const std::pair<const char*, std::optional<ImageFormat>> cases[] = {
       {"a.png", ImageFormat::Png},    {"A.PNG", ImageFormat::Png},   {"a.jpeg", ImageFormat::Jpeg},
@@ -105,7 +97,7 @@ TEST(ImageFile, ReplacedFileKeepsItsMode) {
       EXPECT_EQ(QImage(file).size(), QSize(16, 12));
     } else {
       EXPECT_TRUE(why.contains(Reason(EACCES))) << why.toStdString();
-      EXPECT_EQ(Contents(file), "old");
+      EXPECT_EQ(FileBytes(file), "old");
     }
     EXPECT_EQ(ModeOf(file), mode);
     EXPECT_EQ(Entries(dir.path()), QStringList{"old.png"});
@@ -116,6 +108,7 @@ TEST(ImageFile, ReplacedFileKeepsItsMode) {
   EXPECT_EQ(ModeOf(dir.filePath("new.bmp")), 0666u & ~mask);
 }
 
+// A link is written through, not replaced by a file.
 TEST(ImageFile, LinkIsFollowed) {
   QTemporaryDir dir;
   ASSERT_EQ(WriteImageFile(Filled(4, 4, Qt::blue), dir.filePath("real.png")), "");
@@ -126,6 +119,7 @@ TEST(ImageFile, LinkIsFollowed) {
   EXPECT_EQ(Entries(dir.path()), (QStringList{"link.png", "real.png"}));
 }
 
+// The file and the system's reason are named; no temporary file is left.
 TEST(ImageFile, FailedWriteNamesTheReasonAndLeavesNothing) {
   QTemporaryDir dir;
   ASSERT_TRUE(QDir(dir.path()).mkdir("taken.png"));
@@ -149,17 +143,17 @@ TEST(ImageFile, FullDiskSaysSoAndKeepsTheOlderFile) {
   if (tiny.isEmpty()) return;
   const QString file = QDir(tiny).filePath("map.png");
   ASSERT_EQ(WriteImageFile(Filled(8, 8, Qt::red), file), "");
-  const QByteArray before = Contents(file);
+  const QByteArray before = FileBytes(file);
+  QImage noise(200, 150, QImage::Format_RGB32);  // beyond 16 KiB in every format
+  for (int y = 0; y < noise.height(); ++y)
+    for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 ^ y * 13, x * y, y));
   for (const char* format : {"png", "jpg", "bmp"}) {
     ImageFileOptions o;
     o.format = FormatOfFileName(QStringLiteral("x.") + format);
-    QImage noise(200, 150, QImage::Format_RGB32);  // beyond 16 KiB in every format
-    for (int y = 0; y < noise.height(); ++y)
-      for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 ^ y * 13, x * y, y));
     const QString why = WriteImageFile(noise, file, o);
     EXPECT_TRUE(why.contains(Reason(ENOSPC))) << format << ": " << why.toStdString();
   }
-  EXPECT_EQ(Contents(file), before);
+  EXPECT_EQ(FileBytes(file), before);
   EXPECT_EQ(Entries(tiny), QStringList{"map.png"});
 }
 
@@ -183,11 +177,10 @@ TEST(ImageFile, FailedAllocationNamesTheSize) {
   rlimit tight = saved;
   tight.rlim_cur = inUse + (64u << 20);
   ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
-  const QString png = WriteImageFile(big, dir.filePath("big.png"));
-  const QString jpg = WriteImageFile(big, dir.filePath("big.jpg"));
+  const QString why[] = {WriteImageFile(big, dir.filePath("big.png")),
+                         WriteImageFile(big, dir.filePath("big.jpg"))};
   ::setrlimit(RLIMIT_AS, &saved);
-  EXPECT_TRUE(png.contains("8192x4096")) << png.toStdString();
-  EXPECT_TRUE(jpg.contains("8192x4096")) << jpg.toStdString();
+  for (const QString& w : why) EXPECT_TRUE(w.contains("8192x4096")) << w.toStdString();
   EXPECT_TRUE(Entries(dir.path()).isEmpty());
 #endif
 }

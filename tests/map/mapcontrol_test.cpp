@@ -1,3 +1,5 @@
+// The map control: progress reports, requests and changes while a drawing
+// runs, error codes, the saved map, and what it leaves on disk.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -5,16 +7,28 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <optional>
 #include <stdexcept>
 
 #include "mapimage/JpegExport.h"
 #include "tests/map/MapFixture.h"
 
+namespace {
+
 using Events = std::vector<std::pair<int, int>>;
 
-// T = 528*507 pixels + every coastline point (the coast pass counts them
-// all); reports at 0, every 10000 and exactly at T. With nothing to count
-// the total is 0, which the handlers must survive.
+// A fresh map drawn at once, at the window's radius unless one is given.
+QImage Drawn(int position, int w, int h, std::optional<double> radius = {}) {
+  WindowMap m(position, w, h);
+  if (radius) m.p.Radius = *radius;
+  m.map.Render();
+  return m.map.MainMap();
+}
+
+}  // namespace
+
+// T = 528*507 pixels + every coastline point; reports at 0, every 10000 and
+// exactly at T. A total of 0 (nothing to draw) must be survived too.
 TEST(MapControl, ProgressSequence) {
   WindowMap w;
   const int T = 267696 + static_cast<int>(w.map.Coastline().size());
@@ -31,36 +45,30 @@ TEST(MapControl, ProgressSequence) {
   EXPECT_EQ(w.map.MainMap(), Filled(528, 507, Qt::white));
 }
 
-// A Render asked for while a drawing runs (from a handler) restarts it once
-// the handler returns; a handler that asks at every report cannot keep the
-// drawing from ending. An exception leaves the control ready.
+// A Render asked for from a handler restarts the drawing once the handler
+// returns, and one asked at every report cannot keep it from ending; an
+// exception leaves the control ready.
 TEST(MapControl, RequestDuringADrawingRestartsItAndExceptionsEndIt) {
   WindowMap clean(kEquirectangular, 200, 150);
   clean.map.Render();
   WindowMap w(kEquirectangular, 200, 150);
-  int starts = 0, requests = 0;
-  w.map.OnProgress = [&](TGxMapImageL* m, int, int pos) {
-    starts += pos == 0;
-    if (pos == 10000 && requests++ == 0) m->Render();  // once: one restart
-    if (pos == 20000) {
-      EXPECT_TRUE(m->Drawing());
+  for (const bool everyTime : {false, true}) {
+    int starts = 0, requests = 0;
+    w.map.OnProgress = [&](TGxMapImageL* m, int, int pos) {
+      starts += pos == 0;
+      if (pos == 10000 && (everyTime || requests++ == 0)) m->Render();
+      if (pos == 20000) EXPECT_TRUE(m->Drawing());
+    };
+    w.map.Render();
+    if (everyTime) {
+      EXPECT_GT(starts, 1);
+      EXPECT_LT(starts, 10);
+    } else {
+      EXPECT_EQ(starts, 2);
     }
-  };
-  w.map.Render();
-  EXPECT_EQ(starts, 2);
-  EXPECT_FALSE(w.map.Drawing());
-  EXPECT_EQ(w.map.MainMap(), clean.map.MainMap());
-
-  starts = 0;
-  w.map.OnProgress = [&](TGxMapImageL* m, int, int pos) {
-    starts += pos == 0;
-    if (pos == 10000) m->Render();  // every time
-  };
-  w.map.Render();
-  EXPECT_GT(starts, 1);
-  EXPECT_LT(starts, 10);
-  EXPECT_EQ(w.map.MainMap(), clean.map.MainMap());
-
+    EXPECT_FALSE(w.map.Drawing());
+    EXPECT_EQ(w.map.MainMap(), clean.map.MainMap());
+  }
   w.map.OnProgress = [](TGxMapImageL*, int, int pos) {
     if (pos == 20000) throw std::runtime_error("stop");
   };
@@ -68,26 +76,18 @@ TEST(MapControl, RequestDuringADrawingRestartsItAndExceptionsEndIt) {
   EXPECT_FALSE(w.map.Drawing());  // later drawings are not refused
 }
 
-// A map is drawn from one set of parameters: a handler that changes the
-// radius while the picture is drawn gets a map of the new radius (the
-// drawing starts over), never the picture of one radius under the lines of
-// another. One that changes it at every report gets a map of one radius,
-// and the component keeps the last radius set.
+// A radius changed by a handler while the picture is drawn gives a map of
+// the new radius, never the picture of one radius under the lines of
+// another; changed at every report, a map of one radius, and the component
+// keeps the last radius set.
 TEST(MapControl, ParametersChangedDuringADrawingNeverMixTwoMaps) {
-  auto drawn = [](double radius) {
-    WindowMap m(kMollweide, 300, 200);
-    m.p.Radius = radius;
-    m.map.Render();
-    return m.map.MainMap();
-  };
-  const QImage at40 = drawn(40);
   WindowMap w(kMollweide, 300, 200);
   w.p.Radius = 74.9;
   w.map.OnProgress = [&](TGxMapImageL*, int, int pos) {
     if (pos == 30000) w.p.Radius = 40;
   };
   w.map.Render();
-  EXPECT_EQ(w.map.MainMap(), at40);
+  EXPECT_EQ(w.map.MainMap(), Drawn(kMollweide, 300, 200, 40));
 
   double next = 30;
   w.p.Radius = next;
@@ -95,9 +95,9 @@ TEST(MapControl, ParametersChangedDuringADrawingNeverMixTwoMaps) {
     if (pos > 0) w.p.Radius = (next += 1);
   };
   w.map.Render();
-  const QImage result = w.map.MainMap();
   bool matchesOne = false;
-  for (double r = 30; r <= next && !matchesOne; r += 1) matchesOne = result == drawn(r);
+  for (double r = 30; r <= next && !matchesOne; r += 1)
+    matchesOne = w.map.MainMap() == Drawn(kMollweide, 300, 200, r);
   EXPECT_TRUE(matchesOne);
   EXPECT_EQ(w.p.Radius, next);
 }
@@ -112,11 +112,10 @@ TEST(MapControl, ImageFollowsTheControlsSize) {
   w.p.SetX0(150);
   w.p.SetY0(100);
   w.map.Render();
-  WindowMap fresh(kMollweide, 300, 200);
-  fresh.map.Render();
-  EXPECT_EQ(w.map.MainMap(), fresh.map.MainMap());
+  EXPECT_EQ(w.map.MainMap(), Drawn(kMollweide, 300, 200));
 }
 
+// Each failure is reported by its code, and the control stays ready.
 TEST(MapControl, ErrorCodes) {
   struct Case { int position; void (*change)(WindowMap&); std::vector<int> codes; };
   for (const Case& c : {
@@ -141,12 +140,14 @@ TEST(MapControl, ErrorCodes) {
   EXPECT_EQ(w.errors, (std::vector<int>{1, 1, 1}));
 }
 
+// Without the background fill the saved map stays beneath; the control
+// paints its map and black beyond it.
 TEST(MapControl, SavedMapAndPaintStep) {
   WindowMap w;
   w.map.Render();
   w.map.SaveMap();
   const QImage first = w.map.MainMap();
-  w.map.MapSettings.UseColorEmpty = false;  // no fill: the saved drawing stays
+  w.map.MapSettings.UseColorEmpty = false;
   w.Layers(false, false, false);
   w.map.Render();
   EXPECT_EQ(w.map.MainMap(), first);
@@ -168,8 +169,8 @@ TEST(MapControl, LeavesOthersTemporaryFiles) {
   QFile::remove(path);
 }
 
-// Failed writes, which must leave nothing behind, are tried through their
-// callers: the render tool and the window's export.
+// The JPEG is baseline or progressive as asked, and holds the colours.
+// (Failed writes are tried through the callers: the tool and the window.)
 TEST(SaveAsJpeg, BaselineOrProgressive) {
   QTemporaryDir dir;
   const QImage img = Filled(64, 48, QColor(200, 40, 90));
