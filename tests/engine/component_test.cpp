@@ -9,51 +9,40 @@
 #include "EngineTest.h"
 #include "projection/Kernel.h"
 
-TEST(Component, EventsCarryTheResultOrZerosWithTheCode) {
-  TGxProjectionL fresh;  // never reset: not ready, with its kind's code
-  fresh.Projection = mpEquirectangular;
-  EventLog log;
-  log.Attach(fresh);
-  fresh.Forward(10, 20);
-  EXPECT_EQ(fresh.ErrorCode, 180);
-  EXPECT_EQ(log.errors, std::vector<int>{180});
-  EXPECT_EQ(log.results, (std::vector<std::vector<double>>{{0, 0, 180}}));
-
-  TGxProjectionL p = MakeReady(mpEquirectangular);
-  EventLog ready;
-  ready.Attach(p);
-  p.Forward(10, 20);
-  EXPECT_EQ(ready.results.back(), (std::vector<double>{p.X, p.Y, 0}));
-  p.Inverse(p.X0, p.Y0 - p.Radius * 2);  // beyond the pole
-  EXPECT_EQ(p.ErrorCode, 187);
-  EXPECT_EQ(ready.results.back(), (std::vector<double>{0, 0, 187}));
-  EXPECT_EQ(ready.errors, (std::vector<int>{0, 187}));
-}
+using Results = std::vector<std::vector<double>>;
 
 // Codes from 10000 up are the solvers' markers: no event fires for them.
 TEST(Component, SolverMarkersAreSilent) {
   TGxProjectionL p = MakeReady(mpMercator, 30);
   EventLog log;
   log.Attach(p);
-  p.SetError(0);
-  p.SetError(10000);
-  p.SetError(9999);
+  for (int code : {0, 10000, 9999}) p.SetError(code);
   p.LatitudeFromT(0.08, std::nan(""));  // cannot converge
   EXPECT_EQ(p.ErrorCode, gx::kSolverNoConvergence);
   EXPECT_EQ(log.errors, (std::vector<int>{0, 9999}));
 }
 
-TEST(Component, TiltAppliesStrictlyAboveThreshold) {
-  TGxProjectionL p = MakeReady(mpEquirectangular);
-  p.Forward(10, 20);
+// The tilt applies strictly above 0.0001 rad only; the plane turn about the
+// map's centre whenever its angle is set, and Inverse undoes it.
+TEST(Component, TiltThresholdAndPlaneTurn) {
+  TGxProjectionL p = MakeReady(mpEquirectangular), q = p;
+  p.Forward(30, 10);
   const double x = p.X, y = p.Y;
-  p.Oblique = 0.0001;
-  p.Forward(10, 20);
-  EXPECT_EQ(p.X, x);
-  EXPECT_EQ(p.Y, y);
-  p.Oblique = 0.00011;
-  p.Forward(10, 20);
-  EXPECT_NE(p.Y, y);
+  q.Oblique = 0.0001;
+  q.Forward(30, 10);
+  EXPECT_EQ(q.X, x);
+  EXPECT_EQ(q.Y, y);
+  q.Oblique = 0.00011;
+  q.Forward(30, 10);
+  EXPECT_NE(q.Y, y);
+
+  p.RotCentreX = p.X0, p.RotCentreY = p.Y0, p.RotAngle = gx::kHalfPi;
+  p.Forward(30, 10);
+  EXPECT_NEAR(p.X - p.X0, y - p.Y0, 1e-9);
+  EXPECT_NEAR(p.Y - p.Y0, -(x - p.X0), 1e-9);
+  p.Inverse(p.X, p.Y);
+  EXPECT_NEAR(p.X, 30, 1e-9);
+  EXPECT_NEAR(p.Y, 10, 1e-9);
 }
 
 // The turned vector's length is 1 only up to rounding: at the pole it must
@@ -70,46 +59,80 @@ TEST(Component, ObliqueRotateAtThePoleAndBack) {
   EXPECT_NEAR(p.Y, gx::kHalfPi, 1e-7);
 }
 
-TEST(Component, PlaneTurnWhenAngleIsSet) {
-  TGxProjectionL p = MakeReady(mpEquirectangular);
-  p.Forward(30, 10);
-  const double x = p.X, y = p.Y;
-  p.RotCentreX = p.X0;
-  p.RotCentreY = p.Y0;
-  p.RotAngle = gx::kHalfPi;
-  p.Forward(30, 10);
-  EXPECT_NEAR(p.X - p.X0, y - p.Y0, 1e-9);
-  EXPECT_NEAR(p.Y - p.Y0, -(x - p.X0), 1e-9);
-  p.Inverse(p.X, p.Y);
-  EXPECT_NEAR(p.X, 30, 1e-9);
-  EXPECT_NEAR(p.Y, 10, 1e-9);
-}
-
 // Every kind, the grids and the kind without routine included: no crash, no
 // hang, no undefined behaviour (the sanitizer run watches) for any input or
 // parameter.
 TEST(Component, AbsurdInputNeverThrowsOrHangs) {
   const double values[] = {std::nan(""), INFINITY, -INFINITY, 1e300, -1e300, 5e-324, 0, 80};
-  for (int k = 0; k < kProjectionCount; ++k) {
-    for (double v : values) {
+  for (int k = 0; k < kProjectionCount; ++k)
+    for (double v : values)
       for (double w : values) {
         TGxProjectionL p = MakeReady(TProjection(k), 30);
         p.Ready = true;
         p.Forward(v, w);
         p.Inverse(v, w);
-        p.Radius = v;
-        p.Theta = w;
-        p.Oblique = w;
-        p.Other = v;
-        p.ForwardCutOff = true;
+        p.Radius = v, p.Theta = w, p.Oblique = w, p.Other = v, p.ForwardCutOff = true;
         p.Forward(w, v);
         p.Inverse(p.X0 + w, v);
         p.Inverse(w, w);
       }
+}
+
+// A NaN or infinite coordinate is no position: the frame refuses it with its
+// own code before any kind's routine sees it (Mercator and Fahey used to pass
+// a NaN pixel as code 0), for every kind, ready or not, and leaves the pair
+// each kind leaves when it refuses. A huge but finite value is still the
+// kind's business.
+TEST(Component, NonFiniteInputIsRefusedByTheFrame) {
+  const double nan = std::nan(""), inf = INFINITY;
+  const std::pair<double, double> bad[] = {{nan, 0}, {0, nan}, {inf, 10}, {10, -inf}, {-inf, nan}};
+  for (int k = 0; k < kProjectionCount; ++k) {
+    const auto kind = TProjection(k);
+    const gx::KindEntry* e = gx::EntryOf(kind);
+    for (bool ready : {true, false}) {
+      const auto make = [&] {
+        TGxProjectionL p = MakeReady(kind, 30);
+        p.Ready = ready;
+        return p;
+      };
+      for (auto [a, b] : bad) {
+        TGxProjectionL p = make(), q = make();
+        EventLog log;
+        log.Attach(p);
+        SCOPED_TRACE(testing::Message() << EnumName(kind) << " ready " << ready << " at " << a << ", " << b);
+        p.Forward(a, b);
+        EXPECT_EQ(p.ErrorCode, kNonFiniteInput);
+        EXPECT_EQ(log.errors, std::vector<int>{kNonFiniteInput});
+        EXPECT_EQ(log.results, (Results{{0, 0, double(kNonFiniteInput)}}));
+        if (e && e->leavesForward == gx::Leaves::MinusOne) {
+          EXPECT_EQ(p.X, -1);
+          EXPECT_EQ(p.Y, -1);
+        }
+        p.Inverse(a, b);
+        EXPECT_EQ(p.ErrorCode, kNonFiniteInput);
+        EXPECT_EQ(log.errors.back(), kNonFiniteInput);
+        if (e && e->leavesInverse == gx::Leaves::Zero) {
+          EXPECT_EQ(p.X, 0);
+          EXPECT_EQ(p.Y, 0);
+        }
+        // The colour pass's row inverse refuses the same pixels alike.
+        double lon[3], lat[3];
+        int code[3];
+        q.InverseRow(b, a, 3, lon, lat, code);
+        EXPECT_EQ(code[0], kNonFiniteInput);
+        EXPECT_EQ(code[2], kNonFiniteInput);
+      }
+      TGxProjectionL p = make();
+      p.Forward(1e300, 45);
+      EXPECT_NE(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
+      p.Inverse(1e300, 45);
+      EXPECT_NE(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
     }
   }
 }
 
+// List positions and kinds map both ways; the grids and the kind without
+// routine have none, and a position outside the list changes nothing.
 TEST(Catalogue, ListPositionsAndKindsAgree) {
   TGxProjectionL p;
   for (int i = kFirstListedPosition; i < kListCount; ++i) {
@@ -127,6 +150,8 @@ TEST(Catalogue, ListPositionsAndKindsAgree) {
   }
 }
 
+// The list replaces what the caller's list held, grids only on request; the
+// info event names a grid kind and its ellipsoid type.
 TEST(Catalogue, FillListAndInfo) {
   TGxProjectionL p;
   std::vector<std::string> items{"stale"};
@@ -151,22 +176,16 @@ TEST(Catalogue, FillListAndInfo) {
 
 // The English names say what each routine draws, under the names of the
 // literature, and none can be mistaken for another kind's name when a tool
-// looks a kind up by name.
+// looks a kind up by name (positions 3 and 4: ProjTool's English list).
 TEST(Catalogue, EnglishNames) {
-  const std::pair<int, std::string_view> named[] = {
-      {3, "Albers equal-area conic"}, {4, "Azimuthal equidistant"}, {42, "Mollweide"}};
-  for (const auto& [position, name] : named) EXPECT_EQ(CatalogueAt(position).EnglishName, name);
-
-  auto lower = [](std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-  };
+  EXPECT_EQ(CatalogueAt(42).EnglishName, "Mollweide");
   std::set<std::string> english;
   for (int i = 0; i < kListCount; ++i) {
     const CatalogueEntry& e = CatalogueAt(i);
+    std::string lower(e.EnglishName);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     EXPECT_FALSE(e.EnglishName.empty()) << i;
-    EXPECT_TRUE(english.insert(lower(e.EnglishName)).second) << e.EnglishName;
+    EXPECT_TRUE(english.insert(lower).second) << e.EnglishName;
     for (int k = 0; k < kListCount; ++k) {
       if (k == i) continue;
       EXPECT_NE(e.EnglishName, CatalogueAt(k).DisplayName) << i << " " << k;
@@ -175,11 +194,13 @@ TEST(Catalogue, EnglishNames) {
   }
 }
 
+// The defaults reset scales by the shorter side and centres the map; the
+// constants event reports them in degrees, the grids' coefficients raw.
 TEST(Catalogue, DefaultsResetAndConstants) {
   TGxProjectionL p;
   p.SetListIndex(4);
   ResetProjectionToDefaults(p, 528, 507);
-  EXPECT_DOUBLE_EQ(p.Radius, 65.0 * 507 / 440);  // the shorter side counts
+  EXPECT_DOUBLE_EQ(p.Radius, 65.0 * 507 / 440);
   EXPECT_DOUBLE_EQ(p.Theta, 25 * gx::kDegToRad);
   EXPECT_DOUBLE_EQ(p.Phi0, 50 * gx::kDegToRad);
   EXPECT_EQ(p.X0, 253.5);
@@ -200,8 +221,7 @@ TEST(Catalogue, DefaultsResetAndConstants) {
   EXPECT_NEAR(got[2], 55, 1e-12);
   EXPECT_EQ(got[8], 75);
 
-  // The grid kinds are never made ready and report their coefficients raw.
-  p.Projection = mpUTM;
+  p.Projection = mpUTM;  // never made ready
   p.Theta = 2;
   ResetProjectionToDefaults(p, 528, 507);
   EXPECT_FALSE(p.Ready);
@@ -209,61 +229,4 @@ TEST(Catalogue, DefaultsResetAndConstants) {
   p.GetConstants();
   EXPECT_EQ(got[1], 2);
   EXPECT_EQ(got[7], 0);
-}
-
-// A NaN or infinite coordinate is no position: the frame refuses it with its
-// own code before any kind's routine sees it, for every kind, ready or not,
-// and leaves the pair each kind leaves when it refuses. A huge but finite
-// value is still the kind's business.
-TEST(Component, NonFiniteInputIsRefusedByTheFrame) {
-  const double nan = std::nan(""), inf = INFINITY;
-  const std::pair<double, double> bad[] = {{nan, 0}, {0, nan}, {inf, 10}, {10, -inf}, {-inf, nan}};
-  for (int k = 0; k < kProjectionCount; ++k) {
-    const auto kind = TProjection(k);
-    const gx::KindEntry* e = gx::EntryOf(kind);
-    for (bool ready : {true, false}) {
-      for (auto [a, b] : bad) {
-        TGxProjectionL p = MakeReady(kind, 30);
-        p.Ready = ready;
-        EventLog log;
-        log.Attach(p);
-        SCOPED_TRACE(testing::Message() << EnumName(kind) << " ready " << ready << " at " << a << ", " << b);
-        p.Forward(a, b);
-        EXPECT_EQ(p.ErrorCode, kNonFiniteInput);
-        EXPECT_EQ(log.errors, std::vector<int>{kNonFiniteInput});
-        EXPECT_EQ(log.results, (std::vector<std::vector<double>>{{0, 0, double(kNonFiniteInput)}}));
-        if (e && e->leavesForward == gx::Leaves::MinusOne) {
-          EXPECT_EQ(p.X, -1);
-          EXPECT_EQ(p.Y, -1);
-        }
-        p.Inverse(a, b);
-        EXPECT_EQ(p.ErrorCode, kNonFiniteInput);
-        EXPECT_EQ(log.errors.back(), kNonFiniteInput);
-        if (e && e->leavesInverse == gx::Leaves::Zero) {
-          EXPECT_EQ(p.X, 0);
-          EXPECT_EQ(p.Y, 0);
-        }
-        // The colour pass's row inverse refuses the same pixels alike.
-        double lon[3], lat[3];
-        int code[3];
-        TGxProjectionL q = MakeReady(kind, 30);
-        q.Ready = ready;
-        q.InverseRow(b, a, 3, lon, lat, code);
-        EXPECT_EQ(code[0], kNonFiniteInput);
-        EXPECT_EQ(code[2], kNonFiniteInput);
-      }
-      TGxProjectionL p = MakeReady(kind, 30);
-      p.Ready = ready;
-      p.Forward(1e300, 45);
-      EXPECT_NE(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
-      p.Inverse(1e300, 45);
-      EXPECT_NE(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
-    }
-  }
-  // Mercator and Fahey used to pass a NaN pixel as code 0.
-  for (TProjection kind : {mpMercator, mpFahey}) {
-    TGxProjectionL p = MakeReady(kind, 30);
-    p.Inverse(nan, 100);
-    EXPECT_EQ(p.ErrorCode, kNonFiniteInput) << EnumName(kind);
-  }
 }

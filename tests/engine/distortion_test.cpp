@@ -52,6 +52,11 @@ struct TheoryRow {
   bool foldsAtEquator = false;
 };
 
+// Mollweide: x = Cx lon cos t, y = Cy sin t, 2t + sin 2t = k sin(lat): Cx Cy k / 4.
+constexpr double kMollweideArea = 0.900316316158 * 1.4142135623731 * kPi / 4;
+// Wagner I and Urmaev: sin t = k sin(lat), x = Cx lon cos t, y = Cy t: Cx Cy k.
+constexpr double kUrmaevArea = 0.8773826753 * 1.139753528477;
+
 const TheoryRow kTheory[] = {
     // Conformal. Mercator on the sphere: k = sec(lat); on the ellipsoid
     // k = sqrt(1 - e^2 sin^2)/cos, conformal there. Stereographic: k = 2/(1 + cos c).
@@ -76,10 +81,8 @@ const TheoryRow kTheory[] = {
     {"Peters", mpPeters, 220, Law::EqualArea, 1 / std::cos(44.138 * kRad)},
     {"Gall orthographic", mpGallOrth, 220, Law::EqualArea, 1 / std::cos(45 * kRad)},
     {"Balthasart", mpBalthasart, 220, Law::EqualArea, 1 / std::cos(50 * kRad)},
-    // x = Cx lon cos t, y = Cy sin t, 2t + sin 2t = k sin(lat): Cx Cy k / 4.
-    {"Mollweide", mpMollweide, 220, Law::EqualArea, 0.900316316158 * 1.4142135623731 * kPi / 4},
-    {"interrupted Mollweide", mpIMollweide, 220, Law::EqualArea,
-     0.900316316158 * 1.4142135623731 * kPi / 4},
+    {"Mollweide", mpMollweide, 220, Law::EqualArea, kMollweideArea},
+    {"interrupted Mollweide", mpIMollweide, 220, Law::EqualArea, kMollweideArea},
     {"Wagner IV", mpWagnerIV, 220, Law::EqualArea, 0.8631 * 1.56548 * 2.9604205062 / 4},
     {"sinusoidal", mpSinusoidal, 220, Law::EqualArea, 1},
     // Eckert II: x = Cx lon s, y = Cy (2 - s), s^2 = 4 - 3 sin: 3/2 Cx Cy.
@@ -109,12 +112,9 @@ const TheoryRow kTheory[] = {
      0.92582009977255146159 * 3.4016802570830450448 * 0.95257934441568037153 / 3},
     {"McBryde-Thomas flat-polar quartic", mpMcBrydeQ, 220, Law::EqualArea,
      0.3124597141037824925 * 1.8747582846226949551 * 1.7071067811865475245},
-    // sin t = k sin(lat), x = Cx lon cos t, y = Cy t: Cx Cy k.
-    {"Wagner I", mpWagnerI, 220, Law::EqualArea,
-     0.8773826753 * 1.139753528477 * 0.8660254037844386469},
-    {"Urmaev, factor 1", mpUrmaev, 220, Law::EqualArea, 0.8773826753 * 1.139753528477},
-    {"Urmaev, factor 0.6", mpUrmaev, 220, Law::EqualArea, 0.8773826753 * 1.139753528477 * 0.6,
-     nullptr, 0.6},
+    {"Wagner I", mpWagnerI, 220, Law::EqualArea, kUrmaevArea * 0.8660254037844386469},
+    {"Urmaev, factor 1", mpUrmaev, 220, Law::EqualArea, kUrmaevArea},
+    {"Urmaev, factor 0.6", mpUrmaev, 220, Law::EqualArea, kUrmaevArea * 0.6, nullptr, 0.6},
     {"Nell", mpNell, 220, Law::EqualArea, 1},
     {"Foucaut sinusoidal, blend 1", mpFoucautS, 220, Law::EqualArea, 1},
     {"Foucaut sinusoidal, blend 0.4", mpFoucautS, 220, Law::EqualArea, 1, nullptr, 0.4},
@@ -122,8 +122,7 @@ const TheoryRow kTheory[] = {
     {"Lambert azimuthal", mpLaAzimuthalEA, 220, Law::EqualArea, 1},
     {"Albers, WGS 84", mpAlbertsCEA, 30, Law::EqualArea, 1},
     {"Albers, sphere", mpAlbertsCEA, 31, Law::EqualArea, 1},
-    {"Mollweide, tilted 30", mpMollweide, 220, Law::EqualArea,
-     0.900316316158 * 1.4142135623731 * kPi / 4, nullptr, kNaN, 30},
+    {"Mollweide, tilted 30", mpMollweide, 220, Law::EqualArea, kMollweideArea, nullptr, kNaN, 30},
     // Equidistant.
     {"equirectangular", mpEquirectangular, 220, Law::Plate},
     {"azimuthal equidistant", mpAzimuthalEA, 220, Law::RadialTrue},
@@ -148,8 +147,6 @@ TGxProjectionL Prepare(const TheoryRow& row) {
   }
   return p;
 }
-
-double Length(double u, double v) { return std::hypot(u, v); }
 
 }  // namespace
 
@@ -176,7 +173,7 @@ TEST(Distortion, ValuesKnownFromTheory) {
         ++checked;
         EXPECT_GE(d.A, d.B);
         EXPECT_NEAR(d.Area, d.A * d.B, 1e-12 * d.Area);
-        const double east = Length(d.EastU, d.EastV), north = Length(d.NorthU, d.NorthV);
+        const double east = std::hypot(d.EastU, d.EastV), north = std::hypot(d.NorthU, d.NorthV);
         switch (row.law) {
           case Law::Conformal:
             EXPECT_LT(d.Angle(), 1e-6);
@@ -185,15 +182,9 @@ TEST(Distortion, ValuesKnownFromTheory) {
               EXPECT_NEAR(d.Area / want, 1, 1e-6) << want;
             }
             break;
-          case Law::EqualArea:
-            EXPECT_NEAR(d.Area / row.constant, 1, 1e-6) << row.constant;
-            break;
-          case Law::MeridiansTrue:
-            EXPECT_NEAR(north, 1, 1e-6);
-            break;
-          case Law::ParallelsTrue:
-            EXPECT_NEAR(east, 1, 1e-6);
-            break;
+          case Law::EqualArea: EXPECT_NEAR(d.Area / row.constant, 1, 1e-6) << row.constant; break;
+          case Law::MeridiansTrue: EXPECT_NEAR(north, 1, 1e-6); break;
+          case Law::ParallelsTrue: EXPECT_NEAR(east, 1, 1e-6); break;
           case Law::Plate:
             EXPECT_NEAR(north, 1, 1e-6);
             EXPECT_NEAR(d.B, 1, 1e-6);
@@ -285,34 +276,46 @@ TEST(Distortion, RefusedPointsHaveNoValue) {
 // across a cut, the value still comes out right: the centre of the azimuthal
 // kinds that refuse a small band around it, polar aspects at their centre,
 // the map's edge, the boundaries of the interrupted Mollweide's lobes, and
-// Eckert II's fold at the equator (first order there: about the step).
-TEST(Distortion, RefusedOrCutSidesAreSteppedAround) {
+// Eckert II's fold at the equator (first order there: about the step). The
+// azimuth is where the largest scale points on the globe: east-west on the
+// equirectangular map; on Peters' cylinder (meridian scale cos(lat)/cos(s),
+// parallel scale sec(lat)) north-south below 32 degrees, east-west above.
+TEST(Distortion, ValuesAtRefusedOrCutSidesAndTheAzimuth) {
   struct Case {
     TProjection kind;
     double phi0, relLon, lat;
-    double a, b, within;
+    double a, b, within;    // a NaN: an equal-area kind, areal scale 1
+    double azimuth = kNaN;  // NaN: not checked
   };
+  const double peters = std::cos(44.138 * kRad);
   const Case cases[] = {
       {mpAzimuthalEA, 50, 0, 50, 1, 1, 1e-5},      {mpLaAzimuthalEA, 50, 0, 50, 1, 1, 1e-5},
       {mpLaAzimuthalEA, 90, 0, 90, 1, 1, 1e-5},    {mpAzimuthalEA, 90, 0, 90, 1, 1, 1e-5},
-      {mpStereographic, 90, 0, 90, 1, 1, 1e-5},    {mpEquirectangular, 0, 180, 60, 2, 1, 1e-6},
+      {mpStereographic, 90, 0, 90, 1, 1, 1e-5},    {mpEquirectangular, 0, 180, 60, 2, 1, 1e-6, kPi / 2},
       {mpEquirectangular, 0, -180, -60, 2, 1, 1e-6}, {mpEckertII, 0, 40, 0, kNaN, kNaN, 1e-5},
       {mpIMollweide, 0, -160, 45, kNaN, kNaN, 1e-6}, {mpIMollweide, 0, -70, 45, kNaN, kNaN, 1e-6},
       {mpIMollweide, 0, 80, 45, kNaN, kNaN, 1e-6},  {mpIMollweide, 0, -40, -45, kNaN, kNaN, 1e-6},
       {mpIMollweide, 0, 110, -45, kNaN, kNaN, 1e-6},
+      {mpEquirectangular, 0, 40, -30, 2 / std::sqrt(3.0), 1, 1e-6, kPi / 2},
+      {mpPeters, 0, 40, 20, std::cos(20 * kRad) / peters, 1 / std::cos(20 * kRad), 1e-6, 0},
+      {mpPeters, 0, 40, 60, 1 / std::cos(60 * kRad), std::cos(60 * kRad) / peters, 1e-6, kPi / 2},
   };
   for (const Case& c : cases) {
     TGxProjectionL p = MakeReady(c.kind);
     p.SetPhi0(c.phi0);
     TDistortionProbe probe(p);
     TDistortion d;
-    ASSERT_TRUE(probe.At(p.Theta / kRad + c.relLon, c.lat, d)) << EnumName(c.kind) << " " << c.relLon;
-    if (std::isnan(c.a)) {  // an equal-area kind: areal scale 1
-      EXPECT_NEAR(d.Area, 1, c.within) << EnumName(c.kind) << " " << c.relLon << " " << c.lat;
+    SCOPED_TRACE(testing::Message() << EnumName(c.kind) << " " << c.relLon << " " << c.lat);
+    ASSERT_TRUE(probe.At(p.Theta / kRad + c.relLon, c.lat, d));
+    if (std::isnan(c.a)) {
+      EXPECT_NEAR(d.Area, 1, c.within);
       continue;
     }
-    EXPECT_NEAR(d.A, c.a, c.within) << EnumName(c.kind) << " " << c.relLon;
-    EXPECT_NEAR(d.B, c.b, c.within) << EnumName(c.kind) << " " << c.relLon;
+    EXPECT_NEAR(d.A, c.a, c.within);
+    EXPECT_NEAR(d.B, c.b, c.within);
+    if (!std::isnan(c.azimuth)) {
+      EXPECT_NEAR(d.Azimuth(), c.azimuth, 1e-6);
+    }
   }
 }
 
@@ -342,20 +345,5 @@ TEST(Distortion, PixelHintChangesNothingAndNoEventFires) {
     EXPECT_GT(compared, 20) << EnumName(kind);
     EXPECT_TRUE(log.errors.empty() && log.results.empty()) << EnumName(kind);
     EXPECT_EQ(p.ErrorCode, 77);
-  }
-}
-
-// The azimuth is where the largest scale points on the globe: east-west on
-// the equirectangular map; on Peters' cylinder (meridian scale
-// cos(lat)/cos(44.138), parallel scale sec(lat)) north-south below 32
-// degrees, east-west above.
-TEST(Distortion, AzimuthOfTheLargestScale) {
-  for (auto [kind, lat, azimuth] : {std::tuple{mpEquirectangular, -30.0, kPi / 2},
-                                    {mpPeters, 20.0, 0.0}, {mpPeters, 60.0, kPi / 2}}) {
-    TGxProjectionL p = MakeReady(kind);
-    TDistortionProbe probe(p);
-    TDistortion d;
-    ASSERT_TRUE(probe.At(40, lat, d));
-    EXPECT_NEAR(d.Azimuth(), azimuth, 1e-6) << EnumName(kind) << " " << lat;
   }
 }

@@ -68,10 +68,10 @@ TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
   EXPECT_NEAR(p.Y, p.Y0 - 20, 1e-6);
 }
 
+// Centre (25, 50): the point (-65, 45) lies 90 degrees of longitude away,
+// where cos z - sin(phi0) sin(phi) is exactly 0 in the inverse. It used to
+// come back on the central meridian.
 TEST(Kinds, LambertEqualAreaKeepsTheLongitudeAQuarterTurnAway) {
-  // Centre (25, 50): the point (-65, 45) lies 90 degrees of longitude away,
-  // where cos z - sin(phi0) sin(phi) is exactly 0 in the inverse. It used to
-  // come back on the central meridian.
   TGxProjectionL p = MakeReady(mpLaAzimuthalEA, 220);
   p.Forward(-65, 45);
   ASSERT_EQ(p.ErrorCode, 0);

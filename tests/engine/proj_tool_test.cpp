@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <iterator>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +21,8 @@ struct ShellRun {
 };
 
 // Runs a bash command line in which $TOOL is weltnetz-proj; stdout and
-// stderr as the command line leaves them.
+// stderr as the command line leaves them. ctest runs the tests of this file
+// in parallel processes: one script file each.
 ShellRun Shell(const std::string& commands) {
   static int calls = 0;
   const std::string base = testing::TempDir() + "weltnetz_proj_shell_" + std::to_string(getpid()) +
@@ -42,49 +43,25 @@ ShellRun Shell(const std::string& commands) {
   return r;
 }
 
-using ToolRun = ShellRun;
+// weltnetz-proj with these arguments, reading input (whole lines, or nothing).
+ShellRun Tool(const std::string& args, const std::string& input) {
+  return Shell("$TOOL " + args + (input.empty() ? " < /dev/null" : " <<'END'\n" + input + "END"));
+}
 
-// weltnetz-proj with these arguments, reading input.
-ToolRun Tool(const std::string& args, const std::string& input) {
-  // ctest runs the tests of this file in parallel processes: one input file each.
-  static int calls = 0;
-  const std::string in = testing::TempDir() + "weltnetz_proj_input_" +
-                         std::to_string(getpid()) + "_" + std::to_string(++calls) + ".txt";
-  std::ofstream(in) << input;
-  ToolRun r = Shell("$TOOL " + args + " < " + in);
-  std::remove(in.c_str());
-  return r;
+// The value of one "Key value" line of --show.
+double ShownValue(const std::string& show, const std::string& key) {
+  const auto at = show.find("\n" + key + " ");
+  const auto start = at == std::string::npos ? show.rfind(key + " ", 0) : at + 1;
+  if (start == std::string::npos) return NAN;
+  return std::strtod(show.c_str() + start + key.size() + 1, nullptr);
 }
 
 }  // namespace
 
-TEST(ProjTool, ListsEveryPosition) {
-  ToolRun r = Tool("--list", "");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\n"),
-            std::string::npos);
-  EXPECT_NE(r.out.find("64\t28\tmpWinkelII\tWinkel-Projektion II\t0\n"), std::string::npos);
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 65);
-}
-
-TEST(ProjTool, SetUpLikeTheWindow) {
-  ToolRun r = Tool("--kind Mercator-Projektion --show", "");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("Radius 74.897727272727266\n"), std::string::npos);
-  EXPECT_NE(r.out.find("X0 264\nY0 253\n"), std::string::npos);
-  EXPECT_NE(r.out.find("MapInput 30\n"), std::string::npos);
-  EXPECT_NE(r.out.find("Projection 19\n"), std::string::npos);
-  // Explicit options come after the defaults and win.
-  r = Tool("--kind 19 --size 100x200 --radius 10 --phi2 45 --map-input 7 --not-ready --show", "");
-  EXPECT_NE(r.out.find("Radius 10\n"), std::string::npos);
-  EXPECT_NE(r.out.find("Phi2 45\n"), std::string::npos);
-  EXPECT_NE(r.out.find("X0 50\nY0 100\n"), std::string::npos);
-  EXPECT_NE(r.out.find("MapInput 7\nReady 0\n"), std::string::npos);
-}
-
+// Position 19, equirectangular: x = 264 + 100 lambda, y = 253 - 100 phi. A
+// bad line is marked and makes the exit status 1; the others still print.
 TEST(ProjTool, ForwardInverseAndBadLines) {
-  // Position 19, equirectangular: x = 264 + 100 lambda, y = 253 - 100 phi.
-  ToolRun r = Tool("--kind 19 --radius 100", "30 60\nnot numbers\n1 2 3\n-30 -60\n");
+  ShellRun r = Tool("--kind 19 --radius 100", "30 60\nnot numbers\n1 2 3\n-30 -60\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out,
             "316.3598775598299 148.28024488034023 0\n* * -1\n* * -1\n"
@@ -97,25 +74,17 @@ TEST(ProjTool, ForwardInverseAndBadLines) {
 }
 
 TEST(ProjTool, BadOptionsExitWithTwo) {
-  for (const char* args : {"--bogus", "--kind 65", "--kind Nirgendwo", "--enum 66",
-                           "--size 10", "--radius", "--theta abc"})
+  for (const char* args : {"--bogus", "--kind 65", "--kind Nirgendwo", "--enum 66", "--size 10",
+                           "--radius", "--theta abc", "--list --lang fr", "--list --lang EN",
+                           "--list --lang"})
     EXPECT_EQ(Tool(args, "").status, 2) << args;
 }
 
-namespace {
-
-double ShownValue(const std::string& show, const std::string& key) {
-  const auto at = show.find("\n" + key + " ");
-  const auto start = at == std::string::npos ? show.rfind(key + " ", 0) : at + 1;
-  if (start == std::string::npos) return NAN;
-  return std::strtod(show.c_str() + start + key.size() + 1, nullptr);
-}
-
-}  // namespace
-
 // Every set-up option reaches the component: each one alone, after the
-// window's defaults (position 19, equirectangular, 528 x 507).
-TEST(ProjTool, EverySetUpOptionIsApplied) {
+// window's defaults (position 19, equirectangular, 528 x 507), and wins.
+// --kind takes a position, a German, enum or English name, or a part of one
+// that only one kind has, in any case, German letters folded.
+TEST(ProjTool, EverySetUpOptionAndKindNameIsApplied) {
   struct Case {
     const char* option;
     const char* key;
@@ -129,13 +98,25 @@ TEST(ProjTool, EverySetUpOptionIsApplied) {
       {"--y0 99", "Y0", 99},               {"--map-input -5", "MapInput", -5},
       {"--cutoff", "ForwardCutOff", 1},    {"--not-ready", "Ready", 0},
       {"--enum 65", "Projection", 65},     {"--size 100x61", "Y0", 30},
-      {"--kind 40", "MapInput", 30},       {"--kind 40", "Projection", 19},
+      {"--size 100x61", "X0", 50},         {"--kind 40", "MapInput", 30},
+      {"--kind 40", "Projection", 19},     {"--kind 40", "X0", 264},
+      {"--kind 40", "Y0", 253},
+      {"--kind 'Mercator-Projektion'", "Projection", 19}, {"--kind mpMercator", "Projection", 19},
+      {"--kind Mercator", "Projection", 19},   {"--kind mpTMercator", "Projection", 17},
+      {"--kind 'transverse merc'", "Projection", 17},
+      {"--kind 'AZIMUTHAL EQUIDISTANT'", "Projection", 10},
+      {"--kind äquidist", "Projection", 24},  // Äquidistante Kegelprojektion
+      {"--kind ÄQUIRECHT", "Projection", 6},  {"--kind robin", "Projection", 14},
+      {"--kind 'Putnins-Projektion'", "Projection", 39},
   };
   for (const Case& c : cases) {
-    const ToolRun r = Tool(std::string("--kind 19 ") + c.option + " --show", "");
-    EXPECT_EQ(r.status, 0) << c.option;
+    const ShellRun r = Tool(std::string("--kind 19 ") + c.option + " --show", "");
+    EXPECT_EQ(r.status, 0) << c.option << ": " << r.err;
     EXPECT_NEAR(ShownValue(r.out, c.key), c.shown, 1e-12) << c.option << "\n" << r.out;
   }
+  // The window's radius for Mercator, printed to the last digit.
+  EXPECT_NE(Tool("--kind Mercator-Projektion --show", "").out.find("Radius 74.897727272727266\n"),
+            std::string::npos);
   // And they act: the central longitude moves the map, the cut-off refuses
   // Robinson's polar band, the tilt turns the globe.
   EXPECT_EQ(Tool("--kind 19 --radius 100 --theta 30", "30 0\n").out, "264 253 0\n");
@@ -181,13 +162,18 @@ TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
 #endif
 }
 
-// --list keeps its five columns byte for byte; in English a sixth, the
-// English name, follows.
-TEST(ProjTool, ListInEnglishAddsTheEnglishName) {
-  const ToolRun german = Tool("--list", ""), de = Tool("--list --lang de", "");
-  const ToolRun en = Tool("--list --lang en", "");
+// --list: one line per position in five columns, byte for byte, also with
+// --lang de; in English a sixth, the English name, follows.
+TEST(ProjTool, ListsEveryPositionAndInEnglishItsName) {
+  const ShellRun german = Tool("--list", ""), de = Tool("--list --lang de", "");
+  const ShellRun en = Tool("--list --lang en", "");
+  ASSERT_EQ(german.status, 0);
   ASSERT_EQ(en.status, 0);
   EXPECT_EQ(de.out, german.out);
+  EXPECT_EQ(std::count(german.out.begin(), german.out.end(), '\n'), 65);
+  EXPECT_NE(german.out.find("64\t28\tmpWinkelII\tWinkel-Projektion II\t0\n"), std::string::npos);
+  EXPECT_NE(german.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\n"),
+            std::string::npos);
   EXPECT_NE(en.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\t"
                         "Azimuthal equidistant\n"),
             std::string::npos);
@@ -203,56 +189,31 @@ TEST(ProjTool, ListInEnglishAddsTheEnglishName) {
     EXPECT_GT(b.size(), a.size() + 1) << b;
   }
   EXPECT_EQ(lines, 65);
-  for (const char* bad : {"--list --lang fr", "--list --lang EN", "--list --lang"})
-    EXPECT_EQ(Tool(bad, "").status, 2) << bad;
 }
 
-// --kind takes a position, a German, enum or English name, or a part of
-// one that only one kind has; several or none are refused and named.
-TEST(ProjTool, KindByAnyOfItsNames) {
-  const std::pair<const char*, int> kinds[] = {
-      {"40", 19},                      // position 40: mpMercator
-      {"'Mercator-Projektion'", 19},   // German, exactly
-      {"mpMercator", 19},              // enum name
-      {"Mercator", 19},                // English, exactly
-      {"mpTMercator", 17},
-      {"'transverse merc'", 17},       // a part, in any case
-      {"'AZIMUTHAL EQUIDISTANT'", 10},
-      {"äquidist", 24},                // German letters, folded: Äquidistante Kegelprojektion
-      {"ÄQUIRECHT", 6},
-      {"robin", 14},
-      {"'Putnins-Projektion'", 39},
+// A --kind that several kinds fit or none is refused, the fits named; sixty
+// names end in "Projektion": that list is cut short.
+TEST(ProjTool, KindFittingSeveralOrNoneIsRefused) {
+  const std::pair<const char*, std::vector<const char*>> refused[] = {
+      {"mercator",
+       {"\"mercator\" fits 2 kinds", "40  Mercator-Projektion  (Mercator, mpMercator)",
+        "52  Transverse Mercator-Projektion  (Transverse Mercator, mpTMercator)"}},
+      {"projektion", {"and 48 more"}},         {"Mercatur", {"no kind is named"}},
+      {"''", {"no kind is named"}},            {"mpPutnins2", {"no kind is named"}},
+      {"-1", {"no kind is named"}},
   };
-  for (const auto& [name, ordinal] : kinds) {
+  for (const auto& [name, messages] : refused) {
     const ShellRun r = Shell(std::string("$TOOL --kind ") + name + " --show");
-    EXPECT_EQ(r.status, 0) << name << ": " << r.err;
-    EXPECT_EQ(ShownValue(r.out, "Projection"), ordinal) << name;
-  }
-
-  ShellRun r = Shell("$TOOL --kind mercator --show");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(r.out.empty());
-  EXPECT_NE(r.err.find("\"mercator\" fits 2 kinds"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("40  Mercator-Projektion  (Mercator, mpMercator)"), std::string::npos)
-      << r.err;
-  EXPECT_NE(r.err.find("52  Transverse Mercator-Projektion  (Transverse Mercator, mpTMercator)"),
-            std::string::npos)
-      << r.err;
-  // Sixty names end in "Projektion": the list is cut short.
-  r = Shell("$TOOL --kind projektion --show");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("and 48 more"), std::string::npos) << r.err;
-  for (const char* none : {"Mercatur", "''", "mpPutnins2", "-1"}) {
-    r = Shell(std::string("$TOOL --kind ") + none + " --show");
-    EXPECT_EQ(r.status, 2) << none;
-    EXPECT_NE(r.err.find("no kind is named"), std::string::npos) << none << ": " << r.err;
+    EXPECT_EQ(r.status, 2) << name;
+    EXPECT_TRUE(r.out.empty()) << name;
+    for (const char* m : messages) EXPECT_NE(r.err.find(m), std::string::npos) << name << ": " << r.err;
   }
 }
 
 // --distortion: "a b area angle" per point (angle in degrees), the tool's
 // marks where there is none or the line is no point.
 TEST(ProjTool, DistortionPrintsTheIndicatrix) {
-  const ToolRun r = Tool("--kind 19 --distortion", "0 60\n10 95\nx y\n");
+  const ShellRun r = Tool("--kind 19 --distortion", "0 60\n10 95\nx y\n");
   double a, b, area, angle;
   // Equirectangular at 60 degrees: twice the scale along the parallel.
   ASSERT_EQ(std::sscanf(r.out.c_str(), "%lf %lf %lf %lf", &a, &b, &area, &angle), 4) << r.out;
