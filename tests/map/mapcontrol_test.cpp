@@ -57,7 +57,9 @@ TEST(MapControl, RequestDuringADrawingRestartsItAndExceptionsEndIt) {
     w.map.OnProgress = [&](TGxMapImageL* m, int, int pos) {
       starts += pos == 0;
       if (pos == 10000 && (everyTime || requests++ == 0)) m->Render();
-      if (pos == 20000) EXPECT_TRUE(m->Drawing());
+      if (pos == 20000) {
+        EXPECT_TRUE(m->Drawing());
+      }
     };
     w.map.Render();
     if (everyTime) {
