@@ -3,6 +3,7 @@
 #include "mapimage/PixelMath.h"
 #include "mapimage/PixelRows.h"
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -38,10 +39,44 @@ inline bool BilinearColour(const TColourSource& picture, double lon, double lat,
   return true;
 }
 
+// How far the plain wrap of a longitude or latitude in radians into degrees
+// may lie from the fold of Inverse: the fold goes through an arcsine, whose
+// rounding next to +-90 degrees reaches 1e-6 degree. Ten times that is the
+// margin.
+constexpr double kFoldSlackDeg = 1e-5;
+
+// True when every value within slack of v rounds to the same integer as v.
+inline bool RoundsClear(double v, double slack) {
+  return std::fabs(v - std::floor(v) - 0.5) > slack;
+}
+
+// NearestColour of the angles (radians) before the fold, without the fold's
+// cost where it cannot matter: the nearest source pixel is the same for
+// every position within the slack of the plainly wrapped angles unless one
+// of them lies that close to a border between two source pixels. Only those
+// rare pixels, and angles outside the plain wrap's range, take the fold.
+inline bool NearestColourUnfolded(const TColourSource& picture, double lambda, double phi,
+                                  uchar* rgb) {
+  double lon = lambda * gx::kRadToDeg;
+  const double lat = phi * gx::kRadToDeg;
+  if (lon > 180.0) lon -= 360.0;
+  else if (lon < -180.0) lon += 360.0;
+  const double sx = picture.width / 360.0, sy = picture.height / 180.0;
+  // NaN fails these tests too.
+  if (std::fabs(lon) <= 180.0 && std::fabs(lat) <= 90.0 &&
+      RoundsClear(lon * sx, kFoldSlackDeg * sx) && RoundsClear(lat * sy, kFoldSlackDeg * sy))
+    return NearestColour(picture, lon, lat, rgb);
+  double lonExact, latExact;
+  TGxProjectionL::FoldedDegrees(lambda, phi, lonExact, latExact);
+  return NearestColour(picture, lonExact, latExact, rgb);
+}
+
 // The picture's colours for the pixels of a span, through the kind's
 // inverse a row at a time; the pixels the projection refuses keep what the
-// row held.
-template <bool (*Colour)(const TColourSource&, double, double, uchar*)>
+// row held. With Unfolded, Colour takes the angles before the fold (radians)
+// wherever the row offers them.
+template <bool (*Colour)(const TColourSource&, double, double, uchar*),
+          bool (*Unfolded)(const TColourSource&, double, double, uchar*) = nullptr>
 void PaintPicture(TLayerInput& in, QImage& target, TDrawProgress& progress,
                   const TColourSource& picture) {
   DrawPixelColours(in, target, progress, [&picture](TGxProjectionL& p) {
@@ -50,7 +85,15 @@ void PaintPicture(TLayerInput& in, QImage& target, TDrawProgress& progress,
       // graticule and coastlines that Forward places.
       std::vector<double> lon(static_cast<std::size_t>(n)), lat(static_cast<std::size_t>(n));
       std::vector<int> code(static_cast<std::size_t>(n));
-      p.InverseRow(r, c, n, lon.data(), lat.data(), code.data(), step);
+      if constexpr (Unfolded != nullptr) {
+        if (p.InverseRowUnfolded(r, c, n, lon.data(), lat.data(), code.data(), step)) {
+          for (int k = 0; k < n; ++k)
+            painted[k] = code[k] == 0 && Unfolded(picture, lon[k], lat[k], bgr + 3 * k);
+          return;
+        }
+      } else {
+        p.InverseRow(r, c, n, lon.data(), lat.data(), code.data(), step);
+      }
       for (int k = 0; k < n; ++k)
         painted[k] = code[k] == 0 && Colour(picture, lon[k], lat[k], bgr + 3 * k);
     };
@@ -75,6 +118,6 @@ int TColourLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress)
   if (in.look.Sampling == TSampling::Bilinear)
     PaintPicture<BilinearColour>(in, target, progress, picture);
   else
-    PaintPicture<NearestColour>(in, target, progress, picture);
+    PaintPicture<NearestColour, NearestColourUnfolded>(in, target, progress, picture);
   return 0;
 }

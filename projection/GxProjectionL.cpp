@@ -317,10 +317,7 @@ void TGxProjectionL::InverseRoutine(double x, double y) {
 
 // Fold the longitude into [-180, 180] and a latitude beyond the pole back
 // onto the sphere (100 degrees is 80 degrees on the other meridian side).
-void TGxProjectionL::FoldToDegrees() {
-  X = gx::FoldLongitude(X) * gx::kRadToDeg;
-  Y = std::asin(std::sin(Y)) * gx::kRadToDeg;
-}
+void TGxProjectionL::FoldToDegrees() { FoldedDegrees(X, Y, X, Y); }
 
 void TGxProjectionL::InverseHandOverAndEvent() {
   if (GxConvert) HandOverInverse();
@@ -356,9 +353,37 @@ bool MirrorOffset(double x0, double cx, int step, double& c) {
 
 }  // namespace
 
+void TGxProjectionL::FoldedDegrees(double lambda, double phi, double& lon, double& lat) {
+  lon = gx::FoldLongitude(lambda) * gx::kRadToDeg;
+  lat = std::asin(std::sin(phi)) * gx::kRadToDeg;
+}
+
 void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code,
                                 int step) {
-  if (n <= 0) return;
+  if (!InverseRowUnfolded(y, x0, n, lon, lat, code, step)) return;
+  // The latitude fold depends on the latitude alone, which on most maps is
+  // the same for the whole row.
+  bool haveFolded = false;
+  double foldedFrom = 0, folded = 0;
+  for (int i = 0; i < n - 1; ++i) {
+    if (code[i] != 0) continue;
+    const double phi = lat[i];
+    if (!haveFolded || std::bit_cast<std::uint64_t>(phi) != std::bit_cast<std::uint64_t>(foldedFrom)) {
+      haveFolded = true;
+      foldedFrom = phi;
+      folded = std::asin(std::sin(phi)) * gx::kRadToDeg;
+    }
+    lon[i] = gx::FoldLongitude(lon[i]) * gx::kRadToDeg;
+    lat[i] = folded;
+  }
+  // The last pixel, refused or not, is the working pair.
+  lon[n - 1] = X;
+  lat[n - 1] = Y;
+}
+
+bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon, double* lat,
+                                        int* code, int step) {
+  if (n <= 0) return true;
   step = std::max(step, 1);
   const gx::RowPixels pixels(x0, step);
   const gx::Prepared& k = Prepare();
@@ -375,7 +400,7 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
       lat[i] = Y;
       code[i] = ErrorCode;
     }
-    return;
+    return false;
   }
 
   // The fields that some pixels write and others leave: the last pixel of
@@ -385,20 +410,10 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
   int latFrom = -1, auxFrom = -1, otherFrom = -1;
   double iterLat = 0, iterAux = 0, other = 0;
   gx::Out last;
-  // The latitude fold depends on the latitude alone, which on most maps is
-  // the same for the whole row.
-  bool haveFolded = false;
-  double foldedFrom = 0, folded = 0;
   const auto finish = [&](const gx::Out& o, int i) {
-    double lambda = o.x, phi = o.y;
-    if (k.tilted) k.tiltInverse.Apply(lambda, phi, lambda, phi);
-    lon[i] = gx::FoldLongitude(lambda) * gx::kRadToDeg;
-    if (!haveFolded || std::bit_cast<std::uint64_t>(phi) != std::bit_cast<std::uint64_t>(foldedFrom)) {
-      haveFolded = true;
-      foldedFrom = phi;
-      folded = std::asin(std::sin(phi)) * gx::kRadToDeg;
-    }
-    lat[i] = folded;
+    lon[i] = o.x;
+    lat[i] = o.y;
+    if (k.tilted) k.tiltInverse.Apply(lon[i], lat[i], lon[i], lat[i]);
   };
   const auto take = [&](const gx::Out& o, int i) {
     code[i] = o.code;
@@ -474,9 +489,9 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
   }
   // The working pair as the last call leaves it, refused or not.
   finish(last, n - 1);
-  X = lon[n - 1];
-  Y = lat[n - 1];
+  FoldedDegrees(lon[n - 1], lat[n - 1], X, Y);
   ErrorCode = last.code;
+  return true;
 }
 
 void TGxProjectionL::ObliqueRotate(double lambda, double phi, bool forwardSense) {

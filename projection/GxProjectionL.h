@@ -213,6 +213,19 @@ class TGxProjectionL {
   // converter, a handler or a grid kind it is Inverse pixel by pixel,
   // converter and events included.
   void InverseRow(double y, double x0, int n, double* lon, double* lat, int* code, int step = 1);
+  // InverseRow without its last step: for the pixels the kind takes, lon and
+  // lat are the angles in radians before the fold into degrees, and
+  // FoldedDegrees makes of them exactly what InverseRow gives. The fold costs
+  // two sines and two arcsines a pixel; a caller that needs a position only
+  // to a tolerance (a picture's pixel far from a cell border) can do without
+  // it. Returns false when the row went pixel by pixel through Inverse (the
+  // cases listed above): lon and lat are then degrees already. The working
+  // fields afterwards are those of InverseRow.
+  bool InverseRowUnfolded(double y, double x0, int n, double* lon, double* lat, int* code,
+                          int step = 1);
+  // The fold of Inverse: a longitude and latitude in radians, as the kind
+  // and the tilt leave them, to degrees in [-180, 180] and [-90, 90].
+  static void FoldedDegrees(double lambda, double phi, double& lon, double& lat);
   // No handler assigned and no converter attached: nothing could tell
   // InverseRow from the calls of Inverse it stands for.
   bool CanDrawInBatches() const { return !OnError && !OnForward && !OnInverse && !GxConvert; }
