@@ -64,6 +64,11 @@ bool TLineBatch::ContinuesWithoutLength(const TSegment& s) const {
 
 void TLineBatch::Add(int x1, int y1, int x2, int y2) {
   const TSegment s{x1, y1, x2, y2};
+  // The plain one-pixel pen lights both ends of a line, so a segment of no
+  // length at the end of the one before draws nothing new. Coastlines
+  // sampled finer than the pixels are mostly such segments (three in five
+  // on the window's maps).
+  if (!antiAlias_ && width_ < 2.0 && ContinuesWithoutLength(s)) return;
   const bool wasWithin = WithinBudget();
   cost_ += EstimatedLineCost(s, W_, H_, width_, antiAlias_);
   if (!WithinBudget()) {

@@ -42,10 +42,12 @@ class TLineBatch {
   // the copies of a growing buffer).
   void Reserve(std::int64_t n);
   // Adds the segment from (x1, y1) to (x2, y2); polylines are added in
-  // order, each segment starting where the one before ended. Once the
-  // estimated cost is beyond kLineLayerBudget the batch keeps only what its
-  // polylines need (no repeated points). Without memory the segment is lost
-  // and Overflowed() tells.
+  // order, each segment starting where the one before ended. A segment of
+  // no length where the one before ended is left out when it could light
+  // nothing new (the plain one-pixel pen). Once the estimated cost is
+  // beyond kLineLayerBudget the batch keeps only what its polylines need
+  // (no repeated points). Without memory the segment is lost and
+  // Overflowed() tells.
   void Add(int x1, int y1, int x2, int y2);
   bool Overflowed() const { return overflowed_; }
   // True while the segments will be drawn one by one.

@@ -50,6 +50,39 @@ TEST(LineBatch, WithinBudgetDrawsEverySegmentAsDrawLineDoes) {
     }
 }
 
+// Coastlines sampled finer than the pixels: the plain one-pixel batch leaves
+// out the segments of no length that repeat a polyline's last point, and
+// still lights exactly the pixels of DrawLine segment by segment, also where
+// a polyline leaves the bitmap and comes back.
+TEST(LineBatch, PlainPolylinesWithRepeatedPointsDrawAsSegmentBySegment) {
+  std::uint32_t state = 12345;
+  auto next = [&](int range) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
+  };
+  for (int trial = 0; trial < 200; ++trial) {
+    QImage expected = Filled(48, 40, Qt::white);
+    TLineBatch batch(48, 40, 1.0, false);
+    int added = 0;
+    int x = next(48), y = next(40);
+    for (int i = 0; i < 60; ++i) {
+      // Mostly repeats and short steps, sometimes a jump across the bitmap
+      // or beyond its edges.
+      const int kind = next(10);
+      int nx = x, ny = y;
+      if (kind >= 4 && kind < 9) nx += next(5) - 2, ny += next(5) - 2;
+      if (kind == 9) nx = next(80) - 16, ny = next(72) - 16;
+      DrawLine(x, y, nx, ny, expected, Qt::darkGreen, 1.0, false);
+      batch.Add(x, y, nx, ny);
+      ++added;
+      x = nx;
+      y = ny;
+    }
+    ASSERT_LT(batch.Segments().size(), static_cast<std::size_t>(added));
+    ASSERT_EQ(Drawn(batch, Filled(48, 40, Qt::white), Qt::darkGreen), expected) << "trial " << trial;
+  }
+}
+
 // A pile of segments far beyond the budget (every sample of a very fine
 // graticule on one spot) keeps only what its polyline needs and draws the
 // same shape: a wide dot where the pile is, a wide stroke along a line.
