@@ -39,36 +39,16 @@ inline bool BilinearColour(const TColourSource& picture, double lon, double lat,
   return true;
 }
 
-// How far the plain wrap of a longitude or latitude in radians into degrees
-// may lie from the fold of Inverse: the fold goes through an arcsine, whose
-// rounding next to +-90 degrees reaches 1e-6 degree. Ten times that is the
-// margin.
-constexpr double kFoldSlackDeg = 1e-5;
-
-// True when every value within slack of v rounds to the same integer as v.
-inline bool RoundsClear(double v, double slack) {
-  return std::fabs(v - std::floor(v) - 0.5) > slack;
-}
-
-// NearestColour of the angles (radians) before the fold, without the fold's
-// cost where it cannot matter: the nearest source pixel is the same for
-// every position within the slack of the plainly wrapped angles unless one
-// of them lies that close to a border between two source pixels. Only those
-// rare pixels, and angles outside the plain wrap's range, take the fold.
+// NearestColour of the angles (radians) before the fold.
 inline bool NearestColourUnfolded(const TColourSource& picture, double lambda, double phi,
                                   uchar* rgb) {
-  double lon = lambda * gx::kRadToDeg;
-  const double lat = phi * gx::kRadToDeg;
-  if (lon > 180.0) lon -= 360.0;
-  else if (lon < -180.0) lon += 360.0;
-  const double sx = picture.width / 360.0, sy = picture.height / 180.0;
-  // NaN fails these tests too.
-  if (std::fabs(lon) <= 180.0 && std::fabs(lat) <= 90.0 &&
-      RoundsClear(lon * sx, kFoldSlackDeg * sx) && RoundsClear(lat * sy, kFoldSlackDeg * sy))
-    return NearestColour(picture, lon, lat, rgb);
-  double lonExact, latExact;
-  TGxProjectionL::FoldedDegrees(lambda, phi, lonExact, latExact);
-  return NearestColour(picture, lonExact, latExact, rgb);
+  int px, py;
+  if (!SourcePixelOfAngles(lambda, phi, picture.width, picture.height, px, py)) return false;
+  const uchar* s = picture.bits + py * picture.stride + 3 * px;
+  rgb[0] = s[0];
+  rgb[1] = s[1];
+  rgb[2] = s[2];
+  return true;
 }
 
 // The picture's colours for the pixels of a span, through the kind's

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "projection/GxProjectionL.h"
+
 // Projected points far off the map saturate here: far enough that every
 // distance test treats them as off the map, small enough that sums and
 // differences of two of them stay inside int.
@@ -36,6 +38,39 @@ inline bool SourcePixel(double lonDeg, double latDeg, int CW, int CH, int& px, i
   if (row == CH) row = CH - 1;
   py = row % CH;
   return px >= 0 && px < CW && py >= 0 && py < CH;
+}
+
+// How far the plain wrap of a longitude or latitude in radians into degrees
+// may lie from the fold of Inverse: the fold goes through an arcsine, whose
+// rounding next to +-90 degrees reaches 1e-6 degree. Ten times that is the
+// margin.
+inline constexpr double kFoldSlackDeg = 1e-5;
+
+// True when every value within slack of v rounds to the same integer as v.
+inline bool RoundsClear(double v, double slack) {
+  return std::fabs(v - std::floor(v) - 0.5) > slack;
+}
+
+// SourcePixel of the angles (radians) that InverseRowUnfolded leaves, the
+// same as of their fold into degrees, but without the fold's two sines and
+// two arcsines where it cannot matter: the nearest source pixel is the same
+// for every position within the slack of the plainly wrapped angles unless
+// one of them lies that close to a border between two source pixels. Only
+// those rare positions, and angles beyond the plain wrap's range, take the
+// fold.
+inline bool SourcePixelOfAngles(double lambda, double phi, int CW, int CH, int& px, int& py) {
+  double lon = lambda * gx::kRadToDeg;
+  const double lat = phi * gx::kRadToDeg;
+  if (lon > 180.0) lon -= 360.0;
+  else if (lon < -180.0) lon += 360.0;
+  const double sx = CW / 360.0, sy = CH / 180.0;
+  // NaN fails these tests too.
+  if (std::fabs(lon) <= 180.0 && std::fabs(lat) <= 90.0 &&
+      RoundsClear(lon * sx, kFoldSlackDeg * sx) && RoundsClear(lat * sy, kFoldSlackDeg * sy))
+    return SourcePixel(lon, lat, CW, CH, px, py);
+  double lonExact, latExact;
+  TGxProjectionL::FoldedDegrees(lambda, phi, lonExact, latExact);
+  return SourcePixel(lonExact, latExact, CW, CH, px, py);
 }
 
 // The four source pixels around a longitude and latitude (degrees) of a CW x

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "mapimage/MapPasses.h"
 #include "mapimage/PixelMath.h"
@@ -43,6 +44,64 @@ TEST(SourcePixel, NearestWithTiesToEvenAndWrap) {
   EXPECT_FALSE(SourcePixel(std::nan(""), 0, 300, 150, px, py));
   EXPECT_EQ(RoundPixel(-3.5), -4);
   EXPECT_EQ(RoundPixel(1e300), kFarPixel);
+}
+
+// The colour pass's shortcut past the fold picks the source pixel of the
+// folded degrees for every angle: next to the borders between source pixels
+// (an ulp or a hair of a degree off, the fold's worst rounding at +-90 and
+// +-180 degrees of longitude), beyond +-pi, beyond the poles, and for NaN and
+// infinities; on the window's picture, on odd widths (a tie at +-180) and on
+// a large picture of one's own.
+TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
+  std::vector<double> lonDeg, latDeg;
+  for (double base : {0.0, 90.0, 180.0, 270.0, 360.0, 450.0, 540.0, 1e3})
+    for (double sign : {-1.0, 1.0}) lonDeg.push_back(sign * base);
+  for (int cw : {300, 301, 21600})
+    for (int k = -cw; k <= cw; k += std::max(1, cw / 150)) {
+      lonDeg.push_back((k + 0.5) * 360.0 / cw);  // a border between two columns
+      latDeg.push_back((k / 2 + 0.5) * 180.0 / (cw / 2));
+    }
+  std::vector<double> lambdas, phis;
+  for (double d : lonDeg)
+    for (double off : {0.0, 1e-12, 1e-7, 2e-6, -2e-6, -1e-7, -1e-12})
+      lambdas.push_back((d + off) / kDeg);
+  for (double d : latDeg)
+    for (double off : {0.0, 1e-12, 1e-7, 2e-6, -2e-6, -1e-7, -1e-12})
+      phis.push_back((d + off) / kDeg);
+  for (double v : {M_PI / 2, -M_PI / 2, std::nextafter(M_PI / 2, 0.0), M_PI, -M_PI, 2.0, -3.0})
+    lambdas.push_back(v), phis.push_back(v);
+  for (double v : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300})
+    lambdas.push_back(v), phis.push_back(v);
+  int checked = 0;
+  for (int cw : {300, 301, 21600}) {
+    const int ch = cw / 2;
+    for (double lambda : lambdas)
+      for (double phi : {0.3, -1.0, 1.5707963, -M_PI / 2, 2.0})
+        for (bool swap : {false, true}) {
+          const double l = swap ? phi : lambda, f = swap ? lambda : phi;
+          double lon, lat;
+          TGxProjectionL::FoldedDegrees(l, f, lon, lat);
+          int px = -1, py = -1, ex = -1, ey = -1;
+          const bool ok = SourcePixelOfAngles(l, f, cw, ch, px, py);
+          ASSERT_EQ(ok, SourcePixel(lon, lat, cw, ch, ex, ey)) << cw << " " << l << " " << f;
+          if (ok) {
+            ASSERT_EQ(std::make_pair(px, py), std::make_pair(ex, ey)) << cw << " " << l << " " << f;
+          }
+          ++checked;
+        }
+    for (double phi : phis) {
+      double lon, lat;
+      TGxProjectionL::FoldedDegrees(0.7, phi, lon, lat);
+      int px = -1, py = -1, ex = -1, ey = -1;
+      const bool ok = SourcePixelOfAngles(0.7, phi, cw, ch, px, py);
+      ASSERT_EQ(ok, SourcePixel(lon, lat, cw, ch, ex, ey)) << cw << " " << phi;
+      if (ok) {
+        ASSERT_EQ(py, ey) << cw << " " << phi;
+      }
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 10000);
 }
 
 // Equirectangular: pixel (c, r) shows longitude (c - X0)/R and latitude
