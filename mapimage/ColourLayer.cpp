@@ -95,9 +95,18 @@ int TColourLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress)
     source = source.convertToFormat(QImage::Format_BGR888);
   const TColourSource picture{source.constBits(), source.bytesPerLine(), source.width(),
                               source.height()};
-  if (in.look.Sampling == TSampling::Bilinear)
+  if (in.look.Sampling == TSampling::Bilinear) {
     PaintPicture<BilinearColour>(in, target, progress, picture);
-  else
+  } else {
+    // The nearest row of the picture is all that the pass needs of a
+    // latitude: the kinds that solve theirs by iteration may skip that where
+    // the row is certain.
+    struct PictureRows {
+      TGxProjectionL& p;
+      ~PictureRows() { p.SetPictureRows(0); }
+    } rows{in.p};
+    in.p.SetPictureRows(picture.height);
     PaintPicture<NearestColour, NearestColourUnfolded>(in, target, progress, picture);
+  }
   return 0;
 }

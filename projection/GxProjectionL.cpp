@@ -353,6 +353,66 @@ bool MirrorOffset(double x0, double cx, int step, double& c) {
 
 }  // namespace
 
+namespace gx {
+
+bool LatitudeBands::Fits(const Prepared& k) const {
+  const auto same = [](double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+  };
+  return k.entry == entry && same(k.phi1, phi1) && same(k.phi2, phi2) && same(k.other, other) &&
+         same(k.shape.e, e);
+}
+
+std::shared_ptr<const LatitudeBands> MakeLatitudeBands(const Prepared& k, int rows) {
+  // Beyond this many rows the bands are narrower than the picture's own
+  // precision would justify; the table stays small.
+  constexpr int kMostRows = 1 << 15;
+  if (!k.entry || !k.entry->bandKey || rows < 4 || rows > kMostRows) return nullptr;
+  auto bands = std::make_shared<LatitudeBands>();
+  bands->entry = k.entry;
+  bands->phi1 = k.phi1;
+  bands->phi2 = k.phi2;
+  bands->other = k.other;
+  bands->e = k.shape.e;
+  // Row j of the picture holds the latitudes that round to j * 180 / rows
+  // degrees: its borders lie half a row either side.
+  const double row = kPi / rows;
+  const int last = rows / 2;
+  for (int j = -last + 1; j < last; ++j) {
+    const double south = (j - 0.5) * row, north = (j + 0.5) * row;
+    const double a = k.entry->bandKey(k, south + LatitudeBands::kBandSlack);
+    const double b = k.entry->bandKey(k, north - LatitudeBands::kBandSlack);
+    if (!std::isfinite(a) || !std::isfinite(b) || a == b) continue;
+    bands->lo.push_back(std::min(a, b));
+    bands->hi.push_back(std::max(a, b));
+    bands->middle.push_back(j * row);
+  }
+  // A key that falls back on itself would put one key in two bands.
+  std::vector<std::size_t> order(bands->lo.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t x, std::size_t y) { return bands->lo[x] < bands->lo[y]; });
+  LatitudeBands sorted = *bands;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    sorted.lo[i] = bands->lo[order[i]];
+    sorted.hi[i] = bands->hi[order[i]];
+    sorted.middle[i] = bands->middle[order[i]];
+    if (i > 0 && !(sorted.lo[i] > sorted.hi[i - 1])) return nullptr;
+  }
+  if (sorted.lo.empty()) return nullptr;
+  return std::make_shared<const LatitudeBands>(std::move(sorted));
+}
+
+}  // namespace gx
+
+void TGxProjectionL::SetPictureRows(int rows) {
+  bands_ = nullptr;
+  if (rows <= 0) return;
+  const gx::Prepared& k = Prepare();
+  if (!k.readyInverse || k.tilted) return;
+  bands_ = gx::MakeLatitudeBands(k, rows);
+}
+
 void TGxProjectionL::FoldedDegrees(double lambda, double phi, double& lon, double& lat) {
   lon = gx::FoldLongitude(lambda) * gx::kRadToDeg;
   lat = std::asin(std::sin(phi)) * gx::kRadToDeg;
@@ -403,11 +463,22 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
     return false;
   }
 
+  // Latitude bands answer only untilted rows (the picture's rows are
+  // latitudes after the tilt) of a kind with a key, for these parameters.
+  gx::Prepared& block = *std::launder(reinterpret_cast<gx::Prepared*>(prepared_));
+  struct BandsOff {
+    gx::Prepared& k;
+    ~BandsOff() { k.bands = nullptr; }
+  } bandsOff{block};
+  const bool banding = bands_ && k.readyInverse && !k.tilted && e->bandKey && bands_->Fits(k);
+
   // The fields that some pixels write and others leave: the last pixel of
   // the row that writes one wins, as with n calls (mirror pairs are worked
-  // out out of order).
+  // out out of order). A pixel whose latitude a band gave has an inexact
+  // iterLat; the pixels whose fields count are worked out again exactly.
   std::uint8_t written = 0;
   int latFrom = -1, auxFrom = -1, otherFrom = -1;
+  bool latBanded = false, auxBanded = false, otherBanded = false, lastBanded = false;
   double iterLat = 0, iterAux = 0, other = 0;
   gx::Out last;
   const auto finish = [&](const gx::Out& o, int i) {
@@ -415,16 +486,19 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
     lat[i] = o.y;
     if (k.tilted) k.tiltInverse.Apply(lon[i], lat[i], lon[i], lat[i]);
   };
-  const auto take = [&](const gx::Out& o, int i) {
+  const auto take = [&](const gx::Out& o, int i, bool banded) {
     code[i] = o.code;
     if (o.code == 0) finish(o, i);
     if (o.effects) {
       written |= o.effects;
-      if ((o.effects & gx::kSetsIterLat) && i > latFrom) iterLat = o.iterLat, latFrom = i;
-      if ((o.effects & gx::kSetsIterAux) && i > auxFrom) iterAux = o.iterAux, auxFrom = i;
-      if ((o.effects & gx::kWritesOther) && i > otherFrom) other = o.iterAux, otherFrom = i;
+      if ((o.effects & gx::kSetsIterLat) && i > latFrom)
+        iterLat = o.iterLat, latFrom = i, latBanded = banded;
+      if ((o.effects & gx::kSetsIterAux) && i > auxFrom)
+        iterAux = o.iterAux, auxFrom = i, auxBanded = banded;
+      if ((o.effects & gx::kWritesOther) && i > otherFrom)
+        other = o.iterAux, otherFrom = i, otherBanded = banded;
     }
-    if (i == n - 1) last = o;
+    if (i == n - 1) last = o, lastBanded = banded;
   };
 
   if (!k.readyInverse) {
@@ -440,6 +514,7 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
     }
     if (e->axesWhenRefused) StoreAxes(k);
   } else {
+    block.bands = banding ? bands_.get() : nullptr;
     double mirrors = 0;
     if (!e->inverseRow && e->inversePair && MirrorOffset(x0, k.x0, step, mirrors)) {
       // Pixel i's mirror is pixel mirrors - i: the pair is worked out when
@@ -448,25 +523,33 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
         const double j = mirrors - i;
         if (j >= 0 && j < i) continue;
         const double x = gx::PixelAt(pixels, i);
+        const std::uint32_t before = k.banded;
         if (j > i && j < n) {
           const int m = static_cast<int>(j);
           gx::Out a, b;
           e->inversePair(k, y, x, gx::PixelAt(pixels, m), a, b);
-          take(a, i);
-          take(b, m);
+          take(a, i, k.banded != before);
+          take(b, m, k.banded != before);
         } else {
-          take(e->inverse(k, x, y), i);
+          const gx::Out o = e->inverse(k, x, y);
+          take(o, i, k.banded != before);
         }
       }
     } else {
       constexpr int kChunk = 64;
       gx::Out out[kChunk];
+      bool banded[kChunk];
       for (int first = 0; first < n; first += kChunk) {
         const int count = std::min(kChunk, n - first);
         if (e->inverseRow) {
           e->inverseRow(k, y, pixels, first, count, out);
+          std::fill_n(banded, count, false);
         } else {
-          for (int j = 0; j < count; ++j) out[j] = e->inverse(k, gx::PixelAt(pixels, first + j), y);
+          for (int j = 0; j < count; ++j) {
+            const std::uint32_t before = k.banded;
+            out[j] = e->inverse(k, gx::PixelAt(pixels, first + j), y);
+            banded[j] = k.banded != before;
+          }
         }
         for (int j = 0; j < count; ++j) {
           gx::Out& o = out[j];
@@ -478,10 +561,24 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
             CheckOutline(k, o, gx::PixelAt(pixels, first + j));
             o = gx::Result(X, Y, ErrorCode);
           }
-          take(o, first + j);
+          take(o, first + j, banded[j]);
         }
       }
     }
+    block.bands = nullptr;
+    // The pixels whose results outlive the row, worked out exactly where a
+    // band answered for them. A band answers only where the solver finds
+    // the latitude, so the exact result writes the same fields.
+    const auto exact = [&](int i) {
+      const gx::Out o = e->inverse(k, gx::PixelAt(pixels, i), y);
+      code[i] = o.code;
+      if (o.code == 0) finish(o, i);
+      return o;
+    };
+    if (lastBanded) last = exact(n - 1);
+    if (latBanded) iterLat = exact(latFrom).iterLat;
+    if (auxBanded) iterAux = exact(auxFrom).iterAux;
+    if (otherBanded) other = exact(otherFrom).iterAux;
     if (written & gx::kSetsIterLat) IterLat = iterLat;
     if (written & gx::kSetsIterAux) IterAux = iterAux;
     if (written & gx::kWritesOther) Other = other;

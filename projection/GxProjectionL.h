@@ -89,6 +89,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -101,6 +102,7 @@ class TGxProjectionL;
 namespace gx {
 struct Prepared;
 struct Out;
+struct LatitudeBands;
 void RunInverseRoutine(TGxProjectionL& p, double x, double y);
 }  // namespace gx
 
@@ -223,6 +225,15 @@ class TGxProjectionL {
   // fields afterwards are those of InverseRow.
   bool InverseRowUnfolded(double y, double x0, int n, double* lon, double* lat, int* code,
                           int step = 1);
+  // For the colour pass of a plate carree picture of `rows` rows sampled at
+  // its nearest row (0: no picture). Where a kind solves its latitude by
+  // iteration from a quantity that depends on the latitude alone (the
+  // Lambert, equidistant and Albers conics), InverseRowUnfolded may then
+  // hand out, instead of a pixel's latitude, the middle latitude of the
+  // picture row it falls in, away from the rows' borders, without solving;
+  // codes and longitudes stay exact, the working fields too. Holds for the
+  // parameters of the call and is ignored once they change (allocates).
+  void SetPictureRows(int rows);
   // The fold of Inverse: a longitude and latitude in radians, as the kind
   // and the tilt leave them, to degrees in [-180, 180] and [-90, 90].
   static void FoldedDegrees(double lambda, double phi, double& lon, double& lat);
@@ -311,6 +322,7 @@ class TGxProjectionL {
   };
   PreparedKey preparedKey_;
   alignas(16) unsigned char prepared_[768] = {};
+  std::shared_ptr<const gx::LatitudeBands> bands_;
   const gx::Prepared& Prepare();
   bool ParametersAsPrepared() const;
   void Rebuild();

@@ -16,12 +16,15 @@
 // FromPixels, Finish), which are the only places those steps are written.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <span>
 #include <type_traits>
+#include <vector>
 
 #include "projection/GxProjectionL.h"
 #include "projection/Numerics.h"
@@ -112,6 +115,10 @@ using RowKernel = void (*)(const Prepared& k, double y, RowPixels x0, int first,
 using PairKernel = void (*)(const Prepared& k, double y, double x, double mirror, Out& atX,
                             Out& atMirror);
 using PrepareFn = void (*)(Prepared& k);
+// The quantity from which a kind's inverse solves its latitude (a cone
+// radius, a meridian distance, an authalic q) as a function of the latitude
+// it gives: monotonic, in the kernel's own units and sense.
+using BandKey = double (*)(const Prepared& k, double phi);
 
 // When the kind refuses to work for want of parameters.
 enum class Readiness : std::uint8_t {
@@ -158,6 +165,8 @@ struct KindEntry {
   // The inverse of mirror pairs for the row (null: pixel by pixel; never
   // with a row kernel).
   PairKernel inversePair = nullptr;
+  // The kind's latitude key, for latitude bands (null: none).
+  BandKey bandKey = nullptr;
 
   // Copies with one part changed, for the family tables.
   constexpr KindEntry Leaving(Leaves forward, Leaves inverse) const {
@@ -191,6 +200,11 @@ struct KindEntry {
   constexpr KindEntry Mirrored(PairKernel pair) const {
     KindEntry e = *this;
     e.inversePair = pair;
+    return e;
+  }
+  constexpr KindEntry Banded(BandKey key) const {
+    KindEntry e = *this;
+    e.bandKey = key;
     return e;
   }
   constexpr KindEntry Ellipsoidal(bool axesWhenRefused = false) const {
@@ -236,8 +250,14 @@ const KindEntry* EntryOf(TProjection kind);
 
 inline constexpr std::size_t kFamilyBytes = 160;
 
+struct LatitudeBands;
+
 struct Prepared {
   const KindEntry* entry = nullptr;  // the kind's entry (null: no routines)
+  // Set by the frame for the rows of a picture's colour pass (see
+  // LatitudeBands); `banded` counts the latitudes the bands answered.
+  const LatitudeBands* bands = nullptr;
+  mutable std::uint32_t banded = 0;
   bool readyForward = false, readyInverse = false;
   bool cutOff = false;
   bool tilted = false;
@@ -348,6 +368,51 @@ class MirrorShare {
 
 // An inverse kernel written once with a share, as the single kernel (a share
 // of its own, always worked out) and as the pair kernel (one share for both).
+// Latitude bands of a plate carree picture sampled at its nearest row: band
+// j runs between the borders of two picture rows, less a margin of
+// kBandSlack at each border, and is kept as the interval of the kind's key
+// (BandKey) that its latitudes give. A pixel whose key lies in a band's
+// interval takes its row from that band whatever its exact latitude; the
+// kernel then hands out the band's middle latitude instead of solving for
+// it. The margin is far wider than the solvers' tolerances and the fold's
+// rounding (below 2e-8 radian), so the exact latitude lies in the same band.
+// Only the bands between two borders are kept: near a pole the solvers
+// have cases of their own, and those pixels are solved as always.
+struct LatitudeBands {
+  static constexpr double kBandSlack = 1e-6;  // radians
+  // What the keys were made from: bands fit a block only with these.
+  const KindEntry* entry = nullptr;
+  double phi1 = 0, phi2 = 0, other = 0, e = 0;
+  std::vector<double> lo, hi, middle;  // ascending, disjoint intervals
+
+  bool Fits(const Prepared& k) const;
+  bool Find(double key, double& latitude) const {
+    const auto it = std::upper_bound(lo.begin(), lo.end(), key);
+    if (it == lo.begin()) return false;
+    const std::size_t i = static_cast<std::size_t>(it - lo.begin()) - 1;
+    if (!(key <= hi[i])) return false;  // NaN too
+    latitude = middle[i];
+    return true;
+  }
+};
+
+// The bands for a picture of `rows` rows, or null when the kind has no key,
+// rows is out of range, or the keys do not make disjoint intervals.
+std::shared_ptr<const LatitudeBands> MakeLatitudeBands(const Prepared& k, int rows);
+
+// The latitude that a mirror pair shares: from the bands when they know it
+// (banded(middle) makes the value), otherwise worked out once per pair.
+template <class Value, class Banded, class Work>
+Value SharedLatitude(const Prepared& k, double key, MirrorShare<Value>& share, Banded banded,
+                     Work work) {
+  double middle;
+  if (k.bands && k.bands->Find(key, middle)) {
+    ++k.banded;
+    return banded(middle);
+  }
+  return share.Get(key, 0, work);
+}
+
 template <class Value, Out (*Inverse)(const Prepared&, double, double, MirrorShare<Value>&)>
 Out InverseAlone(const Prepared& k, double x, double y) {
   MirrorShare<Value> share;

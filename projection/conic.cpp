@@ -108,7 +108,7 @@ Out LambertInverse(const Prepared& k, double x, double y, MirrorShare<Solved>& s
   const LambertConstants& c = k.Family<LambertConstants>();
   if (const int refused = LambertRefusal(k, 273, 274)) return WithAxes(Result(0, 0, refused));
   const Polar pol = ConePolar(k, x, y, k.y0, c.n, c.sense);
-  const Solved lat = share.Get(pol.rho, 0, [&] {
+  const Solved lat = SharedLatitude(k, pol.rho, share, [](double phi) { return Solved{phi, 0}; }, [&] {
     return LatitudeFromT(k.shape.e, std::pow(pol.rho / c.F, 1 / c.n));
   });
   if (lat.status != 0) return WithIterLat(WithAxes(Twice(0, 0, 277, 276)), lat.value);
@@ -117,6 +117,13 @@ Out LambertInverse(const Prepared& k, double x, double y, MirrorShare<Solved>& s
   // Off the map the latitude found stays.
   const Out o = Within(dlambda, kPi) ? Result(k.theta + dlambda, phi) : Result(0, phi, 276);
   return WithIterLat(WithAxes(o), lat.value);
+}
+
+// The cone radius that the inverse solves the (mirrored) latitude from.
+double LambertKey(const Prepared& k, double phi) {
+  const LambertConstants& c = k.Family<LambertConstants>();
+  if (LambertRefusal(k, 1, 1)) return std::numeric_limits<double>::quiet_NaN();
+  return c.F * std::pow(k.shape.t(phi), c.n);
 }
 
 // ---- Equidistant conic ------------------------------------------------------------
@@ -166,8 +173,8 @@ Out EquidistantInverse(const Prepared& k, double x, double y, MirrorShare<Solved
   const Shape& s = k.shape;
   const Polar pol = ConePolar(k, x, y, k.y0 - k.R * c.G, c.n);
   const double M = c.G - pol.rho;
-  const Solved lat =
-      share.Get(M, 0, [&] { return LatitudeFromMeridian(M, s.e0, s.e1, s.e2, s.e3); });
+  const Solved lat = SharedLatitude(k, M, share, [](double phi) { return Solved{phi, 0}; },
+                                    [&] { return LatitudeFromMeridian(M, s.e0, s.e1, s.e2, s.e3); });
   const double dlambda = pol.theta / c.n;
   Out o = lat.status != 0 || !Within(dlambda, kPi) || !Within(M, kHalfPi)
               ? Result(0, 0, 367)
@@ -175,6 +182,9 @@ Out EquidistantInverse(const Prepared& k, double x, double y, MirrorShare<Solved
   if (lat.status == 0) o = WithIterLat(o, lat.value);
   return WithAxes(o);
 }
+
+// The meridian distance that the inverse solves the latitude from.
+double EquidistantKey(const Prepared& k, double phi) { return k.shape.M(phi); }
 
 // ---- Albers equal-area conic --------------------------------------------------------
 // Latitude of origin the equator. A southern cone draws its equator at half of
@@ -245,7 +255,8 @@ Out AlbersInverse(const Prepared& k, double x, double y, MirrorShare<AlbersLatit
   const Polar pol = ConePolar(k, x, y, c.equatorY - k.R * c.rho0, c.n);
   const double q = (c.K - (pol.rho * c.n) * (pol.rho * c.n)) / c.n;
   const Shape& s = k.shape;
-  const auto [lat, solved] = share.Get(q, 0, [&] {
+  const auto banded = [](double phi) { return AlbersLatitude{{phi, 0}, true}; };
+  const auto [lat, solved] = SharedLatitude(k, q, share, banded, [&] {
     if (s.e >= 1e-10 && std::fabs(std::fabs(c.qp) - std::fabs(q)) <= 1e-10)
       return AlbersLatitude{{q >= 0 ? kHalfPi : -kHalfPi, 0}, false};
     return AlbersLatitude{LatitudeFromQ(s.e, q), true};
@@ -255,6 +266,11 @@ Out AlbersInverse(const Prepared& k, double x, double y, MirrorShare<AlbersLatit
                                                    : Result(k.theta + dlambda, lat.value);
   if (solved && lat.status == 0) o = WithIterLat(o, lat.value);
   return WithAxes(o);
+}
+
+// The authalic q that the inverse solves the latitude from.
+double AlbersKey(const Prepared& k, double phi) {
+  return k.Family<AlbersConstants>().cone ? k.shape.q(phi) : std::numeric_limits<double>::quiet_NaN();
 }
 
 // ---- Bonne (sphere) ----------------------------------------------------------------
@@ -374,6 +390,7 @@ constexpr KindEntry kKinds[] = {
     Kind(mpLaConformalConic, 0, LambertForward, InverseAlone<Solved, LambertInverse>, nullptr, 270,
          kWrapsLongitude)
         .Mirrored(InversePair<Solved, LambertInverse>)
+        .Banded(LambertKey)
         .PreparedBy(PrepareLambert)
         .Ellipsoidal(true)
         .Leaving(Leaves::MinusOne, Leaves::Zero)
@@ -381,6 +398,7 @@ constexpr KindEntry kKinds[] = {
     Kind(mpEDConical, 0, EquidistantForward, InverseAlone<Solved, EquidistantInverse>, nullptr, 360,
          kWrapsLongitude)
         .Mirrored(InversePair<Solved, EquidistantInverse>)
+        .Banded(EquidistantKey)
         .PreparedBy(PrepareEquidistant)
         .Ellipsoidal(true)
         .Leaving(Leaves::MinusOne, Leaves::Zero)
@@ -388,6 +406,7 @@ constexpr KindEntry kKinds[] = {
     Kind(mpAlbertsCEA, 0, AlbersForward, InverseAlone<AlbersLatitude, AlbersInverse>, nullptr, 370,
          kWrapsLongitude)
         .Mirrored(InversePair<AlbersLatitude, AlbersInverse>)
+        .Banded(AlbersKey)
         .PreparedBy(PrepareAlbers)
         .Ellipsoidal()
         .Leaving(Leaves::MinusOne, Leaves::Zero)

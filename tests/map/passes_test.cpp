@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "mapimage/MapPasses.h"
@@ -102,6 +103,71 @@ TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
     }
   }
   EXPECT_GT(checked, 10000);
+}
+
+// The conics that solve their latitude by iteration may answer a pixel's
+// latitude with the middle of its picture row (SetPictureRows). Whatever the
+// cone (northern, southern, one parallel, another ellipsoid) and the
+// picture's height, every pixel keeps its code, its longitude and its
+// source pixel, the working fields after each row stay those of the exact
+// rows, and so do the pixels placed a hair from the rows' borders.
+TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
+  constexpr int kW = 132, kH = 127;
+  struct Cone { int position; double phi1, phi2, other; int mapInput; };
+  const Cone cones[] = {{32, 0, 0, 0, -1}, {32, -20, -60, 0, -1}, {32, 35, 35, 0, 5},
+                        {18, 0, 0, 0, -1}, {18, -10, -45, 0.5, 2}, {3, 0, 0, 0, -1},
+                        {3, -15, -50, 0, 11}};
+  int banded = 0;
+  for (const Cone& cone : cones)
+    for (int rows : {150, 151, 360, 2700}) {
+      TGxProjectionL exact;
+      SetUpLikeWindow(exact, CatalogueAt(cone.position).Kind, kW, kH);
+      if (cone.phi1 != 0 || cone.phi2 != 0) {
+        exact.Phi1 = cone.phi1 / kDeg;
+        exact.Phi2 = cone.phi2 / kDeg;
+      }
+      if (cone.other != 0) exact.Other = cone.other;
+      if (cone.mapInput >= 0) exact.MapInput = cone.mapInput;
+      TGxProjectionL fast = exact;
+      fast.SetPictureRows(rows);
+      const int cw = 2 * rows;
+      const auto sameRow = [&](double x0, double y, int n, const std::string& where) {
+        std::vector<double> lonE(n), latE(n), lonF(n), latF(n);
+        std::vector<int> codeE(n), codeF(n);
+        ASSERT_TRUE(exact.InverseRowUnfolded(y, x0, n, lonE.data(), latE.data(), codeE.data()));
+        ASSERT_TRUE(fast.InverseRowUnfolded(y, x0, n, lonF.data(), latF.data(), codeF.data()));
+        for (int i = 0; i < n; ++i) {
+          ASSERT_EQ(codeE[i], codeF[i]) << where << " pixel " << i;
+          if (codeE[i] != 0) continue;
+          ASSERT_EQ(lonE[i], lonF[i]) << where << " pixel " << i;
+          banded += latE[i] != latF[i];
+          double lon, lat;
+          TGxProjectionL::FoldedDegrees(lonE[i], latE[i], lon, lat);
+          int ex, ey, fx, fy;
+          const bool ok = SourcePixel(lon, lat, cw, rows, ex, ey);
+          ASSERT_EQ(ok, SourcePixelOfAngles(lonF[i], latF[i], cw, rows, fx, fy)) << where;
+          if (ok) {
+            ASSERT_EQ(std::make_pair(ex, ey), std::make_pair(fx, fy)) << where << " pixel " << i;
+          }
+        }
+        for (double TGxProjectionL::*f : {&TGxProjectionL::X, &TGxProjectionL::Y,
+                                          &TGxProjectionL::IterLat, &TGxProjectionL::Other})
+          ASSERT_EQ(exact.*f, fast.*f) << where;
+        ASSERT_EQ(exact.ErrorCode, fast.ErrorCode) << where;
+      };
+      const std::string name = std::to_string(cone.position) + " rows " + std::to_string(rows);
+      for (int y = 0; y < kH; ++y) sameRow(0, y, kW, name + " map row " + std::to_string(y));
+      // Points a hair either side of the borders between picture rows.
+      for (int j = -rows / 2; j <= rows / 2; j += std::max(1, rows / 60))
+        for (double hair : {-2e-6, -5e-7, -1e-9, 0.0, 1e-9, 5e-7, 2e-6}) {
+          const double border = (j + 0.5) * 180.0 / rows + hair * kDeg;
+          if (std::fabs(border) >= 90) continue;
+          exact.Forward(7.25, border);
+          if (exact.ErrorCode != 0) continue;
+          sameRow(exact.X, exact.Y, 1, name + " border " + std::to_string(border));
+        }
+    }
+  EXPECT_GT(banded, 7 * 4 * kW * kH / 4);  // the bands did answer
 }
 
 // Equirectangular: pixel (c, r) shows longitude (c - X0)/R and latitude
