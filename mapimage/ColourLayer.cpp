@@ -14,6 +14,7 @@ struct TColourSource {
   const uchar* bits;
   qsizetype stride;
   int width, height;
+  TPictureGrid grid;
 };
 
 // The colour of the picture at a longitude and latitude (degrees), or false
@@ -43,7 +44,7 @@ inline bool BilinearColour(const TColourSource& picture, double lon, double lat,
 inline bool NearestColourUnfolded(const TColourSource& picture, double lambda, double phi,
                                   uchar* rgb) {
   int px, py;
-  if (!SourcePixelOfAngles(lambda, phi, picture.width, picture.height, px, py)) return false;
+  if (!SourcePixelOfAngles(picture.grid, lambda, phi, px, py)) return false;
   const uchar* s = picture.bits + py * picture.stride + 3 * px;
   rgb[0] = s[0];
   rgb[1] = s[1];
@@ -94,7 +95,7 @@ int TColourLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progress)
   if (source.format() != QImage::Format_BGR888)
     source = source.convertToFormat(QImage::Format_BGR888);
   const TColourSource picture{source.constBits(), source.bytesPerLine(), source.width(),
-                              source.height()};
+                              source.height(), TPictureGrid(source.width(), source.height())};
   if (in.look.Sampling == TSampling::Bilinear) {
     PaintPicture<BilinearColour>(in, target, progress, picture);
   } else {

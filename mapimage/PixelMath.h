@@ -46,10 +46,16 @@ inline bool SourcePixel(double lonDeg, double latDeg, int CW, int CH, int& px, i
 // margin.
 inline constexpr double kFoldSlackDeg = 1e-5;
 
-// True when every value within slack of v rounds to the same integer as v.
-inline bool RoundsClear(double v, double slack) {
-  return std::fabs(v - std::floor(v) - 0.5) > slack;
-}
+// A CW x CH plate carree picture's scales for SourcePixelOfAngles, worked
+// out once per pass.
+struct TPictureGrid {
+  int CW = 0, CH = 0;
+  double sx = 0, sy = 0;          // pixels per degree, as SourcePixel takes them
+  double clearX = 0, clearY = 0;  // how far from the nearest integer is clear
+  TPictureGrid(int cw, int ch)
+      : CW(cw), CH(ch), sx(cw / 360.0), sy(ch / 180.0),
+        clearX(0.5 - kFoldSlackDeg * sx), clearY(0.5 - kFoldSlackDeg * sy) {}
+};
 
 // SourcePixel of the angles (radians) that InverseRowUnfolded leaves, the
 // same as of their fold into degrees, but without the fold's two sines and
@@ -57,20 +63,31 @@ inline bool RoundsClear(double v, double slack) {
 // for every position within the slack of the plainly wrapped angles unless
 // one of them lies that close to a border between two source pixels. Only
 // those rare positions, and angles beyond the plain wrap's range, take the
-// fold.
-inline bool SourcePixelOfAngles(double lambda, double phi, int CW, int CH, int& px, int& py) {
+// fold and SourcePixel itself. Within [-180, 180] and [-90, 90] SourcePixel's
+// remainders change nothing but the column CW, which is column 0.
+inline bool SourcePixelOfAngles(const TPictureGrid& g, double lambda, double phi, int& px,
+                                int& py) {
   double lon = lambda * gx::kRadToDeg;
   const double lat = phi * gx::kRadToDeg;
   if (lon > 180.0) lon -= 360.0;
   else if (lon < -180.0) lon += 360.0;
-  const double sx = CW / 360.0, sy = CH / 180.0;
   // NaN fails these tests too.
-  if (std::fabs(lon) <= 180.0 && std::fabs(lat) <= 90.0 &&
-      RoundsClear(lon * sx, kFoldSlackDeg * sx) && RoundsClear(lat * sy, kFoldSlackDeg * sy))
-    return SourcePixel(lon, lat, CW, CH, px, py);
+  if (std::fabs(lon) <= 180.0 && std::fabs(lat) <= 90.0 && g.CW > 0 && g.CH > 0) {
+    const double u = lon * g.sx, w = lat * g.sy;
+    const double nu = std::floor(u + 0.5), nw = std::floor(w + 0.5);
+    if (std::fabs(u - nu) < g.clearX && std::fabs(w - nw) < g.clearY) {
+      int x = static_cast<int>(nu) + g.CW / 2;
+      if (x >= g.CW) x -= g.CW;
+      int row = g.CH / 2 - static_cast<int>(nw);
+      if (row == g.CH) row = g.CH - 1;
+      px = x;
+      py = row;
+      return x >= 0 && x < g.CW && row >= 0 && row < g.CH;
+    }
+  }
   double lonExact, latExact;
   TGxProjectionL::FoldedDegrees(lambda, phi, lonExact, latExact);
-  return SourcePixel(lonExact, latExact, CW, CH, px, py);
+  return SourcePixel(lonExact, latExact, g.CW, g.CH, px, py);
 }
 
 // The four source pixels around a longitude and latitude (degrees) of a CW x

@@ -83,7 +83,7 @@ TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
           double lon, lat;
           TGxProjectionL::FoldedDegrees(l, f, lon, lat);
           int px = -1, py = -1, ex = -1, ey = -1;
-          const bool ok = SourcePixelOfAngles(l, f, cw, ch, px, py);
+          const bool ok = SourcePixelOfAngles(TPictureGrid(cw, ch), l, f, px, py);
           ASSERT_EQ(ok, SourcePixel(lon, lat, cw, ch, ex, ey)) << cw << " " << l << " " << f;
           if (ok) {
             ASSERT_EQ(std::make_pair(px, py), std::make_pair(ex, ey)) << cw << " " << l << " " << f;
@@ -94,7 +94,7 @@ TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
       double lon, lat;
       TGxProjectionL::FoldedDegrees(0.7, phi, lon, lat);
       int px = -1, py = -1, ex = -1, ey = -1;
-      const bool ok = SourcePixelOfAngles(0.7, phi, cw, ch, px, py);
+      const bool ok = SourcePixelOfAngles(TPictureGrid(cw, ch), 0.7, phi, px, py);
       ASSERT_EQ(ok, SourcePixel(lon, lat, cw, ch, ex, ey)) << cw << " " << phi;
       if (ok) {
         ASSERT_EQ(py, ey) << cw << " " << phi;
@@ -145,7 +145,7 @@ TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
           TGxProjectionL::FoldedDegrees(lonE[i], latE[i], lon, lat);
           int ex, ey, fx, fy;
           const bool ok = SourcePixel(lon, lat, cw, rows, ex, ey);
-          ASSERT_EQ(ok, SourcePixelOfAngles(lonF[i], latF[i], cw, rows, fx, fy)) << where;
+          ASSERT_EQ(ok, SourcePixelOfAngles(TPictureGrid(cw, rows), lonF[i], latF[i], fx, fy)) << where;
           if (ok) {
             ASSERT_EQ(std::make_pair(ex, ey), std::make_pair(fx, fy)) << where << " pixel " << i;
           }
