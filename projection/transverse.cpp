@@ -53,6 +53,7 @@ Metres CassiniSeries(const Shape& s, double phi, double dlam) {
 // What the inverse series need at the footpoint latitude phi1.
 struct Footpoint {
   double phi1, C1, T1, N1, R1;
+  double tanPhi1, cosPhi1;
   double D;  // the easting in units of N1
 };
 
@@ -64,19 +65,19 @@ struct Angles {
 Angles MercatorInverseSeries(const Shape& s, const Footpoint& f) {
   const double D = f.D, D2 = D * D, C1 = f.C1, T1 = f.T1;
   const double dphi =
-      (f.N1 * std::tan(f.phi1) / f.R1) *
+      (f.N1 * f.tanPhi1 / f.R1) *
       (D2 / 2 - (5 + 3 * T1 + 10 * C1 - 4 * C1 * C1 - 9 * s.ep2) * D2 * D2 / 24 +
        (61 + 90 * T1 + 298 * C1 + 45 * T1 * T1 - 252 * s.ep2 - 3 * C1 * C1) * D2 * D2 * D2 / 720);
   const double dlam = (D - (1 + 2 * T1 + C1) * D * D2 / 6 +
                        (5 - 2 * C1 + 28 * T1 - 3 * C1 * C1 + 8 * s.ep2 + 24 * T1 * T1) * D * D2 * D2 / 120) /
-                      std::cos(f.phi1);
+                      f.cosPhi1;
   return {dphi, dlam};
 }
 
 Angles CassiniInverseSeries(const Shape&, const Footpoint& f) {
   const double D = f.D, D2 = D * D, T1 = f.T1;
-  const double dphi = (f.N1 * std::tan(f.phi1) / f.R1) * (D2 / 2 - (1 + 3 * T1) * D2 * D2 / 24);
-  const double dlam = (D - T1 * D * D2 / 3 + (1 + 3 * T1) * T1 * D * D2 * D2 / 15) / std::cos(f.phi1);
+  const double dphi = (f.N1 * f.tanPhi1 / f.R1) * (D2 / 2 - (1 + 3 * T1) * D2 * D2 / 24);
+  const double dlam = (D - T1 * D * D2 / 3 + (1 + 3 * T1) * T1 * D * D2 * D2 / 15) / f.cosPhi1;
   return {dphi, dlam};
 }
 
@@ -144,51 +145,92 @@ Out TransverseForward(const Prepared& k, double lambda, double phi) {
   return WithAxes(Result(k.x0 + (R / s.a) * m.east, k.y0 - (R / s.a) * m.north));
 }
 
-Out TransverseInverse(const Prepared& k, double x, double y) {
+// What the inverse of a row shares: everything that depends on the northing
+// v alone, above all the footpoint latitude and its terms.
+struct TransverseRow {
+  double v, Dd, cD;
+};
+struct TransverseFoot {
+  bool usable;  // on the ellipsoid, with a usable footpoint (D left open)
+  Footpoint f;
+};
+
+TransverseRow TransverseRowOf(const Prepared& k, double y) {
+  const double v = k.y0 - y, Dd = v / k.R;
+  return {v, Dd, std::cos(Dd)};
+}
+
+TransverseFoot TransverseFootOf(const Prepared& k, const TransverseRow& r) {
+  const Shape& s = k.shape;
+  // The footpoint latitude: the meridian solver with its own pass limit and
+  // tolerance.
+  const Solved foot = MeridianLatitude(r.v / k.R, s.e0, s.e1, s.e2, s.e3, 7, 1e-9);
+  const double phi1 = foot.status == 0 ? foot.value : std::numeric_limits<double>::quiet_NaN();
+  if (!(std::fabs(phi1) < kPi)) return {false, {}};
+  const double sphi1 = std::sin(phi1), cphi1 = std::cos(phi1), tphi1 = std::tan(phi1);
+  const double W = 1 - s.es * sphi1 * sphi1;
+  const double N1 = s.a / std::sqrt(W);
+  return {true, Footpoint{.phi1 = phi1, .C1 = s.ep2 * cphi1 * cphi1, .T1 = tphi1 * tphi1, .N1 = N1,
+                          .R1 = (1 - s.es) * N1 / W, .tanPhi1 = tphi1, .cosPhi1 = cphi1, .D = 0}};
+}
+
+// One pixel of a row; footOf() gives the row's footpoint, which only the
+// pixels within the series' reach on the ellipsoid need.
+template <class FootOf>
+Out TransverseColumn(const Prepared& k, const TransverseRow& r, double x, FootOf footOf) {
   const TransverseKind& t = kKinds[k.Row()];
   const Shape& s = k.shape;
-  const double u = x - k.x0, v = k.y0 - y;
+  const double u = x - k.x0, v = r.v;
   const double R = k.R, theta = k.theta;
   if (!(std::fabs(u) < t.uHalfWidth * R - t.margin && std::fabs(v) < kPi * R - t.margin))
     return WithAxes(Result(0, 0, s.sphere ? t.sphereRange : t.ellipsoidFailure));
 
   // The spherical solution; on the ellipsoid it decides whether the series
-  // may be trusted and stands in where the footpoint fails.
-  const double Dd = v / R, cD = std::cos(Dd);
+  // may be trusted and stands in where the footpoint fails. Its latitude is
+  // worked out only where it is the result.
   const double across = t.sphereAcross(u / R);
-  double phi = SafeArcSin(std::sqrt((1 - cD * cD) / (across * across + 1)));
-  if (Dd < 0) phi = -phi;
-  double lambda = (across == 0 && cD == 0) ? theta : std::atan2(across, cD) + theta;
+  const auto sphericalPhi = [&] {
+    const double phi = SafeArcSin(std::sqrt((1 - r.cD * r.cD) / (across * across + 1)));
+    return r.Dd < 0 ? -phi : phi;
+  };
+  const double lambda = (across == 0 && r.cD == 0) ? theta : std::atan2(across, r.cD) + theta;
+  if (s.sphere) return WithAxes(Result(lambda, sphericalPhi()));
+  if (!(std::fabs(lambda - theta) < t.seriesLimit))
+    return WithAxes(Result(lambda, sphericalPhi(), t.ellipsoidFailure));
+  const TransverseFoot& foot = footOf();
+  // No usable footpoint: the pixel keeps the spherical latitude on the
+  // central meridian rather than a latitude taken from its raw pixel
+  // distance, which would paint it from far off the globe.
+  if (!foot.usable) return WithAxes(Result(theta, sphericalPhi()));
+  Footpoint f = foot.f;
+  f.D = u * s.a / (R * f.N1);
+  const Angles d = t.inverseSeries(s, f);
+  return WithAxes(Result(theta + d.dlam, f.phi1 - d.dphi));
+}
 
-  if (!s.sphere) {
-    if (!(std::fabs(lambda - theta) < t.seriesLimit))
-      return WithAxes(Result(lambda, phi, t.ellipsoidFailure));
-    // The footpoint latitude: the meridian solver with its own pass limit
-    // and tolerance.
-    const Solved foot = MeridianLatitude(v / R, s.e0, s.e1, s.e2, s.e3, 7, 1e-9);
-    const double phi1 = foot.status == 0 ? foot.value : std::numeric_limits<double>::quiet_NaN();
-    if (std::fabs(phi1) < kPi) {
-      const double sphi1 = std::sin(phi1), cphi1 = std::cos(phi1);
-      const double W = 1 - s.es * sphi1 * sphi1;
-      const double N1 = s.a / std::sqrt(W);
-      const Footpoint f{.phi1 = phi1, .C1 = s.ep2 * cphi1 * cphi1,
-                        .T1 = std::tan(phi1) * std::tan(phi1), .N1 = N1,
-                        .R1 = (1 - s.es) * N1 / W, .D = u * s.a / (R * N1)};
-      const Angles d = t.inverseSeries(s, f);
-      phi = phi1 - d.dphi;
-      lambda = theta + d.dlam;
-    } else {
-      // No usable footpoint: the pixel keeps the spherical latitude on the
-      // central meridian rather than a latitude taken from its raw pixel
-      // distance, which would paint it from far off the globe.
-      lambda = theta;
-    }
-  }
-  return WithAxes(Result(lambda, phi));
+Out TransverseInverse(const Prepared& k, double x, double y) {
+  const TransverseRow r = TransverseRowOf(k, y);
+  TransverseFoot foot;
+  return TransverseColumn(k, r, x, [&]() -> const TransverseFoot& {
+    foot = TransverseFootOf(k, r);
+    return foot;
+  });
+}
+
+// The footpoint once per row (when a pixel needs it), not once per pixel.
+void TransverseRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
+  const TransverseRow r = TransverseRowOf(k, y);
+  TransverseFoot foot;
+  bool haveFoot = false;
+  const auto footOf = [&]() -> const TransverseFoot& {
+    if (!haveFoot) foot = TransverseFootOf(k, r), haveFoot = true;
+    return foot;
+  };
+  ForEachPixel(x0, first, count, out, [&](double x) { return TransverseColumn(k, r, x, footOf); });
 }
 
 constexpr KindEntry Transverse(int row) {
-  return Kind(kKinds[row].kind, row, TransverseForward, TransverseInverse, nullptr,
+  return Kind(kKinds[row].kind, row, TransverseForward, TransverseInverse, TransverseRows,
               kKinds[row].notReadyForward, kWrapsLongitude)
       .WithCodes(kKinds[row].notReadyForward, kKinds[row].notReadyInverse)
       .Ellipsoidal()
