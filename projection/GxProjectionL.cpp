@@ -317,7 +317,7 @@ void TGxProjectionL::InverseRoutine(double x, double y) {
 
 // Fold the longitude into [-180, 180] and a latitude beyond the pole back
 // onto the sphere (100 degrees is 80 degrees on the other meridian side).
-void TGxProjectionL::FoldToDegrees() { FoldedDegrees(X, Y, X, Y); }
+void TGxProjectionL::FoldToDegrees() { gx::FoldedDegrees(X, Y, X, Y); }
 
 void TGxProjectionL::InverseHandOverAndEvent() {
   if (GxConvert) HandOverInverse();
@@ -414,8 +414,7 @@ void TGxProjectionL::SetPictureRows(int rows) {
 }
 
 void TGxProjectionL::FoldedDegrees(double lambda, double phi, double& lon, double& lat) {
-  lon = gx::FoldLongitude(lambda) * gx::kRadToDeg;
-  lat = std::asin(std::sin(phi)) * gx::kRadToDeg;
+  gx::FoldedDegrees(lambda, phi, lon, lat);
 }
 
 void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code,
@@ -586,7 +585,7 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
   }
   // The working pair as the last call leaves it, refused or not.
   finish(last, n - 1);
-  FoldedDegrees(lon[n - 1], lat[n - 1], X, Y);
+  gx::FoldedDegrees(lon[n - 1], lat[n - 1], X, Y);
   ErrorCode = last.code;
   return true;
 }

@@ -125,6 +125,13 @@ inline double FoldLongitude(double a) {
   return a;
 }
 
+// Inverse's last step: the longitude folded as above and a latitude beyond a
+// pole folded back onto the sphere, both into degrees.
+inline void FoldedDegrees(double lambda, double phi, double& lon, double& lat) {
+  lon = FoldLongitude(lambda) * kRadToDeg;
+  lat = std::asin(std::sin(phi)) * kRadToDeg;
+}
+
 // The turn of the sphere by the angle theta about the axis through
 // (axisLon, axisLat), as the matrix of Rodrigues' formula. Its terms depend
 // on the parameters only, so the component makes them once per change.
