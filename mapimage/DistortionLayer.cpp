@@ -130,10 +130,34 @@ struct TGeoRow {
   }
 };
 
+// InverseRow for the distortion map, without the fold's cost: the angles as
+// the kind leaves them, in degrees, wrapped by a whole turn where needed.
+// The fold would add nothing but its own rounding (up to 1e-6 degree next to
+// +-90 degrees of longitude), far below what the steps between neighbours
+// can show; angles beyond a plain wrap's reach are folded as Inverse folds
+// them.
+void PlacesRow(TGxProjectionL& q, double y, double x0, int n, double* lon, double* lat, int* code,
+               int step = 1) {
+  if (!q.InverseRowUnfolded(y, x0, n, lon, lat, code, step)) return;  // degrees already
+  for (int i = 0; i < n; ++i) {
+    if (code[i] != 0) continue;
+    double l = lon[i] * gx::kRadToDeg;
+    const double f = lat[i] * gx::kRadToDeg;
+    if (l > 180) l -= 360;
+    else if (l < -180) l += 360;
+    if (std::fabs(l) <= 180 && std::fabs(f) <= 90) {
+      lon[i] = l;
+      lat[i] = f;
+    } else {
+      TGxProjectionL::FoldedDegrees(lon[i], lat[i], lon[i], lat[i]);
+    }
+  }
+}
+
 // The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.
 void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row) {
   row.Resize(static_cast<std::size_t>(n));
-  q.InverseRow(r, c, n, row.lon.data(), row.lat.data(), row.code.data(), step);
+  PlacesRow(q, r, c, n, row.lon.data(), row.lat.data(), row.code.data(), step);
 }
 
 // The inverses of whole rows, one pixel beyond either end, shared by the
@@ -201,7 +225,7 @@ class TSpanPlaces {
     // Every pixel through the inverse first, in order, as the colour layer;
     // the neighbours beyond the ends are not known yet.
     own_.Resize(static_cast<std::size_t>(n) + 2, kUnknown);
-    p.InverseRow(r, c, n, own_.lon.data() + 1, own_.lat.data() + 1, own_.code.data() + 1, step);
+    PlacesRow(p, r, c, n, own_.lon.data() + 1, own_.lat.data() + 1, own_.code.data() + 1, step);
     row_ = &own_;
   }
 
@@ -362,8 +386,8 @@ class TSpanPlaces {
       const int first = static_cast<int>(block) * kBlock, count = std::min(kBlock, n_ - first);
       const double dx = vertical ? 0 : kFine, dy = vertical ? kFine : 0;
       for (auto [row, sign] : {std::pair{&f.before, -1.0}, {&f.after, 1.0}})
-        aside_->InverseRow(r_ + sign * dy, c_ + first + sign * dx, count, row->lon.data() + first,
-                           row->lat.data() + first, row->code.data() + first);
+        PlacesRow(*aside_, r_ + sign * dy, c_ + first + sign * dx, count, row->lon.data() + first,
+                  row->lat.data() + first, row->code.data() + first);
       f.blocks[block] = true;
     }
     before = f.before.At(static_cast<std::size_t>(k));
@@ -374,7 +398,7 @@ class TSpanPlaces {
   TGeo InverseAt(double x, double y) {
     double lon, lat;
     int code;
-    aside_->InverseRow(y, x, 1, &lon, &lat, &code);
+    PlacesRow(*aside_, y, x, 1, &lon, &lat, &code);
     return {lon, lat, code == 0};
   }
 
