@@ -86,6 +86,19 @@ void LayerAlone(benchmark::State& state, int position, Alone what) {
   }
 }
 
+// The reference of the distortion map's cost: one exact inverse of every
+// pixel (InverseRow with its fold, as the Earth picture's pass made it before
+// it learnt to skip the fold and the conics' latitudes), on this thread.
+void ExactInverse(benchmark::State& state, int position) {
+  TGxProjectionL p = WindowSnapshot(position, false).projection;
+  std::vector<double> lon(kWidth), lat(kWidth);
+  std::vector<int> code(kWidth);
+  for (auto _ : state) {
+    for (int r = 0; r < kHeight; ++r) p.InverseRow(r, 0, kWidth, lon.data(), lat.data(), code.data());
+    gSink = code[kWidth / 2];
+  }
+}
+
 void Readout(benchmark::State& state, int position) {
   TGxProjectionL probe = WindowSnapshot(position, false).projection;
   int i = 0;
@@ -148,38 +161,45 @@ void PrintTable(std::ostream& out, const bench::MedianReporter& r) {
   char line[256];
   std::snprintf(line, sizeof line,
                 "\nExploring the window's map, %dx%d: ms per drawing (preview, full drawing, "
-                "picture layer alone as Earth picture, area and angle distortion map, Tissot's "
-                "indicatrices alone), us per mouse move (read-out, drag step); '!' marks a miss\n",
+                "picture layer alone as Earth picture, area and angle distortion map, one exact "
+                "inverse of every pixel, Tissot's indicatrices alone), us per mouse move "
+                "(read-out, drag step); the slower distortion map against the picture layer "
+                "(dist/p) and against the exact inverse (dist/i); '!' marks a miss\n",
                 kWidth, kHeight);
   out << line;
-  std::snprintf(line, sizeof line, "%-3s %-20s %8s %7s %8s %7s %7s %7s %7s %8s %8s\n", "pos",
-                "kind", "preview", "full", "picture", "area", "angle", "dist/p", "tissot",
-                "readout", "drag");
+  std::snprintf(line, sizeof line, "%-3s %-20s %8s %7s %8s %7s %7s %7s %7s %7s %7s %8s %8s\n",
+                "pos", "kind", "preview", "full", "picture", "area", "angle", "inverse", "dist/p",
+                "dist/i", "tissot", "readout", "drag");
   out << line;
-  Worst preview, ratio, tissot, readout;
+  Worst preview, ratio, ratioExact, tissot, readout;
   for (int pos = kFirstListedPosition; pos < kListCount; ++pos) {
     const double p = ms("preview", pos), pic = ms("picture", pos), t = ms("tissot", pos),
-                 read = us("readout", pos);
-    const double worse = std::max(ms("area", pos), ms("angle", pos)) / pic;
+                 read = us("readout", pos), exact = ms("inverse", pos);
+    const double distortion = std::max(ms("area", pos), ms("angle", pos));
+    const double worse = distortion / pic, worseExact = distortion / exact;
     preview.Take(p, pos, kPreviewMs);
     ratio.Take(worse, pos, kDistortionRatio);
+    ratioExact.Take(worseExact, pos, kDistortionRatio);
     tissot.Take(t, pos, kTissotMs);
     readout.Take(read, pos, kReadoutUs);
     auto mark = [](double v, double target) { return v > target ? "!" : " "; };
-    std::snprintf(line, sizeof line, "%-3d %-20s %7s%s %7s %8s %7s %7s %6s%s %6s%s %8s %8s\n", pos,
+    std::snprintf(line, sizeof line,
+                  "%-3d %-20s %7s%s %7s %8s %7s %7s %7s %6s%s %6s%s %6s%s %8s %8s\n", pos,
                   std::string(EnumName(CatalogueAt(pos).Kind)).substr(2, 20).c_str(),
                   bench::Cell(p, "%.2f").c_str(), mark(p, kPreviewMs),
                   bench::Cell(ms("full", pos), "%.2f").c_str(), bench::Cell(pic, "%.2f").c_str(),
                   bench::Cell(ms("area", pos), "%.2f").c_str(),
-                  bench::Cell(ms("angle", pos), "%.2f").c_str(), bench::Cell(worse, "%.2f").c_str(),
-                  mark(worse, kDistortionRatio), bench::Cell(t, "%.2f").c_str(),
-                  mark(t, kTissotMs), bench::Cell(read, "%.2f").c_str(),
-                  bench::Cell(us("drag", pos), "%.1f").c_str());
+                  bench::Cell(ms("angle", pos), "%.2f").c_str(), bench::Cell(exact, "%.2f").c_str(),
+                  bench::Cell(worse, "%.2f").c_str(), mark(worse, kDistortionRatio),
+                  bench::Cell(worseExact, "%.2f").c_str(), mark(worseExact, kDistortionRatio),
+                  bench::Cell(t, "%.2f").c_str(), mark(t, kTissotMs),
+                  bench::Cell(read, "%.2f").c_str(), bench::Cell(us("drag", pos), "%.1f").c_str());
     out << line;
   }
   out << "\nTargets\n";
   preview.Print(out, "preview", " ms", kPreviewMs);
   ratio.Print(out, "distortion map / Earth picture", "x", kDistortionRatio);
+  ratioExact.Print(out, "distortion map / exact inverse", "x", kDistortionRatio);
   tissot.Print(out, "Tissot's indicatrices", " ms", kTissotMs);
   readout.Print(out, "read-out", " us", kReadoutUs);
 }
@@ -204,6 +224,10 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime()
           ->MinTime(0.2);
+    benchmark::RegisterBenchmark(Name("inverse", pos).c_str(), ExactInverse, pos)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinTime(0.2);
     benchmark::RegisterBenchmark(Name("readout", pos).c_str(), Readout, pos)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(Name("drag", pos).c_str(), DragStep, pos)
