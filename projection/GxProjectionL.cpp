@@ -419,7 +419,7 @@ void TGxProjectionL::FoldedDegrees(double lambda, double phi, double& lon, doubl
 
 void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double* lat, int* code,
                                 int step) {
-  if (!InverseRowUnfolded(y, x0, n, lon, lat, code, step)) return;
+  if (!RowUnfolded(y, x0, n, lon, lat, code, step, false)) return;
   // The latitude fold depends on the latitude alone, which on most maps is
   // the same for the whole row.
   bool haveFolded = false;
@@ -442,6 +442,11 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
 
 bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon, double* lat,
                                         int* code, int step) {
+  return RowUnfolded(y, x0, n, lon, lat, code, step, true);
+}
+
+bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double* lat, int* code,
+                                 int step, bool useBands) {
   if (n <= 0) return true;
   step = std::max(step, 1);
   const gx::RowPixels pixels(x0, step);
@@ -469,7 +474,8 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
     gx::Prepared& k;
     ~BandsOff() { k.bands = nullptr; }
   } bandsOff{block};
-  const bool banding = bands_ && k.readyInverse && !k.tilted && e->bandKey && bands_->Fits(k);
+  const bool banding =
+      useBands && bands_ && k.readyInverse && !k.tilted && e->bandKey && bands_->Fits(k);
 
   // The fields that some pixels write and others leave: the last pixel of
   // the row that writes one wins, as with n calls (mirror pairs are worked

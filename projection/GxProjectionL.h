@@ -209,11 +209,11 @@ class TGxProjectionL {
   // what n successive calls of Inverse(x0 + i * step, y) would leave in X,
   // Y, ErrorCode (for refused pixels only the code matters). Afterwards the
   // working fields (X, Y, ErrorCode, IterLat, IterAux, SemiMajor, AxisRatio,
-  // Other) are exactly those the n calls would have left. Allocates nothing. Meant for CanDrawInBatches():
-  // then no event fires; the part of a row kernel that depends on the row is
-  // computed once, the latitude fold once per latitude. With a plane turn, a
-  // converter, a handler or a grid kind it is Inverse pixel by pixel,
-  // converter and events included.
+  // Other) are exactly those the n calls would have left. Allocates
+  // nothing. Meant for CanDrawInBatches(): then no event fires; the part of
+  // a row kernel that depends on the row is computed once, the latitude fold
+  // once per latitude. With a plane turn, a converter, a handler or a grid
+  // kind it is Inverse pixel by pixel, converter and events included.
   void InverseRow(double y, double x0, int n, double* lon, double* lat, int* code, int step = 1);
   // InverseRow without its last step: for the pixels the kind takes, lon and
   // lat are the angles in radians before the fold into degrees, and
@@ -231,8 +231,9 @@ class TGxProjectionL {
   // Lambert, equidistant and Albers conics), InverseRowUnfolded may then
   // hand out, instead of a pixel's latitude, the middle latitude of the
   // picture row it falls in, away from the rows' borders, without solving;
-  // codes and longitudes stay exact, the working fields too. Holds for the
-  // parameters of the call and is ignored once they change (allocates).
+  // codes and longitudes stay exact, the working fields too. InverseRow and
+  // Inverse are not affected. Holds for the parameters of the call and is
+  // ignored once they change (allocates).
   void SetPictureRows(int rows);
   // The fold of Inverse: a longitude and latitude in radians, as the kind
   // and the tilt leave them, to degrees in [-180, 180] and [-90, 90].
@@ -344,4 +345,6 @@ class TGxProjectionL {
   void InverseRoutine(double x, double y);
   void FoldToDegrees();
   void InverseHandOverAndEvent();
+  bool RowUnfolded(double y, double x0, int n, double* lon, double* lat, int* code, int step,
+                   bool banding);
 };
