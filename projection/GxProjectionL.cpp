@@ -479,10 +479,11 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
 
   // The fields that some pixels write and others leave: the last pixel of
   // the row that writes one wins, as with n calls (mirror pairs are worked
-  // out out of order). A pixel whose latitude a band gave has an inexact
-  // iterLat; the pixels whose fields count are worked out again exactly.
+  // out out of order). With bands, a pixel may be answered without its
+  // latitude (uncertainFrom is the last such pixel); the pixels whose
+  // fields count are then worked out again exactly, below.
   std::uint8_t written = 0;
-  int latFrom = -1, auxFrom = -1, otherFrom = -1;
+  int latFrom = -1, auxFrom = -1, otherFrom = -1, uncertainFrom = -1;
   bool latBanded = false, auxBanded = false, otherBanded = false, lastBanded = false;
   double iterLat = 0, iterAux = 0, other = 0;
   gx::Out last;
@@ -504,6 +505,7 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
         other = o.iterAux, otherFrom = i, otherBanded = banded;
     }
     if (i == n - 1) last = o, lastBanded = banded;
+    if (banded) uncertainFrom = std::max(uncertainFrom, i);
   };
 
   if (!k.readyInverse) {
@@ -573,7 +575,12 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
     block.bands = nullptr;
     // The pixels whose results outlive the row, worked out exactly where a
     // band answered for them. A band answers only where the solver finds
-    // the latitude, so the exact result writes the same fields.
+    // the latitude, so such a pixel writes the fields the exact call writes,
+    // but its latitude's value is the band's. A pixel refused without its
+    // latitude (off the map whatever the latitude) wrote no IterLat, where
+    // the exact call may: the last writer is then sought from the last such
+    // pixel backwards, worked out exactly (the same work as without bands,
+    // at worst; usually the first pixel looked at writes it).
     const auto exact = [&](int i) {
       const gx::Out o = e->inverse(k, gx::PixelAt(pixels, i), y);
       code[i] = o.code;
@@ -581,7 +588,15 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
       return o;
     };
     if (lastBanded) last = exact(n - 1);
-    if (latBanded) iterLat = exact(latFrom).iterLat;
+    bool found = false;
+    for (int i = uncertainFrom; i > latFrom && !found; --i) {
+      const gx::Out o = exact(i);
+      if (o.effects & gx::kSetsIterLat) {
+        iterLat = o.iterLat, latFrom = i, found = true;
+        written |= gx::kSetsIterLat;
+      }
+    }
+    if (latBanded && !found) iterLat = exact(latFrom).iterLat;
     if (auxBanded) iterAux = exact(auxFrom).iterAux;
     if (otherBanded) other = exact(otherFrom).iterAux;
     if (written & gx::kSetsIterLat) IterLat = iterLat;

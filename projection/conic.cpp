@@ -173,9 +173,15 @@ Out EquidistantInverse(const Prepared& k, double x, double y, MirrorShare<Solved
   const Shape& s = k.shape;
   const Polar pol = ConePolar(k, x, y, k.y0 - k.R * c.G, c.n);
   const double M = c.G - pol.rho;
+  const double dlambda = pol.theta / c.n;
+  // Drawing a picture's rows, a pixel off the map is refused whatever its
+  // latitude: the frame solves for it only where the fields need it.
+  if (k.bands && (!Within(dlambda, kPi) || !Within(M, kHalfPi))) {
+    ++k.banded;
+    return WithAxes(Result(0, 0, 367));
+  }
   const Solved lat = SharedLatitude(k, M, share, [](double phi) { return Solved{phi, 0}; },
                                     [&] { return LatitudeFromMeridian(M, s.e0, s.e1, s.e2, s.e3); });
-  const double dlambda = pol.theta / c.n;
   Out o = lat.status != 0 || !Within(dlambda, kPi) || !Within(M, kHalfPi)
               ? Result(0, 0, 367)
               : Result(k.theta + dlambda, lat.value);
