@@ -31,7 +31,8 @@ void PrintEngineTable(std::ostream& out, const MedianReporter& r, int repetition
   char line[512];
   std::snprintf(line, sizeof line,
                 "\nEngine cost per point, ns (median of %d, the smaller of wall and CPU time; %d points: Forward over the globe, "
-                "Inverse over the window's pixels, one call each; row = InverseRow over the same pixels, as the colour pass calls it)\n"
+                "Inverse over the window's pixels, one call each; row = the colour pass's work for the same pixels: unfolded rows "
+                "with the picture's rows known, and each pixel's source pixel)\n"
                 "ratio = ours / PROJ, target <= %.2g for the forward and the colour pass (r row); '!' marks a miss\n",
                 repetitions, kMapPoints, kRatioTarget);
   out << line;
@@ -157,7 +158,7 @@ void PrintSummary(std::ostream& out, const MedianReporter& r, const std::vector<
     const ProjKindInfo* info = ProjInfoAt(pos);
     if (!info || !info->checked || !info->check.Alike()) continue;
     const double rf = PerPointNs(r, EngineName("Forward", pos)) / PerPointNs(r, ProjName("Forward", pos));
-    // The colour pass calls InverseRow; the single-call Inverse is shown for comparison.
+    // The colour pass's own work; the single-call Inverse is shown for comparison.
     const double ri = PerPointNs(r, EngineName("Row", pos)) / PerPointNs(r, ProjName("Inverse", pos));
     const double w = WorseRatio(rf, ri);
     if (std::isnan(w)) continue;
