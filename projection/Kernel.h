@@ -169,49 +169,29 @@ struct KindEntry {
   BandKey bandKey = nullptr;
 
   // Copies with one part changed, for the family tables.
-  constexpr KindEntry Leaving(Leaves forward, Leaves inverse) const {
+  template <class T>
+  constexpr KindEntry With(T KindEntry::*part, T value) const {
     KindEntry e = *this;
-    e.leavesForward = forward;
-    e.leavesInverse = inverse;
+    e.*part = value;
     return e;
+  }
+  constexpr KindEntry Leaving(Leaves forward, Leaves inverse) const {
+    return With(&KindEntry::leavesForward, forward).With(&KindEntry::leavesInverse, inverse);
   }
   constexpr KindEntry ReadyWhen(Readiness forward, Readiness inverse) const {
-    KindEntry e = *this;
-    e.readyForward = forward;
-    e.readyInverse = inverse;
-    return e;
+    return With(&KindEntry::readyForward, forward).With(&KindEntry::readyInverse, inverse);
   }
   constexpr KindEntry WithCodes(int forward, int inverse) const {
-    KindEntry e = *this;
-    e.notReadyForward = forward;
-    e.notReadyInverse = inverse;
-    return e;
+    return With(&KindEntry::notReadyForward, forward).With(&KindEntry::notReadyInverse, inverse);
   }
   constexpr KindEntry AlsoRefusing(int code) const {
-    KindEntry e = *this;
-    e.alsoRefusedForward = code;
-    return e;
+    return With(&KindEntry::alsoRefusedForward, code);
   }
-  constexpr KindEntry PreparedBy(PrepareFn p) const {
-    KindEntry e = *this;
-    e.prepare = p;
-    return e;
-  }
-  constexpr KindEntry Mirrored(PairKernel pair) const {
-    KindEntry e = *this;
-    e.inversePair = pair;
-    return e;
-  }
-  constexpr KindEntry Banded(BandKey key) const {
-    KindEntry e = *this;
-    e.bandKey = key;
-    return e;
-  }
+  constexpr KindEntry PreparedBy(PrepareFn p) const { return With(&KindEntry::prepare, p); }
+  constexpr KindEntry Mirrored(PairKernel pair) const { return With(&KindEntry::inversePair, pair); }
+  constexpr KindEntry Banded(BandKey key) const { return With(&KindEntry::bandKey, key); }
   constexpr KindEntry Ellipsoidal(bool axesWhenRefused = false) const {
-    KindEntry e = *this;
-    e.ellipsoid = true;
-    e.axesWhenRefused = axesWhenRefused;
-    return e;
+    return With(&KindEntry::ellipsoid, true).With(&KindEntry::axesWhenRefused, axesWhenRefused);
   }
 };
 
