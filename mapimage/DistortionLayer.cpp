@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "mapimage/PixelMath.h"
 #include "mapimage/PixelRows.h"
 #include "projection/Distortion.h"
 
@@ -139,19 +140,9 @@ struct TGeoRow {
 void PlacesRow(TGxProjectionL& q, double y, double x0, int n, double* lon, double* lat, int* code,
                int step = 1) {
   if (!q.InverseRowUnfolded(y, x0, n, lon, lat, code, step)) return;  // degrees already
-  for (int i = 0; i < n; ++i) {
-    if (code[i] != 0) continue;
-    double l = lon[i] * gx::kRadToDeg;
-    const double f = lat[i] * gx::kRadToDeg;
-    if (l > 180) l -= 360;
-    else if (l < -180) l += 360;
-    if (std::fabs(l) <= 180 && std::fabs(f) <= 90) {
-      lon[i] = l;
-      lat[i] = f;
-    } else {
+  for (int i = 0; i < n; ++i)
+    if (code[i] == 0 && !PlainDegrees(lon[i], lat[i], lon[i], lat[i]))
       TGxProjectionL::FoldedDegrees(lon[i], lat[i], lon[i], lat[i]);
-    }
-  }
 }
 
 // The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.

@@ -46,6 +46,21 @@ inline bool SourcePixel(double lonDeg, double latDeg, int CW, int CH, int& px, i
 // margin.
 inline constexpr double kFoldSlackDeg = 1e-5;
 
+// The angles (radians) that InverseRowUnfolded leaves as degrees by a plain
+// wrap of the longitude by one turn, which lies within kFoldSlackDeg of the
+// fold of Inverse; false (lon, lat unset) where the plain wrap does not reach
+// [-180, 180] and [-90, 90], or for NaN.
+inline bool PlainDegrees(double lambda, double phi, double& lon, double& lat) {
+  double l = lambda * gx::kRadToDeg;
+  const double f = phi * gx::kRadToDeg;
+  if (l > 180.0) l -= 360.0;
+  else if (l < -180.0) l += 360.0;
+  if (!(std::fabs(l) <= 180.0 && std::fabs(f) <= 90.0)) return false;
+  lon = l;
+  lat = f;
+  return true;
+}
+
 // A CW x CH plate carree picture's scales for SourcePixelOfAngles, worked
 // out once per pass.
 struct TPictureGrid {
@@ -67,12 +82,8 @@ struct TPictureGrid {
 // remainders change nothing but the column CW, which is column 0.
 inline bool SourcePixelOfAngles(const TPictureGrid& g, double lambda, double phi, int& px,
                                 int& py) {
-  double lon = lambda * gx::kRadToDeg;
-  const double lat = phi * gx::kRadToDeg;
-  if (lon > 180.0) lon -= 360.0;
-  else if (lon < -180.0) lon += 360.0;
-  // NaN fails these tests too.
-  if (std::fabs(lon) <= 180.0 && std::fabs(lat) <= 90.0 && g.CW > 0 && g.CH > 0) {
+  double lon, lat;
+  if (g.CW > 0 && g.CH > 0 && PlainDegrees(lambda, phi, lon, lat)) {
     const double u = lon * g.sx, w = lat * g.sy;
     const double nu = std::floor(u + 0.5), nw = std::floor(w + 0.5);
     if (std::fabs(u - nu) < g.clearX && std::fabs(w - nw) < g.clearY) {

@@ -387,20 +387,21 @@ std::shared_ptr<const LatitudeBands> MakeLatitudeBands(const Prepared& k, int ro
     bands->hi.push_back(std::max(a, b));
     bands->middle.push_back(j * row);
   }
-  // A key that falls back on itself would put one key in two bands.
-  std::vector<std::size_t> order(bands->lo.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [&](std::size_t x, std::size_t y) { return bands->lo[x] < bands->lo[y]; });
-  LatitudeBands sorted = *bands;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    sorted.lo[i] = bands->lo[order[i]];
-    sorted.hi[i] = bands->hi[order[i]];
-    sorted.middle[i] = bands->middle[order[i]];
-    if (i > 0 && !(sorted.lo[i] > sorted.hi[i - 1])) return nullptr;
+  // A key that runs one way through the latitudes gives disjoint intervals,
+  // in ascending order once turned round where it falls; otherwise it falls
+  // back on itself somewhere and would put one key in two bands.
+  std::vector<double>& lo = bands->lo;
+  std::vector<double>& hi = bands->hi;
+  std::vector<double>& middle = bands->middle;
+  if (lo.empty()) return nullptr;
+  if (lo.front() > lo.back()) {
+    std::reverse(lo.begin(), lo.end());
+    std::reverse(hi.begin(), hi.end());
+    std::reverse(middle.begin(), middle.end());
   }
-  if (sorted.lo.empty()) return nullptr;
-  return std::make_shared<const LatitudeBands>(std::move(sorted));
+  for (std::size_t i = 1; i < lo.size(); ++i)
+    if (!(lo[i] > hi[i - 1])) return nullptr;
+  return bands;
 }
 
 }  // namespace gx
