@@ -299,8 +299,7 @@ static_assert(std::is_trivially_copyable_v<Prepared>);
 // undefined intermediate is ever reported as a point of the map.
 inline bool OutOfRange(double v, double lo, double hi) { return !(v >= lo && v <= hi); }
 
-// Pixel i of a row that starts at x0, as the caller's x0 + i would be.
-inline double PixelAt(double x0, int i) { return i == 0 ? x0 : x0 + i; }
+// Pixel i of a row, as the caller's x0 + i * step would be.
 inline double PixelAt(RowPixels p, int i) {
   return i == 0 ? p.x0 : p.x0 + static_cast<double>(i) * p.step;
 }
@@ -346,8 +345,6 @@ class MirrorShare {
   Value value_{};
 };
 
-// An inverse kernel written once with a share, as the single kernel (a share
-// of its own, always worked out) and as the pair kernel (one share for both).
 // Latitude bands of a plate carree picture sampled at its nearest row: band
 // j runs between the borders of two picture rows, less a margin of
 // kBandSlack at each border, and is kept as the interval of the kind's key
@@ -393,6 +390,8 @@ Value SharedLatitude(const Prepared& k, double key, MirrorShare<Value>& share, B
   return share.Get(key, 0, work);
 }
 
+// An inverse kernel written once with a share, as the single kernel (a share
+// of its own, always worked out) and as the pair kernel (one share for both).
 template <class Value, Out (*Inverse)(const Prepared&, double, double, MirrorShare<Value>&)>
 Out InverseAlone(const Prepared& k, double x, double y) {
   MirrorShare<Value> share;
