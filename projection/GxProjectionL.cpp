@@ -471,10 +471,6 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
   // Latitude bands answer only untilted rows (the picture's rows are
   // latitudes after the tilt) of a kind with a key, for these parameters.
   gx::Prepared& block = *std::launder(reinterpret_cast<gx::Prepared*>(prepared_));
-  struct BandsOff {
-    gx::Prepared& k;
-    ~BandsOff() { k.bands = nullptr; }
-  } bandsOff{block};
   const bool banding =
       useBands && bands_ && k.readyInverse && !k.tilted && e->bandKey && bands_->Fits(k);
 
@@ -482,10 +478,11 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
   // the row that writes one wins, as with n calls (mirror pairs are worked
   // out out of order). With bands, a pixel may be answered without its
   // latitude (uncertainFrom is the last such pixel); the pixels whose
-  // fields count are then worked out again exactly, below.
+  // fields count are then worked out again exactly, below. (A kind with a
+  // key writes no field but IterLat from its latitude.)
   std::uint8_t written = 0;
   int latFrom = -1, auxFrom = -1, otherFrom = -1, uncertainFrom = -1;
-  bool latBanded = false, auxBanded = false, otherBanded = false, lastBanded = false;
+  bool latBanded = false, lastBanded = false;
   double iterLat = 0, iterAux = 0, other = 0;
   gx::Out last;
   const auto finish = [&](const gx::Out& o, int i) {
@@ -500,10 +497,8 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
       written |= o.effects;
       if ((o.effects & gx::kSetsIterLat) && i > latFrom)
         iterLat = o.iterLat, latFrom = i, latBanded = banded;
-      if ((o.effects & gx::kSetsIterAux) && i > auxFrom)
-        iterAux = o.iterAux, auxFrom = i, auxBanded = banded;
-      if ((o.effects & gx::kWritesOther) && i > otherFrom)
-        other = o.iterAux, otherFrom = i, otherBanded = banded;
+      if ((o.effects & gx::kSetsIterAux) && i > auxFrom) iterAux = o.iterAux, auxFrom = i;
+      if ((o.effects & gx::kWritesOther) && i > otherFrom) other = o.iterAux, otherFrom = i;
     }
     if (i == n - 1) last = o, lastBanded = banded;
     if (banded) uncertainFrom = std::max(uncertainFrom, i);
@@ -582,24 +577,28 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
     // the exact call may: the last writer is then sought from the last such
     // pixel backwards, worked out exactly (the same work as without bands,
     // at worst; usually the first pixel looked at writes it).
-    const auto exact = [&](int i) {
-      const gx::Out o = e->inverse(k, gx::PixelAt(pixels, i), y);
-      code[i] = o.code;
-      if (o.code == 0) finish(o, i);
-      return o;
-    };
-    if (lastBanded) last = exact(n - 1);
-    bool found = false;
-    for (int i = uncertainFrom; i > latFrom && !found; --i) {
-      const gx::Out o = exact(i);
-      if (o.effects & gx::kSetsIterLat) {
-        iterLat = o.iterLat, latFrom = i, found = true;
-        written |= gx::kSetsIterLat;
+    if (uncertainFrom >= 0) {
+      int at = -1;
+      gx::Out exactOut;
+      const auto exact = [&](int i) -> const gx::Out& {
+        if (i != at) {
+          at = i;
+          exactOut = e->inverse(k, gx::PixelAt(pixels, i), y);
+          code[i] = exactOut.code;
+          if (exactOut.code == 0) finish(exactOut, i);
+        }
+        return exactOut;
+      };
+      if (lastBanded) last = exact(n - 1);
+      bool found = false;
+      for (int i = uncertainFrom; i > latFrom && !found; --i) {
+        if (exact(i).effects & gx::kSetsIterLat) {
+          iterLat = exact(i).iterLat, latFrom = i, found = true;
+          written |= gx::kSetsIterLat;
+        }
       }
+      if (latBanded && !found) iterLat = exact(latFrom).iterLat;
     }
-    if (latBanded && !found) iterLat = exact(latFrom).iterLat;
-    if (auxBanded) iterAux = exact(auxFrom).iterAux;
-    if (otherBanded) other = exact(otherFrom).iterAux;
     if (written & gx::kSetsIterLat) IterLat = iterLat;
     if (written & gx::kSetsIterAux) IterAux = iterAux;
     if (written & gx::kWritesOther) Other = other;
