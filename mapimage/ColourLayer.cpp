@@ -17,15 +17,19 @@ struct TColourSource {
   TPictureGrid grid;
 };
 
+inline void CopyPixel(const TColourSource& picture, int px, int py, uchar* rgb) {
+  const uchar* s = picture.bits + py * picture.stride + 3 * px;
+  rgb[0] = s[0];
+  rgb[1] = s[1];
+  rgb[2] = s[2];
+}
+
 // The colour of the picture at a longitude and latitude (degrees), or false
 // where the picture has none.
 inline bool NearestColour(const TColourSource& picture, double lon, double lat, uchar* rgb) {
   int px, py;
   if (!SourcePixel(lon, lat, picture.width, picture.height, px, py)) return false;
-  const uchar* s = picture.bits + py * picture.stride + 3 * px;
-  rgb[0] = s[0];
-  rgb[1] = s[1];
-  rgb[2] = s[2];
+  CopyPixel(picture, px, py, rgb);
   return true;
 }
 
@@ -45,10 +49,7 @@ inline bool NearestColourUnfolded(const TColourSource& picture, double lambda, d
                                   uchar* rgb) {
   int px, py;
   if (!SourcePixelOfAngles(picture.grid, lambda, phi, px, py)) return false;
-  const uchar* s = picture.bits + py * picture.stride + 3 * px;
-  rgb[0] = s[0];
-  rgb[1] = s[1];
-  rgb[2] = s[2];
+  CopyPixel(picture, px, py, rgb);
   return true;
 }
 
