@@ -29,8 +29,8 @@ ShellRun Shell(const std::string& commands) {
                            "_" + std::to_string(++calls);
   const std::string script = base + ".sh", err = base + ".err";
   std::ofstream(script) << "TOOL=" << WELTNETZ_TOOLS_DIR << "/weltnetz-proj\n" << commands << "\n";
-  FILE* f = popen(("bash " + script + " 2>" + err).c_str(), "r");
   ShellRun r{-1, "", ""};
+  FILE* f = popen(("bash " + script + " 2>" + err).c_str(), "r");
   if (!f) return r;
   char buf[4096];
   for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
@@ -46,6 +46,12 @@ ShellRun Shell(const std::string& commands) {
 // weltnetz-proj with these arguments, reading input (whole lines, or nothing).
 ShellRun Tool(const std::string& args, const std::string& input) {
   return Shell("$TOOL " + args + (input.empty() ? " < /dev/null" : " <<'END'\n" + input + "END"));
+}
+
+// Whether text holds part; the text is shown when not.
+testing::AssertionResult Contains(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "\"" << part << "\" not in:\n" << text;
 }
 
 // The value of one "Key value" line of --show.
@@ -73,6 +79,7 @@ TEST(ProjTool, ForwardInverseAndBadLines) {
   EXPECT_EQ(r.out, "0.17453292519943295 0.3490658503988659 0\n");
 }
 
+// Unknown options, values out of range or missing: exit status 2.
 TEST(ProjTool, BadOptionsExitWithTwo) {
   for (const char* args : {"--bogus", "--kind 65", "--kind Nirgendwo", "--enum 66", "--size 10",
                            "--radius", "--theta abc", "--list --lang fr", "--list --lang EN",
@@ -91,23 +98,18 @@ TEST(ProjTool, EverySetUpOptionAndKindNameIsApplied) {
     double shown;
   };
   const Case cases[] = {
-      {"--radius 12.5", "Radius", 12.5},   {"--theta -33.25", "Theta", -33.25},
-      {"--phi0 21.5", "Phi0", 21.5},       {"--phi1 -7", "Phi1", -7},
-      {"--phi2 44", "Phi2", 44},           {"--other 0.75", "Other", 0.75},
-      {"--oblique 30", "Oblique", 30},     {"--x0 101.5", "X0", 101.5},
-      {"--y0 99", "Y0", 99},               {"--map-input -5", "MapInput", -5},
-      {"--cutoff", "ForwardCutOff", 1},    {"--not-ready", "Ready", 0},
-      {"--enum 65", "Projection", 65},     {"--size 100x61", "Y0", 30},
-      {"--size 100x61", "X0", 50},         {"--kind 40", "MapInput", 30},
-      {"--kind 40", "Projection", 19},     {"--kind 40", "X0", 264},
-      {"--kind 40", "Y0", 253},
-      {"--kind 'Mercator-Projektion'", "Projection", 19}, {"--kind mpMercator", "Projection", 19},
-      {"--kind Mercator", "Projection", 19},   {"--kind mpTMercator", "Projection", 17},
-      {"--kind 'transverse merc'", "Projection", 17},
-      {"--kind 'AZIMUTHAL EQUIDISTANT'", "Projection", 10},
+      {"--radius 12.5", "Radius", 12.5}, {"--theta -33.25", "Theta", -33.25}, {"--phi0 21.5", "Phi0", 21.5},
+      {"--phi1 -7", "Phi1", -7}, {"--phi2 44", "Phi2", 44}, {"--other 0.75", "Other", 0.75},
+      {"--oblique 30", "Oblique", 30}, {"--x0 101.5", "X0", 101.5}, {"--y0 99", "Y0", 99},
+      {"--map-input -5", "MapInput", -5}, {"--cutoff", "ForwardCutOff", 1}, {"--not-ready", "Ready", 0},
+      {"--enum 65", "Projection", 65}, {"--size 100x61", "Y0", 30}, {"--size 100x61", "X0", 50},
+      {"--kind 40", "MapInput", 30}, {"--kind 40", "Projection", 19}, {"--kind 40", "X0", 264},
+      {"--kind 40", "Y0", 253}, {"--kind 'Mercator-Projektion'", "Projection", 19},
+      {"--kind mpMercator", "Projection", 19}, {"--kind Mercator", "Projection", 19},
+      {"--kind mpTMercator", "Projection", 17}, {"--kind 'transverse merc'", "Projection", 17},
+      {"--kind 'AZIMUTHAL EQUIDISTANT'", "Projection", 10}, {"--kind ÄQUIRECHT", "Projection", 6},
       {"--kind äquidist", "Projection", 24},  // Äquidistante Kegelprojektion
-      {"--kind ÄQUIRECHT", "Projection", 6},  {"--kind robin", "Projection", 14},
-      {"--kind 'Putnins-Projektion'", "Projection", 39},
+      {"--kind robin", "Projection", 14}, {"--kind 'Putnins-Projektion'", "Projection", 39},
   };
   for (const Case& c : cases) {
     const ShellRun r = Tool(std::string("--kind 19 ") + c.option + " --show", "");
@@ -115,8 +117,7 @@ TEST(ProjTool, EverySetUpOptionAndKindNameIsApplied) {
     EXPECT_NEAR(ShownValue(r.out, c.key), c.shown, 1e-12) << c.option << "\n" << r.out;
   }
   // The window's radius for Mercator, printed to the last digit.
-  EXPECT_NE(Tool("--kind Mercator-Projektion --show", "").out.find("Radius 74.897727272727266\n"),
-            std::string::npos);
+  EXPECT_TRUE(Contains(Tool("--kind Mercator-Projektion --show", "").out, "Radius 74.897727272727266\n"));
   // And they act: the central longitude moves the map, the cut-off refuses
   // Robinson's polar band, the tilt turns the globe.
   EXPECT_EQ(Tool("--kind 19 --radius 100 --theta 30", "30 0\n").out, "264 253 0\n");
@@ -133,7 +134,7 @@ TEST(ProjTool, WriteErrorsExitWithOne) {
                               "$TOOL --list >&-", "$TOOL --show >&-"}) {
     const ShellRun r = Shell(command);
     EXPECT_EQ(r.status, 1) << command;
-    EXPECT_NE(r.err.find("cannot write the output"), std::string::npos) << command << ": " << r.err;
+    EXPECT_TRUE(Contains(r.err, "cannot write the output")) << command;
   }
   EXPECT_EQ(Shell("echo '10 20' | $TOOL > /dev/null").status, 0);
 }
@@ -144,8 +145,8 @@ TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
   ShellRun r = Shell("{ head -c 5000 /dev/zero | tr '\\0' 7; echo; echo '30 60'; } | $TOOL --kind 19");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.substr(0, 7), "* * -1\n");
-  EXPECT_NE(r.out.find(" 0\n"), std::string::npos);
-  EXPECT_NE(r.err.find("line 1: longer than 4096 bytes"), std::string::npos) << r.err;
+  EXPECT_TRUE(Contains(r.out, " 0\n"));
+  EXPECT_TRUE(Contains(r.err, "line 1: longer than 4096 bytes"));
   // Exactly 4096 bytes is still a line; one more is not.
   r = Shell("{ printf '10 20'; head -c 4091 /dev/zero | tr '\\0' ' '; echo; } | $TOOL --kind 19");
   EXPECT_EQ(r.status, 0) << r.err;
@@ -165,21 +166,15 @@ TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
 // --list: one line per position in five columns, byte for byte, also with
 // --lang de; in English a sixth, the English name, follows.
 TEST(ProjTool, ListsEveryPositionAndInEnglishItsName) {
-  const ShellRun german = Tool("--list", ""), de = Tool("--list --lang de", "");
-  const ShellRun en = Tool("--list --lang en", "");
+  const ShellRun german = Tool("--list", ""), de = Tool("--list --lang de", ""), en = Tool("--list --lang en", "");
   ASSERT_EQ(german.status, 0);
   ASSERT_EQ(en.status, 0);
   EXPECT_EQ(de.out, german.out);
   EXPECT_EQ(std::count(german.out.begin(), german.out.end(), '\n'), 65);
-  EXPECT_NE(german.out.find("64\t28\tmpWinkelII\tWinkel-Projektion II\t0\n"), std::string::npos);
-  EXPECT_NE(german.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\n"),
-            std::string::npos);
-  EXPECT_NE(en.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\t"
-                        "Azimuthal equidistant\n"),
-            std::string::npos);
-  EXPECT_NE(en.out.find("3\t25\tmpAlbertsCEA\tAlbert flächentreue Kegelprojektion\t1\t"
-                        "Albers equal-area conic\n"),
-            std::string::npos);
+  EXPECT_TRUE(Contains(german.out, "64\t28\tmpWinkelII\tWinkel-Projektion II\t0\n"));
+  EXPECT_TRUE(Contains(german.out, "4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\n"));
+  EXPECT_TRUE(Contains(en.out, "4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\tAzimuthal equidistant\n"));
+  EXPECT_TRUE(Contains(en.out, "3\t25\tmpAlbertsCEA\tAlbert flächentreue Kegelprojektion\t1\tAlbers equal-area conic\n"));
   // Each English line is the German one with a column more.
   std::istringstream g(german.out), e(en.out);
   int lines = 0;
@@ -206,7 +201,7 @@ TEST(ProjTool, KindFittingSeveralOrNoneIsRefused) {
     const ShellRun r = Shell(std::string("$TOOL --kind ") + name + " --show");
     EXPECT_EQ(r.status, 2) << name;
     EXPECT_TRUE(r.out.empty()) << name;
-    for (const char* m : messages) EXPECT_NE(r.err.find(m), std::string::npos) << name << ": " << r.err;
+    for (const char* m : messages) EXPECT_TRUE(Contains(r.err, m)) << name;
   }
 }
 
@@ -221,6 +216,6 @@ TEST(ProjTool, DistortionPrintsTheIndicatrix) {
   EXPECT_NEAR(b, 1, 1e-6);
   EXPECT_NEAR(area, 2, 1e-6);
   EXPECT_NEAR(angle, 2 * std::asin(1.0 / 3) * 180 / std::numbers::pi, 1e-5);
-  EXPECT_NE(r.out.find("\n* * * *\n* * -1\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(Contains(r.out, "\n* * * *\n* * -1\n"));
   EXPECT_EQ(r.status, 1);
 }
