@@ -8,17 +8,6 @@
 #include "EngineTest.h"
 #include "projection/Kernel.h"
 
-// Codes from 10000 up are the solvers' markers: no event fires for them.
-TEST(Component, SolverMarkersAreSilent) {
-  TGxProjectionL p = MakeReady(mpMercator, 30);
-  EventLog log;
-  log.Attach(p);
-  for (int code : {0, 10000, 9999}) p.SetError(code);
-  p.LatitudeFromT(0.08, std::nan(""));  // cannot converge
-  EXPECT_EQ(p.ErrorCode, gx::kSolverNoConvergence);
-  EXPECT_EQ(log.errors, (std::vector<int>{0, 9999}));
-}
-
 // The tilt applies strictly above 0.0001 rad only; the plane turn about the
 // map's centre whenever its angle is set, and Inverse undoes it.
 TEST(Component, TiltThresholdAndPlaneTurn) {

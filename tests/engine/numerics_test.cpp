@@ -58,9 +58,10 @@ TEST(Series, KnownValues) {
 }
 
 // The component's wrappers store a converged latitude (and h) and keep the
-// previous ones when the solver fails; the conformal one leaves 0 then.
+// previous ones when the solver fails; the conformal one leaves 0 then. Codes
+// from 10000 up are the solvers' markers: no event fires for them.
 TEST(Solvers, ComponentWrappersKeepTheLatitudeOnFailure) {
-  TGxProjectionL p;
+  TGxProjectionL p = MakeReady(mpMercator, 30);
   const double phi = 0.9;
   const auto expect = [&p](const char* what, int code, double lat, double within) {
     EXPECT_EQ(p.ErrorCode, code) << what;
@@ -83,6 +84,12 @@ TEST(Solvers, ComponentWrappersKeepTheLatitudeOnFailure) {
   p.PolyconicLatitude(es, e0, e1, e2, e3, kNaN, 0);
   expect("polyconic NaN", kSolverNoConvergenceBig, 3, 0);
   EXPECT_EQ(p.IterAux, 4);
+  EventLog log;
+  log.Attach(p);
+  for (int code : {0, 10000, 9999}) p.SetError(code);
+  p.LatitudeFromT(0.08, kNaN);
+  expect("t NaN", kSolverNoConvergence, 0, 0);
+  EXPECT_EQ(log.errors, (std::vector<int>{0, 9999}));
 }
 
 // The pure solvers: value and status for a table of inputs, non-convergence
