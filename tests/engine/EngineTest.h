@@ -14,9 +14,7 @@
 #include "projection/GxProjectionL.h"
 
 // The defaults of a kind for a 528 x 507 map on the given ellipsoid entry,
-// the centre where the defaults reset puts it (253.5, 253.5). The tables'
-// rows start from here and set what they need; the window's own set-up
-// (SetUpLikeWindow) differs in the ellipsoid and the centre.
+// centred at (253.5, 253.5); the tables' rows start from here.
 inline TGxProjectionL MakeReady(TProjection kind, int mapInput = 220) {
   TGxProjectionL p;
   p.Projection = kind;
@@ -38,15 +36,12 @@ struct EventLog {
   std::vector<std::vector<double>> results;  // x, y, code of OnForward and OnInverse
   void Attach(TGxProjectionL& p) {
     p.OnError = [this](TGxProjectionL*, int code) { errors.push_back(code); };
-    p.OnForward = [this](TGxProjectionL*, double x, double y, int code) {
-      results.push_back({x, y, double(code)});
-    };
+    p.OnForward = [this](TGxProjectionL*, double x, double y, int code) { results.push_back({x, y, double(code)}); };
     p.OnInverse = p.OnForward;
   }
 };
 
-// A kind by its identifier ("mpMollweide"). The tables name kinds, never list
-// positions, so that a kind added to the list shifts no row.
+// A kind by its identifier ("mpMollweide"), so that a kind added to the list shifts no row.
 inline bool KindFromText(const std::string& text, TProjection& kind) {
   const std::optional<TProjection> found = KindNamed(text);
   if (found) kind = *found;
@@ -73,9 +68,8 @@ inline bool SetParameter(TGxProjectionL& p, const std::string& key, double v) {
   return true;
 }
 
-// The rows of a table file beside this header (the build names sources by
-// their full path): the tokens of each line that is not blank or a '#'
-// comment, with the line number for messages.
+// The tokens of each line of a table file beside this header that is not
+// blank or a '#' comment, with its line number for messages.
 struct TableRow {
   int line;
   std::vector<std::string> tokens;

@@ -31,20 +31,19 @@ TEST(Conversion, AttachedConverterChangesNoResult) {
     TGxProjectionL plain = MakeReady(kind, 30), handed = plain;
     TGxConvertL c;
     handed.GxConvert = &c;
-    plain.Forward(12, 48);
-    handed.Forward(12, 48);
-    EXPECT_EQ(handed.X, plain.X);
-    EXPECT_EQ(handed.Y, plain.Y);
+    for (TGxProjectionL* p : {&plain, &handed}) p->Forward(12, 48);
+    EXPECT_TRUE(handed.X == plain.X && handed.Y == plain.Y) << EnumName(kind);
     EXPECT_EQ(handed.Zone, "N31");
-    plain.Inverse(300, 280);
-    handed.Inverse(300, 280);
+    for (TGxProjectionL* p : {&plain, &handed}) p->Inverse(300, 280);
     EXPECT_EQ(handed.ErrorCode, 0);
-    EXPECT_EQ(handed.X, plain.X);
-    EXPECT_EQ(handed.Y, plain.Y);
+    EXPECT_TRUE(handed.X == plain.X && handed.Y == plain.Y) << EnumName(kind);
     EXPECT_EQ(c.SavedB, plain.Y);
   }
 }
 
+// An ellipsoid index the table lacks is set back to the kind's default only
+// when a converter is attached that has no extra records either; one it keeps
+// is projected on the converter's record, never without the converter.
 TEST(Conversion, IndexCheckRepairsMapInputOnlyWithAConverter) {
   struct Case {
     TProjection kind;
@@ -58,25 +57,18 @@ TEST(Conversion, IndexCheckRepairsMapInputOnlyWithAConverter) {
   };
   for (const Case& k : cases) {
     TGxProjectionL p = MakeReady(k.kind, k.before);
+    SCOPED_TRACE(testing::Message() << EnumName(k.kind) << " " << k.before);
     p.Forward(10, 20);
     EXPECT_EQ(p.MapInput, k.before);
+    EXPECT_EQ(p.EllipsoidAxes().a, 6378137.0);
     TGxConvertL c;
     c.ExtraEllipsoidCount = c.ExtraSphereCount = k.extra;
+    c.AddEllipsoid(52, {1000.0, 4.0});
     p.GxConvert = &c;
     p.Inverse(260, 250);
-    EXPECT_EQ(p.MapInput, k.after) << EnumName(k.kind) << " " << k.before;
+    EXPECT_EQ(p.MapInput, k.after);
+    if (k.after == 52) { EXPECT_TRUE(p.SemiMajor == 1000.0 && p.AxisRatio == 0.75) << p.SemiMajor; }
   }
-}
-
-TEST(Conversion, ExtraEllipsoidIsFoundOnlyThroughAConverter) {
-  TGxConvertL c;
-  c.AddEllipsoid(52, {1000.0, 4.0});
-  TGxProjectionL p = MakeReady(mpLaConformalConic, 52);
-  EXPECT_EQ(p.EllipsoidAxes().a, 6378137.0);
-  p.GxConvert = &c;
-  p.Forward(10, 50);  // the index check lets 52 pass
-  EXPECT_EQ(p.SemiMajor, 1000.0);
-  EXPECT_DOUBLE_EQ(p.AxisRatio, 0.75);
 }
 
 // The grid kinds: (E, N) through six coefficients, no degrees and no tilt.
@@ -85,7 +77,7 @@ TEST(Conversion, GridKindsAreAffineAndInvertible) {
     TGxProjectionL p;
     p.Projection = kind;
     p.Forward(500000, 5400000);
-    EXPECT_EQ(p.ErrorCode, 152);
+    EXPECT_EQ(p.ErrorCode, 152);  // not ready
     p.Inverse(3, 4);
     EXPECT_EQ(p.ErrorCode, 153);
     p.Ready = true;
@@ -102,9 +94,7 @@ TEST(Conversion, GridKindsAreAffineAndInvertible) {
     EXPECT_DOUBLE_EQ(p.Y, 4);
     p.Phi2 = -4;  // det = 2 * -1 - (-4) * 0.5 = 0: refused, nothing divided
     p.Inverse(18, 16.75);
-    EXPECT_EQ(p.ErrorCode, 153);
-    EXPECT_EQ(p.X, 18);
-    EXPECT_EQ(p.Y, 16.75);
+    EXPECT_TRUE(p.ErrorCode == 153 && p.X == 18 && p.Y == 16.75) << p.ErrorCode << " " << p.X << " " << p.Y;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <numbers>
@@ -25,27 +26,29 @@ struct ShellRun {
 // in parallel processes: one script file each.
 ShellRun Shell(const std::string& commands) {
   static int calls = 0;
-  const std::string base = testing::TempDir() + "weltnetz_proj_shell_" + std::to_string(getpid()) +
-                           "_" + std::to_string(++calls);
-  const std::string script = base + ".sh", err = base + ".err";
-  std::ofstream(script) << "TOOL=" << WELTNETZ_TOOLS_DIR << "/weltnetz-proj\n" << commands << "\n";
-  FILE* f = popen(("bash " + script + " 2>" + err).c_str(), "r");
-  ShellRun r{-1, "", ""};
-  if (!f) return r;
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.out.append(buf, n);
-  const int st = pclose(f);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  std::ifstream e(err);
-  r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
-  std::remove(script.c_str());
-  std::remove(err.c_str());
-  return r;
+  const std::string base = testing::TempDir() + "weltnetz_proj_shell_" + std::to_string(getpid()) + "_" +
+                           std::to_string(++calls);
+  std::ofstream(base + ".sh") << "TOOL=" << WELTNETZ_TOOLS_DIR << "/weltnetz-proj\n" << commands << "\n";
+  const int st = std::system(("bash " + base + ".sh >" + base + ".out 2>" + base + ".err").c_str());
+  const auto take = [&base](const char* suffix) {  // the file's text, and the file gone
+    std::ifstream in(base + suffix);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::remove((base + suffix).c_str());
+    return text;
+  };
+  take(".sh");
+  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, take(".out"), take(".err")};
 }
 
 // weltnetz-proj with these arguments, reading input (whole lines, or nothing).
 ShellRun Tool(const std::string& args, const std::string& input) {
   return Shell("$TOOL " + args + (input.empty() ? " < /dev/null" : " <<'END'\n" + input + "END"));
+}
+
+// Whether text holds part; the text is shown when not.
+testing::AssertionResult Contains(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "\"" << part << "\" not in:\n" << text;
 }
 
 // The value of one "Key value" line of --show.
@@ -60,19 +63,29 @@ double ShownValue(const std::string& show, const std::string& key) {
 
 // Position 19, equirectangular: x = 264 + 100 lambda, y = 253 - 100 phi. A
 // bad line is marked and makes the exit status 1; the others still print.
+// The central longitude moves the map, the cut-off refuses Robinson's polar
+// band, the tilt turns the globe.
 TEST(ProjTool, ForwardInverseAndBadLines) {
-  ShellRun r = Tool("--kind 19 --radius 100", "30 60\nnot numbers\n1 2 3\n-30 -60\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out,
-            "316.3598775598299 148.28024488034023 0\n* * -1\n* * -1\n"
-            "211.6401224401701 357.71975511965979 0\n");
-  r = Tool("--kind 19 --radius 100 --inverse", "316.3598775598299 148.28024488034023\n");
+  const struct { const char *args, *input, *out; int status; } cases[] = {
+      {"--kind 19 --radius 100", "30 60\nnot numbers\n1 2 3\n-30 -60\n",
+       "316.3598775598299 148.28024488034023 0\n* * -1\n* * -1\n211.6401224401701 357.71975511965979 0\n", 1},
+      {"--enum 65", "10 20\n", "0.17453292519943295 0.3490658503988659 0\n", 0},
+      {"--kind 19 --radius 100 --theta 30", "30 0\n", "264 253 0\n", 0},
+      {"--kind 49 --cutoff", "10 72\n", "-1 -1 262\n", 0},
+  };
+  for (const auto& c : cases) {
+    const ShellRun r = Tool(c.args, c.input);
+    EXPECT_EQ(r.out, c.out) << c.args;
+    EXPECT_EQ(r.status, c.status) << c.args;
+  }
+  const ShellRun r = Tool("--kind 19 --radius 100 --inverse", "316.3598775598299 148.28024488034023\n");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.substr(r.out.size() - 3), " 0\n");
-  r = Tool("--enum 65", "10 20\n");
-  EXPECT_EQ(r.out, "0.17453292519943295 0.3490658503988659 0\n");
+  EXPECT_TRUE(r.out.ends_with(" 0\n")) << r.out;
+  EXPECT_NE(Tool("--kind 49", "10 72\n").out, "-1 -1 262\n");
+  EXPECT_NE(Tool("--kind 19 --oblique 30", "10 20\n").out, Tool("--kind 19", "10 20\n").out);
 }
 
+// Unknown options, values out of range or missing: exit status 2.
 TEST(ProjTool, BadOptionsExitWithTwo) {
   for (const char* args : {"--bogus", "--kind 65", "--kind Nirgendwo", "--enum 66", "--size 10",
                            "--radius", "--theta abc", "--list --lang fr", "--list --lang EN",
@@ -91,23 +104,18 @@ TEST(ProjTool, EverySetUpOptionAndKindNameIsApplied) {
     double shown;
   };
   const Case cases[] = {
-      {"--radius 12.5", "Radius", 12.5},   {"--theta -33.25", "Theta", -33.25},
-      {"--phi0 21.5", "Phi0", 21.5},       {"--phi1 -7", "Phi1", -7},
-      {"--phi2 44", "Phi2", 44},           {"--other 0.75", "Other", 0.75},
-      {"--oblique 30", "Oblique", 30},     {"--x0 101.5", "X0", 101.5},
-      {"--y0 99", "Y0", 99},               {"--map-input -5", "MapInput", -5},
-      {"--cutoff", "ForwardCutOff", 1},    {"--not-ready", "Ready", 0},
-      {"--enum 65", "Projection", 65},     {"--size 100x61", "Y0", 30},
-      {"--size 100x61", "X0", 50},         {"--kind 40", "MapInput", 30},
-      {"--kind 40", "Projection", 19},     {"--kind 40", "X0", 264},
-      {"--kind 40", "Y0", 253},
-      {"--kind 'Mercator-Projektion'", "Projection", 19}, {"--kind mpMercator", "Projection", 19},
-      {"--kind Mercator", "Projection", 19},   {"--kind mpTMercator", "Projection", 17},
-      {"--kind 'transverse merc'", "Projection", 17},
-      {"--kind 'AZIMUTHAL EQUIDISTANT'", "Projection", 10},
+      {"--radius 12.5", "Radius", 12.5}, {"--theta -33.25", "Theta", -33.25}, {"--phi0 21.5", "Phi0", 21.5},
+      {"--phi1 -7", "Phi1", -7}, {"--phi2 44", "Phi2", 44}, {"--other 0.75", "Other", 0.75},
+      {"--oblique 30", "Oblique", 30}, {"--x0 101.5", "X0", 101.5}, {"--y0 99", "Y0", 99},
+      {"--map-input -5", "MapInput", -5}, {"--cutoff", "ForwardCutOff", 1}, {"--not-ready", "Ready", 0},
+      {"--enum 65", "Projection", 65}, {"--size 100x61", "Y0", 30}, {"--size 100x61", "X0", 50},
+      {"--kind 40", "MapInput", 30}, {"--kind 40", "Projection", 19}, {"--kind 40", "X0", 264},
+      {"--kind 40", "Y0", 253}, {"--kind 'Mercator-Projektion'", "Projection", 19},
+      {"--kind mpMercator", "Projection", 19}, {"--kind Mercator", "Projection", 19},
+      {"--kind mpTMercator", "Projection", 17}, {"--kind 'transverse merc'", "Projection", 17},
+      {"--kind 'AZIMUTHAL EQUIDISTANT'", "Projection", 10}, {"--kind ÄQUIRECHT", "Projection", 6},
       {"--kind äquidist", "Projection", 24},  // Äquidistante Kegelprojektion
-      {"--kind ÄQUIRECHT", "Projection", 6},  {"--kind robin", "Projection", 14},
-      {"--kind 'Putnins-Projektion'", "Projection", 39},
+      {"--kind robin", "Projection", 14}, {"--kind 'Putnins-Projektion'", "Projection", 39},
   };
   for (const Case& c : cases) {
     const ShellRun r = Tool(std::string("--kind 19 ") + c.option + " --show", "");
@@ -115,14 +123,7 @@ TEST(ProjTool, EverySetUpOptionAndKindNameIsApplied) {
     EXPECT_NEAR(ShownValue(r.out, c.key), c.shown, 1e-12) << c.option << "\n" << r.out;
   }
   // The window's radius for Mercator, printed to the last digit.
-  EXPECT_NE(Tool("--kind Mercator-Projektion --show", "").out.find("Radius 74.897727272727266\n"),
-            std::string::npos);
-  // And they act: the central longitude moves the map, the cut-off refuses
-  // Robinson's polar band, the tilt turns the globe.
-  EXPECT_EQ(Tool("--kind 19 --radius 100 --theta 30", "30 0\n").out, "264 253 0\n");
-  EXPECT_EQ(Tool("--kind 49 --cutoff", "10 72\n").out, "-1 -1 262\n");
-  EXPECT_NE(Tool("--kind 49", "10 72\n").out, "-1 -1 262\n");
-  EXPECT_NE(Tool("--kind 19 --oblique 30", "10 20\n").out, Tool("--kind 19", "10 20\n").out);
+  EXPECT_TRUE(Contains(Tool("--kind Mercator-Projektion --show", "").out, "Radius 74.897727272727266\n"));
 }
 
 // Output that cannot be written is an error: a full device, a closed stdout,
@@ -133,7 +134,7 @@ TEST(ProjTool, WriteErrorsExitWithOne) {
                               "$TOOL --list >&-", "$TOOL --show >&-"}) {
     const ShellRun r = Shell(command);
     EXPECT_EQ(r.status, 1) << command;
-    EXPECT_NE(r.err.find("cannot write the output"), std::string::npos) << command << ": " << r.err;
+    EXPECT_TRUE(Contains(r.err, "cannot write the output")) << command;
   }
   EXPECT_EQ(Shell("echo '10 20' | $TOOL > /dev/null").status, 0);
 }
@@ -144,8 +145,8 @@ TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
   ShellRun r = Shell("{ head -c 5000 /dev/zero | tr '\\0' 7; echo; echo '30 60'; } | $TOOL --kind 19");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.substr(0, 7), "* * -1\n");
-  EXPECT_NE(r.out.find(" 0\n"), std::string::npos);
-  EXPECT_NE(r.err.find("line 1: longer than 4096 bytes"), std::string::npos) << r.err;
+  EXPECT_TRUE(Contains(r.out, " 0\n"));
+  EXPECT_TRUE(Contains(r.err, "line 1: longer than 4096 bytes"));
   // Exactly 4096 bytes is still a line; one more is not.
   r = Shell("{ printf '10 20'; head -c 4091 /dev/zero | tr '\\0' ' '; echo; } | $TOOL --kind 19");
   EXPECT_EQ(r.status, 0) << r.err;
@@ -165,21 +166,15 @@ TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
 // --list: one line per position in five columns, byte for byte, also with
 // --lang de; in English a sixth, the English name, follows.
 TEST(ProjTool, ListsEveryPositionAndInEnglishItsName) {
-  const ShellRun german = Tool("--list", ""), de = Tool("--list --lang de", "");
-  const ShellRun en = Tool("--list --lang en", "");
+  const ShellRun german = Tool("--list", ""), de = Tool("--list --lang de", ""), en = Tool("--list --lang en", "");
   ASSERT_EQ(german.status, 0);
   ASSERT_EQ(en.status, 0);
   EXPECT_EQ(de.out, german.out);
   EXPECT_EQ(std::count(german.out.begin(), german.out.end(), '\n'), 65);
-  EXPECT_NE(german.out.find("64\t28\tmpWinkelII\tWinkel-Projektion II\t0\n"), std::string::npos);
-  EXPECT_NE(german.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\n"),
-            std::string::npos);
-  EXPECT_NE(en.out.find("4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\t"
-                        "Azimuthal equidistant\n"),
-            std::string::npos);
-  EXPECT_NE(en.out.find("3\t25\tmpAlbertsCEA\tAlbert flächentreue Kegelprojektion\t1\t"
-                        "Albers equal-area conic\n"),
-            std::string::npos);
+  EXPECT_TRUE(Contains(german.out, "64\t28\tmpWinkelII\tWinkel-Projektion II\t0\n"));
+  EXPECT_TRUE(Contains(german.out, "4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\n"));
+  EXPECT_TRUE(Contains(en.out, "4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\tAzimuthal equidistant\n"));
+  EXPECT_TRUE(Contains(en.out, "3\t25\tmpAlbertsCEA\tAlbert flächentreue Kegelprojektion\t1\tAlbers equal-area conic\n"));
   // Each English line is the German one with a column more.
   std::istringstream g(german.out), e(en.out);
   int lines = 0;
@@ -206,7 +201,7 @@ TEST(ProjTool, KindFittingSeveralOrNoneIsRefused) {
     const ShellRun r = Shell(std::string("$TOOL --kind ") + name + " --show");
     EXPECT_EQ(r.status, 2) << name;
     EXPECT_TRUE(r.out.empty()) << name;
-    for (const char* m : messages) EXPECT_NE(r.err.find(m), std::string::npos) << name << ": " << r.err;
+    for (const char* m : messages) EXPECT_TRUE(Contains(r.err, m)) << name;
   }
 }
 
@@ -221,6 +216,6 @@ TEST(ProjTool, DistortionPrintsTheIndicatrix) {
   EXPECT_NEAR(b, 1, 1e-6);
   EXPECT_NEAR(area, 2, 1e-6);
   EXPECT_NEAR(angle, 2 * std::asin(1.0 / 3) * 180 / std::numbers::pi, 1e-5);
-  EXPECT_NE(r.out.find("\n* * * *\n* * -1\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(Contains(r.out, "\n* * * *\n* * -1\n"));
   EXPECT_EQ(r.status, 1);
 }
