@@ -1,8 +1,6 @@
-// Files on disk for the tests: what a folder holds, what a file holds, and
-// a full disk without root and without filling a real disk: the test runs
-// once more in a child process inside a user and mount namespace of its own
-// (unshare -rm), with a 16 KiB tmpfs mounted on a temporary folder. Where
-// such namespaces are not allowed (some containers) the test is skipped.
+// Files on disk for the tests, and a full disk without root or filling a real
+// one: the test runs again in a child inside its own user and mount namespace
+// (unshare -rm) on a 16 KiB tmpfs; where that is not allowed it is skipped.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,8 +13,7 @@
 
 #include <cstdlib>
 
-// Every entry of the folder, hidden ones too (a temporary file left behind
-// is one), by name.
+// Every entry of the folder by name, hidden ones too (as a temporary file left behind).
 inline QStringList Entries(const QString& dir) {
   return QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden, QDir::Name);
 }

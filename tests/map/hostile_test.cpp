@@ -8,9 +8,7 @@
 
 #include "tests/map/MapFixture.h"
 
-namespace {
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-}  // namespace
+static constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // A graticule range that would not draw, or draw for minutes, is refused
 // with code 5 and draws nothing; the finest accepted one and an absurd line

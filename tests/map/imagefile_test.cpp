@@ -28,17 +28,6 @@ unsigned ModeOf(const QString& file) {
   return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_mode & 07777 : ~0u;
 }
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// The process's address space in bytes (VmSize), 0 when unknown.
-rlim_t AddressSpaceInUse() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return 0;
-  for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-    if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').front().toULongLong() * 1024;
-  return 0;
-}
-#endif
-
 }  // namespace
 
 // Only a known extension, in any case, names a format.
@@ -78,8 +67,9 @@ TEST(ImageFile, MetadataReadsBackOrIsRefused) {
 }
 
 // A read-only file is replaced only by whoever could also write into it (the
-// superuser); a replaced file keeps its mode, a new one takes the umask.
-TEST(ImageFile, ReplacedFileKeepsItsMode) {
+// superuser); a replaced file keeps its mode, a new one takes the umask, and
+// a link is written through, not replaced by a file.
+TEST(ImageFile, ReplacedFileKeepsItsModeAndLinksAreFollowed) {
   QTemporaryDir dir;
   const bool root = ::geteuid() == 0;
   for (const unsigned mode : {0444u, 0640u, 0604u}) {
@@ -106,17 +96,11 @@ TEST(ImageFile, ReplacedFileKeepsItsMode) {
   ::umask(mask);
   ASSERT_EQ(WriteImageFile(Filled(4, 4, Qt::blue), dir.filePath("new.bmp")), "");
   EXPECT_EQ(ModeOf(dir.filePath("new.bmp")), 0666u & ~mask);
-}
-
-// A link is written through, not replaced by a file.
-TEST(ImageFile, LinkIsFollowed) {
-  QTemporaryDir dir;
-  ASSERT_EQ(WriteImageFile(Filled(4, 4, Qt::blue), dir.filePath("real.png")), "");
-  ASSERT_TRUE(QFile::link(dir.filePath("real.png"), dir.filePath("link.png")));
-  ASSERT_EQ(WriteImageFile(Filled(9, 7, Qt::blue), dir.filePath("link.png")), "");
-  EXPECT_TRUE(QFileInfo(dir.filePath("link.png")).isSymLink());
-  EXPECT_EQ(QImage(dir.filePath("real.png")).size(), QSize(9, 7));
-  EXPECT_EQ(Entries(dir.path()), (QStringList{"link.png", "real.png"}));
+  ASSERT_TRUE(QFile::link(dir.filePath("new.bmp"), dir.filePath("link.bmp")));
+  ASSERT_EQ(WriteImageFile(Filled(9, 7, Qt::blue), dir.filePath("link.bmp")), "");
+  EXPECT_TRUE(QFileInfo(dir.filePath("link.bmp")).isSymLink());
+  EXPECT_EQ(QImage(dir.filePath("new.bmp")).size(), QSize(9, 7));
+  EXPECT_EQ(Entries(dir.path()), (QStringList{"link.bmp", "new.bmp", "old.png"}));
 }
 
 // The file and the system's reason are named; no temporary file is left.
@@ -172,7 +156,9 @@ TEST(ImageFile, FailedAllocationNamesTheSize) {
   big.fill(Qt::green);
   rlimit saved {};
   ASSERT_EQ(::getrlimit(RLIMIT_AS, &saved), 0);
-  const rlim_t inUse = AddressSpaceInUse();
+  // The process's address space in bytes: the first field of statm, in pages.
+  const rlim_t inUse =
+      FileBytes("/proc/self/statm").split(' ').front().toULongLong() * ::sysconf(_SC_PAGESIZE);
   ASSERT_GT(inUse, 0u);
   rlimit tight = saved;
   tight.rlim_cur = inUse + (64u << 20);

@@ -2,8 +2,6 @@
 // change, never when anything the picture depends on changes.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "mapimage/Coastlines.h"
 #include "mapimage/MapRenderer.h"
 #include "mapimage/PictureCache.h"
@@ -27,17 +25,17 @@ QImage Drawn(const TMapSnapshot& s, TPictureCache* cache = nullptr) {
 
 }  // namespace
 
+// A change of the lines alone takes the picture from the cache, and the map
+// is the one drawn without it.
 TEST(PictureCache, LinesAloneReuseThePicture) {
   TPictureCache cache;
   TMapSnapshot s = Snapshot(kMollweide);
   EXPECT_EQ(Drawn(s, &cache), Drawn(s));
   EXPECT_EQ(cache.Hits(), 0);
-  for (const std::function<void(TMapLook&)>& change :
-       std::vector<std::function<void(TMapLook&)>>{
-           [](TMapLook& l) { l.DrawGrid = false; }, [](TMapLook& l) { l.DrawCoast = false; },
-           [](TMapLook& l) { l.LineWidth = 3; }, [](TMapLook& l) { l.AntiAlias = true; },
-           [](TMapLook& l) { l.GridValues = true; },
-           [](TMapLook& l) { l.ColorCoast = Qt::red; }}) {
+  for (void (*change)(TMapLook&) :
+       {+[](TMapLook& l) { l.DrawGrid = false; }, +[](TMapLook& l) { l.DrawCoast = false; },
+        +[](TMapLook& l) { l.LineWidth = 3; }, +[](TMapLook& l) { l.AntiAlias = true; },
+        +[](TMapLook& l) { l.GridValues = true; }, +[](TMapLook& l) { l.ColorCoast = Qt::red; }}) {
     const int hits = cache.Hits();
     change(s.look);
     EXPECT_EQ(Drawn(s, &cache), Drawn(s));
@@ -47,9 +45,9 @@ TEST(PictureCache, LinesAloneReuseThePicture) {
 
 // Every parameter of the component, the picture, the size and the
 // background: a change draws the picture anew, exactly as without a cache.
+// A picture drawn over an earlier map (UseColorEmpty off) is never kept.
 TEST(PictureCache, AnyChangeThePictureDependsOnDrawsItAnew) {
-  using Change = std::function<void(TMapSnapshot&)>;
-  const std::vector<std::pair<const char*, Change>> changes = {
+  const std::pair<const char*, void (*)(TMapSnapshot&)> changes[] = {
       {"Radius", [](TMapSnapshot& s) { s.projection.Radius += 1e-9; }},
       {"Theta", [](TMapSnapshot& s) { s.projection.Theta = std::nextafter(s.projection.Theta, 1.0); }},
       {"Phi0", [](TMapSnapshot& s) { s.projection.Phi0 += 0.3; }},
@@ -84,15 +82,10 @@ TEST(PictureCache, AnyChangeThePictureDependsOnDrawsItAnew) {
       EXPECT_EQ(cache.Hits(), 0) << position;
     }
   }
-}
-
-// A picture drawn over an earlier map (UseColorEmpty off) is never kept.
-TEST(PictureCache, NotUsedOverAnEarlierMap) {
   TPictureCache cache;
-  TMapSnapshot s = Snapshot(kMollweide);
+  TMapSnapshot s = Snapshot(kMollweide, 120, 90);
   s.look.UseColorEmpty = false;
-  s.base = QImage(240, 180, QImage::Format_BGR888);
-  s.base.fill(Qt::magenta);
+  s.base = Filled(120, 90, Qt::magenta);
   Drawn(s, &cache);
   Drawn(s, &cache);
   EXPECT_EQ(cache.Hits(), 0);

@@ -74,17 +74,14 @@ TEST(RenderTool, RefusalsExitTwoNamingTheReasonAndWriteNothing) {
         {"size.png", "kind=mpMollweide\nsize=9000x60\n"}, {"radius.png", good + "radius=-4\n"},
         {"own.png", good + "picture=own\npicture-file=marble.jpg\n"},
         {"unknown.png", good + "colour=red\n"}}) {
-    QImage img(40, 20, QImage::Format_RGB888);
-    img.fill(Qt::white);
+    QImage img = Filled(40, 20, Qt::white);
     if (!recipe.isNull()) img.setText("Weltnetz-Recipe", recipe);
     ASSERT_TRUE(img.save(dir.filePath(name)));
   }
   QFile text(dir.filePath("text.png"));
   ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("kind=mpMollweide\n") > 0);
   text.close();
-  QImage square(300, 300, QImage::Format_RGB888);
-  square.fill(Qt::red);
-  ASSERT_TRUE(square.save(dir.filePath("square.jpg")));
+  ASSERT_TRUE(Filled(300, 300, Qt::red).save(dir.filePath("square.jpg")));
   const QStringList before = Entries(dir.path());
   const QString badName = "exec \"$0\" --size 60x40 %1 \"$1/$(printf 'x\\377\\376.png')\"";
 
@@ -132,9 +129,8 @@ TEST(RenderTool, RefusalsExitTwoNamingTheReasonAndWriteNothing) {
   cases.push_back({{"--recipe", dir.filePath("unknown.png"), "-o", out, "--picture", "x.png"},
                    {"--picture does not apply"}});
 
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
     EXPECT_TRUE(Failed(Render(c.args, c.script), 2, c.says)) << c.args.join(' ').toStdString();
-  }
   EXPECT_EQ(Entries(dir.path()), before);
 
   // An unknown key only warns.
@@ -196,8 +192,9 @@ TEST(RenderTool, FullDiskIsNamed) {
   }
 }
 
-// Each raster format at the size asked, the largest sizes allowed, and
-// every kind of the catalogue with its time line, in catalogue order.
+// Each raster format at the size asked, the largest sizes allowed, every
+// kind of the catalogue with its time line, in catalogue order, and the
+// distortion layers by name (the recipe tests cover the list's refusals).
 TEST(RenderTool, WritesEachFormatAndEveryKind) {
   QTemporaryDir dir;
   for (const char* name : {"m.png", "m.jpg", "m.bmp"}) {
@@ -231,6 +228,11 @@ TEST(RenderTool, WritesEachFormatAndEveryKind) {
     EXPECT_EQ(fields[2].toInt(), position);
     EXPECT_EQ(fields[3].toStdString(), EnumName(CatalogueAt(position).Kind));
   }
+  // Mercator near its equator, between the lines, shows no angular distortion.
+  const QString file = dir.filePath("d.png");
+  ASSERT_EQ(Render({"--kind", "40", "--size", "300x250", "--layers", "angle,grid,tissot", "-o", file}).code, 0);
+  EXPECT_EQ(QImage(file).pixelColor(160, 118).rgb(),
+            DistortionScale(TBackground::AngleDistortion).ColourAt(0).rgb());
 }
 
 // Every set-up option reaches the drawing: the tool's map equals the map
@@ -278,50 +280,48 @@ TEST(RenderTool, EverySetUpOptionReachesTheDrawing) {
 }
 
 // A map drawn from the recipe in any of its files is the map the recipe
-// came from, byte for byte; the recipe reads the same from every format.
+// came from, byte for byte; the recipe reads the same from every format. A
+// picture of one's own colours the map, is named in the recipe and, given
+// again, draws the same map from it.
 TEST(RenderTool, RecipeDrawsTheSameMapAgain) {
   QTemporaryDir dir;
-  const QStringList setup = {"--kind", "42", "--theta", "33.3", "--oblique", "20", "--size",
-                             "600x300", "--layers", "color,grid,coast", "--earth", "detail",
-                             "--cutoff", "--antialias", "-o"};
-  QString first;
-  for (const char* name : {"a.png", "a.jpg", "a.svg", "a.pdf"}) {
-    SCOPED_TRACE(name);
-    ASSERT_EQ(Render(setup + QStringList{dir.filePath(name)}).code, 0);
-    QString text, why;
-    ASSERT_TRUE(ReadRecipeText(dir.filePath(name), text, why)) << why.toStdString();
-    if (first.isEmpty()) first = text;
-    EXPECT_EQ(text, first);
-    const QString again = dir.filePath(QString(name) + ".png");
-    const ToolRun r = Render({"--recipe", dir.filePath(name), "-o", again});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_FALSE(r.err.contains("weltnetz-render")) << r.err.toStdString();  // no warning
-    EXPECT_EQ(FileBytes(again), FileBytes(dir.filePath("a.png")));
+  ASSERT_TRUE(Filled(720, 360, QColor(220, 20, 30)).save(dir.filePath("red.png")));
+  const QStringList own = {"--picture", dir.filePath("red.png")};
+  struct Case {
+    QStringList setup, again;
+    std::vector<const char*> files, lines;
+  };
+  const Case cases[] = {
+      {{"--kind", "42", "--theta", "33.3", "--oblique", "20", "--size", "600x300", "--layers",
+        "color,grid,coast", "--earth", "detail", "--cutoff", "--antialias"},
+       {},
+       {"a.png", "a.jpg", "a.svg", "a.pdf"},
+       {"\nkind=mpMollweide\n", "\nlongitude=33.3\n", "\ntilt=20\n", "\nsize=600x300\n",
+        "\ncutoff=1\n", "\nantialias=1\n", "\npicture=detail\n"}},
+      {QStringList{"--kind", "42", "--layers", "color"} + own, own, {"own.png"},
+       {"\npicture=own\npicture-file=red.png\n"}},
+  };
+  for (const Case& c : cases) {
+    QString first;
+    for (const char* name : c.files) {
+      SCOPED_TRACE(name);
+      ASSERT_EQ(Render(c.setup + QStringList{"-o", dir.filePath(name)}).code, 0);
+      QString text, why;
+      ASSERT_TRUE(ReadRecipeText(dir.filePath(name), text, why)) << why.toStdString();
+      if (first.isEmpty()) first = text;
+      EXPECT_EQ(text, first);
+      const QString again = dir.filePath(QString(name) + ".png");
+      const ToolRun r = Render(QStringList{"--recipe", dir.filePath(name), "-o", again} + c.again);
+      ASSERT_EQ(r.code, 0) << r.err.toStdString();
+      EXPECT_FALSE(r.err.contains("weltnetz-render")) << r.err.toStdString();  // no warning
+      EXPECT_EQ(FileBytes(again), FileBytes(dir.filePath(c.files[0])));
+    }
+    for (const char* line : c.lines) EXPECT_TRUE(first.contains(line)) << first.toStdString();
   }
-  for (const char* line : {"\nkind=mpMollweide\n", "\nlongitude=33.3\n", "\ntilt=20\n",
-                           "\nsize=600x300\n", "\ncutoff=1\n", "\nantialias=1\n", "\npicture=detail\n"})
-    EXPECT_TRUE(first.contains(line)) << first.toStdString();
+  EXPECT_EQ(QImage(dir.filePath("own.png")).pixelColor(264, 253), QColor(220, 20, 30));
   // The JPEG from the recipe of the JPEG is the JPEG.
   ASSERT_EQ(Render({"--recipe", dir.filePath("a.jpg"), "-o", dir.filePath("b.jpg")}).code, 0);
   EXPECT_EQ(FileBytes(dir.filePath("b.jpg")), FileBytes(dir.filePath("a.jpg")));
-}
-
-// An Earth picture of one's own colours the map, is named in the recipe and
-// draws the same map again from it when given.
-TEST(RenderTool, OwnPictureColoursTheMap) {
-  QTemporaryDir dir;
-  QImage red(720, 360, QImage::Format_RGB888);
-  red.fill(QColor(220, 20, 30));
-  ASSERT_TRUE(red.save(dir.filePath("red.png")));
-  const QStringList picture = {"--picture", dir.filePath("red.png"), "-o"};
-  const QString map = dir.filePath("m.png"), again = dir.filePath("again.png");
-  ASSERT_EQ(Render(QStringList{"--kind", "42", "--layers", "color"} + picture + QStringList{map}).code, 0);
-  EXPECT_EQ(QImage(map).pixelColor(264, 253), QColor(220, 20, 30));
-  QString text, why;
-  ASSERT_TRUE(ReadRecipeText(map, text, why));
-  EXPECT_TRUE(text.contains("\npicture=own\npicture-file=red.png\n")) << text.toStdString();
-  ASSERT_EQ(Render(QStringList{"--recipe", map} + picture + QStringList{again}).code, 0);
-  EXPECT_EQ(FileBytes(again), FileBytes(map));
 }
 
 // A 4096 x 4096 map of each format stays well below 1 GiB of memory: the
@@ -342,17 +342,4 @@ TEST(RenderTool, LargeExportsStayBelowOneGibibyte) {
   RecordProperty("peak_rss_kib", static_cast<int>(usage.ru_maxrss));
   EXPECT_LT(usage.ru_maxrss, 1024L * 1024L);  // KiB
 #endif
-}
-
-// The distortion map and the indicatrices by name (the list is read as a
-// recipe's layers, whose refusals the recipe tests cover): Mercator near its
-// equator, between the lines, shows no angular distortion.
-TEST(RenderTool, DrawsTheDistortionLayers) {
-  QTemporaryDir dir;
-  const QString file = dir.filePath("m.png");
-  ASSERT_EQ(Render({"--kind", "40", "--size", "300x250", "--layers", "angle,grid,tissot", "-o", file})
-                .code,
-            0);
-  EXPECT_EQ(QImage(file).pixelColor(160, 118).rgb(),
-            DistortionScale(TBackground::AngleDistortion).ColourAt(0).rgb());
 }
