@@ -3,6 +3,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -47,3 +48,11 @@ struct WindowMap {
     map.MapSettings.DrawGrid = grid;
   }
 };
+
+// A fresh map of the window's set-up, changed as given, drawn at once.
+inline QImage DrawnAtOnce(int position, int w, int h, const std::function<void(WindowMap&)>& change = {}) {
+  WindowMap m(position, w, h);
+  if (change) change(m);
+  m.map.Render();
+  return m.map.MainMap();
+}

@@ -10,8 +10,6 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "mapimage/Coastlines.h"
 
@@ -34,11 +32,9 @@ QByteArray Records(const std::vector<TCoastPoint>& points) {
 }
 
 QString WriteFile(const QTemporaryDir& dir, const QByteArray& bytes) {
-  const QString path = dir.filePath(QStringLiteral("kuesten.bin"));
-  QFile file(path);
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return path;
+  QFile file(dir.filePath(QStringLiteral("kuesten.bin")));
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+  return file.fileName();
 }
 
 }  // namespace
@@ -83,6 +79,7 @@ TEST(Coastlines, DeliveredDataMatchesItsFigures) {
   EXPECT_EQ(lone, 0u);
 }
 
+// A new run starts one degree or more away on the plane (no wrap at 180), or at NaN.
 TEST(Coastlines, RunRuleBreaksAtOneDegree) {
   struct Case { TCoastPoint a, b; bool newRun; };
   for (const Case& c : {Case{{0, 0}, {1, 0}, true}, {{0, 0}, {0.9999f, 0}, false},
@@ -95,6 +92,7 @@ TEST(Coastlines, RunRuleBreaksAtOneDegree) {
         << "(" << c.a.Lon << ", " << c.a.Lat << ") to (" << c.b.Lon << ", " << c.b.Lat << ")";
 }
 
+// Little-endian float pairs; a damaged file is refused naming itself and the fault.
 TEST(Coastlines, ReadsLittleEndianPairsAndFailsOnDamageNamingTheResource) {
   QTemporaryDir dir;
   // 1.0f = 3f800000, -2.5f = c0200000, 200.0f = 43480000, 90.0f = 42b40000.
@@ -129,16 +127,16 @@ TEST(Coastlines, ReadsLittleEndianPairsAndFailsOnDamageNamingTheResource) {
   EXPECT_THROW(LoadCoastlines(QStringLiteral(":/NO_SUCH_RESOURCE")), std::runtime_error);
 }
 
+// The delivered picture is a 300 x 150 plate carrée, north up; a missing one is refused.
 TEST(EarthPicture, IsA24BitPlateCarreeWithNorthUp) {
   const QImage picture = LoadEarthPicture();
   ASSERT_EQ(picture.size(), QSize(300, 150));
   // Pixel of (lon, lat) by the colour pass's lookup, worked by hand:
   // Sahara (10 E, 23 N): x = 150 + round(10 / 1.2) = 158, y = 75 - round(23 / 1.2) = 56.
-  const QColor sahara = picture.pixelColor(158, 56);
+  const QColor sahara = picture.pixelColor(158, 56), pacific = picture.pixelColor(25, 75);
   EXPECT_GT(sahara.red(), 200);
   EXPECT_GT(sahara.red(), sahara.blue() + 15);  // sand: warm, not grey
   // Middle of the Pacific (150 W, 0): x = 150 - 125 = 25, y = 75.
-  const QColor pacific = picture.pixelColor(25, 75);
   EXPECT_GT(pacific.blue(), std::max(pacific.red() + 50, pacific.green()));
   // The bottom row is the Antarctic ice, the top row the Arctic Ocean.
   for (int x : {0, 150, 299}) {

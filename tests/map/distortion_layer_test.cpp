@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <queue>
+#include <tuple>
 
 #include "mapimage/DistortionLayer.h"
 #include "mapimage/LineLayers.h"
@@ -19,20 +20,16 @@ namespace {
 const QColor kWhite(Qt::white);
 constexpr int kBehrmann = 6, kSinusoidal = 50, kStereographic = 51, kLambertConic = 32,
               kOrthographic = 44, kInterruptedMollweide = 28, kRobinson = 49, kAzimuthal = 4;
+constexpr TBackground kArea = TBackground::AreaDistortion, kAngle = TBackground::AngleDistortion;
 
 // The map of one background alone: no graticule, no coastlines.
 struct DistortionMap : WindowMap {
-  explicit DistortionMap(int position, TBackground shows, int w = 528, int h = 507)
-      : WindowMap(position, w, h) {
+  explicit DistortionMap(int position, TBackground shows) : WindowMap(position) {
     Layers(true, false, false);
     map.MapSettings.Background = shows;
   }
   QRect Legend() const { return TDistortionLegend::Area(map.MainMap(), map.Look()); }
 };
-
-QColor ScaleColour(TBackground shows, double position) {
-  return DistortionScale(shows).ColourAt(position);
-}
 
 // Draws the map and counts the pixels outside the legend that `wrong`
 // (column, row, colour) refuses, naming the first of them.
@@ -58,21 +55,23 @@ class Quiet : public TDrawProgress {
   bool Stopped() const override { return false; }
 };
 
+// The layer's input as the control makes it, without a picture.
+TLayerInput InputOf(WindowMap& m, const TMapLook& look, bool threads = true) {
+  static const QImage noPicture;
+  return TLayerInput{m.p, look, m.map.Coastline(), noPicture, threads};
+}
+
 }  // namespace
 
 // Pixels that the inverse refuses keep the background; the others all get a
 // colour (the legend's corner aside).
 TEST(DistortionMap, OnlyTheMapIsColoured) {
-  struct Case {
-    int position;
-    double tilt;
-  };
-  for (const Case c : {Case{kMollweide, 0}, {kAzimuthal, 0}, {kInterruptedMollweide, 0},
-                       {kRobinson, 30}, {kOrthographic, 0}}) {
-    for (TBackground shows : {TBackground::AreaDistortion, TBackground::AngleDistortion}) {
-      DistortionMap m(c.position, shows);
-      if (c.tilt != 0) {
-        m.p.SetOblique(c.tilt);
+  for (auto [position, tilt] : {std::pair{kMollweide, 0}, {kAzimuthal, 0},
+                                {kInterruptedMollweide, 0}, {kRobinson, 30}, {kOrthographic, 0}})
+    for (TBackground shows : {kArea, kAngle}) {
+      DistortionMap m(position, shows);
+      if (tilt != 0) {
+        m.p.SetOblique(tilt);
         m.p.SetAxis(m.p.Theta * kDeg, m.p.Phi0 * kDeg);
       }
       int inside = 0, painted = 0;
@@ -83,11 +82,10 @@ TEST(DistortionMap, OnlyTheMapIsColoured) {
         painted += got != kWhite;
         return false;
       };
-      EXPECT_EQ(WrongPixels(m, paintedOff), 0) << c.position;
-      EXPECT_GT(inside, 20000) << c.position;
-      EXPECT_GE(painted, inside - inside / 1000) << c.position;
+      EXPECT_EQ(WrongPixels(m, paintedOff), 0) << position;
+      EXPECT_GT(inside, 20000) << position;
+      EXPECT_GE(painted, inside - inside / 1000) << position;
     }
-  }
 }
 
 // Where the theory gives one value over the whole map, the map is one
@@ -95,20 +93,13 @@ TEST(DistortionMap, OnlyTheMapIsColoured) {
 // ellipsoid), equal-area maps keep one areal scale (1 for Mollweide and the
 // sinusoidal, 1/cos 30 for Behrmann's cylinder).
 TEST(DistortionMap, OneColourWhereTheTheoryGivesOneValue) {
-  struct Case {
-    int position;
-    TBackground shows;
-    double value;  // on the scale
-  };
+  struct Case { int position; TBackground shows; double value; /* on the scale */ };
   const double behrmann = (std::log2(2 / std::sqrt(3.0)) + 2) / 4;
-  for (const Case c : {Case{kMercator, TBackground::AngleDistortion, 0},
-                       {kStereographic, TBackground::AngleDistortion, 0},
-                       {kLambertConic, TBackground::AngleDistortion, 0},
-                       {kMollweide, TBackground::AreaDistortion, 0.5},
-                       {kSinusoidal, TBackground::AreaDistortion, 0.5},
-                       {kBehrmann, TBackground::AreaDistortion, behrmann}}) {
+  for (const Case c : {Case{kMercator, kAngle, 0}, {kStereographic, kAngle, 0},
+                       {kLambertConic, kAngle, 0}, {kMollweide, kArea, 0.5},
+                       {kSinusoidal, kArea, 0.5}, {kBehrmann, kArea, behrmann}}) {
     DistortionMap m(c.position, c.shows);
-    const QColor want = ScaleColour(c.shows, c.value);
+    const QColor want = DistortionScale(c.shows).ColourAt(c.value);
     int painted = 0;
     auto otherColour = [&](int, int, QColor got) {
       painted += got != kWhite;
@@ -124,22 +115,15 @@ TEST(DistortionMap, OneColourWhereTheTheoryGivesOneValue) {
 // middle; a reversed scale or swapped channels would show here. Beyond the
 // ends, the ends.
 TEST(DistortionMap, ScalesAreTheirPublishedColours) {
-  struct Case {
-    const TColourScale& scale;
-    double position;
-    QRgb rgb;
-    int within;
-  };
-  for (const Case& c : {Case{ViridisScale(), 0, 0x440154, 5}, {ViridisScale(), 0.25, 0x3b528b, 5},
-                        {ViridisScale(), 0.5, 0x21918c, 5}, {ViridisScale(), 0.75, 0x5ec962, 5},
-                        {ViridisScale(), 1, 0xfde725, 5}, {ViridisScale(), 7, 0xfde725, 5},
-                        {BlueRedScale(), 0, 0x053061, 0}, {BlueRedScale(), 0.5, 0xf7f7f7, 0},
-                        {BlueRedScale(), 1, 0x67001f, 0}, {BlueRedScale(), -3, 0x053061, 0}}) {
+  struct Case { const TColourScale& scale; double position; QRgb rgb; int within; };
+  const TColourScale &v = ViridisScale(), &b = BlueRedScale();
+  for (const Case& c : {Case{v, 0, 0x440154, 5}, {v, 0.25, 0x3b528b, 5}, {v, 0.5, 0x21918c, 5},
+                        {v, 0.75, 0x5ec962, 5}, {v, 1, 0xfde725, 5}, {v, 7, 0xfde725, 5},
+                        {b, 0, 0x053061, 0}, {b, 0.5, 0xf7f7f7, 0}, {b, 1, 0x67001f, 0},
+                        {b, -3, 0x053061, 0}}) {
     const QColor got = c.scale.ColourAt(c.position), want(c.rgb);
-    EXPECT_LE(std::max({std::abs(got.red() - want.red()), std::abs(got.green() - want.green()),
-                        std::abs(got.blue() - want.blue())}),
-              c.within)
-        << c.position;
+    for (int channel : {got.red() - want.red(), got.green() - want.green(), got.blue() - want.blue()})
+      EXPECT_LE(std::abs(channel), c.within) << c.position;
   }
 }
 
@@ -147,7 +131,7 @@ TEST(DistortionMap, ScalesAreTheirPublishedColours) {
 // first colour to its last. It comes with the distortion map only, and not
 // at all on a map too small for it.
 TEST(DistortionMap, LegendShowsTheScaleInTheCorner) {
-  for (TBackground shows : {TBackground::AreaDistortion, TBackground::AngleDistortion}) {
+  for (TBackground shows : {kArea, kAngle}) {
     DistortionMap m(kMollweide, shows);
     m.map.Render();
     const QRect legend = m.Legend();
@@ -156,8 +140,8 @@ TEST(DistortionMap, LegendShowsTheScaleInTheCorner) {
     bool first = false, last = false;
     for (int r = 0; r < box.height(); ++r)
       for (int c = 0; c < box.width(); ++c) {
-        first |= box.pixelColor(c, r) == ScaleColour(shows, 0);
-        last |= box.pixelColor(c, r) == ScaleColour(shows, 1);
+        first |= box.pixelColor(c, r) == DistortionScale(shows).ColourAt(0);
+        last |= box.pixelColor(c, r) == DistortionScale(shows).ColourAt(1);
       }
     EXPECT_TRUE(first && last);
     m.map.MapSettings.DrawColorMap = false;
@@ -166,16 +150,18 @@ TEST(DistortionMap, LegendShowsTheScaleInTheCorner) {
     EXPECT_EQ(m.map.MainMap().copy(legend), Filled(legend.width(), legend.height(), kWhite));
   }
   TMapLook look;
-  look.Background = TBackground::AreaDistortion;
+  look.Background = kArea;
   EXPECT_TRUE(TDistortionLegend::Area(QImage(120, 40, QImage::Format_BGR888), look).isEmpty());
 }
 
 // The probe works on a copy: drawing the map fires none of the component's
-// forward events, and one thread draws what several draw.
+// forward events, and one thread draws what several draw. The threads share
+// whole rows, each worked out once for three spans, the preview's rows of
+// every second pixel too; one thread works out the neighbours of each span
+// by itself.
 TEST(DistortionMap, NoForwardEventsAndThreadsDrawTheSame) {
-  DistortionMap many(kMollweide, TBackground::AngleDistortion);
+  DistortionMap many(kMollweide, kAngle), one(kMollweide, kAngle);
   many.map.Render();
-  DistortionMap one(kMollweide, TBackground::AngleDistortion);
   int forwards = 0, inverses = 0;
   one.p.OnForward = [&](TGxProjectionL*, double, double, int) { ++forwards; };
   one.p.OnInverse = [&](TGxProjectionL*, double, double, int) { ++inverses; };
@@ -184,114 +170,91 @@ TEST(DistortionMap, NoForwardEventsAndThreadsDrawTheSame) {
   EXPECT_EQ(inverses, 528 * 507);
   EXPECT_EQ(one.map.MainMap(), many.map.MainMap());
 
-  // The threads share whole rows, each worked out once for three spans, the
-  // preview's rows of every second pixel too; one thread works out the
-  // neighbours of each span by itself. Both give every pixel the same value.
   for (const int position : {kMollweide, kAzimuthal, kInterruptedMollweide, kLambertConic})
     for (const bool preview : {false, true}) {
-      DistortionMap m(position, TBackground::AreaDistortion);
+      DistortionMap m(position, kArea);
       TMapLook look = m.map.Look();
       look.Preview = preview;
-      const QImage noPicture;
       auto drawn = [&](bool threads) {
-        TLayerInput in{m.p, look, m.map.Coastline(), noPicture, threads};
         QImage img = Filled(528, 507, kWhite);
         Quiet progress;
-        TDistortionLayer(TBackground::AreaDistortion).Draw(in, img, progress);
+        TLayerInput in = InputOf(m, look, threads);
+        TDistortionLayer(kArea).Draw(in, img, progress);
         return img;
       };
       EXPECT_EQ(drawn(true), drawn(false)) << position << (preview ? " preview" : "");
     }
 }
 
-// ---- Tissot's indicatrices -------------------------------------------------------
-
 namespace {
 
 // Pixels of the region around (x, y) bounded by the outline colour, or -1
 // when the region reaches the image's edge (an open outline).
 int EnclosedPixels(const QImage& img, int x, int y, const QColor& outline) {
-  const int W = img.width(), H = img.height();
-  std::vector<char> seen(static_cast<std::size_t>(W) * H, 0);
-  std::queue<std::pair<int, int>> todo;
+  std::vector<char> seen(static_cast<std::size_t>(img.width()) * img.height(), 0);
+  std::queue<QPoint> todo;
   todo.push({x, y});
   int count = 0;
-  while (!todo.empty()) {
-    const auto [cx, cy] = todo.front();
-    todo.pop();
-    if (cx < 0 || cy < 0 || cx >= W || cy >= H) return -1;
-    char& s = seen[static_cast<std::size_t>(cy) * W + cx];
-    if (s || img.pixelColor(cx, cy) == outline) continue;
+  for (; !todo.empty(); todo.pop()) {
+    const QPoint p = todo.front();
+    if (!img.rect().contains(p)) return -1;
+    char& s = seen[static_cast<std::size_t>(p.y()) * img.width() + p.x()];
+    if (s || img.pixelColor(p) == outline) continue;
     s = 1;
     ++count;
-    todo.push({cx + 1, cy});
-    todo.push({cx - 1, cy});
-    todo.push({cx, cy + 1});
-    todo.push({cx, cy - 1});
+    for (QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) todo.push(p + step);
   }
   return count;
 }
 
-// The enclosed pixel areas of the indicatrices at |lon| <= 120, |lat| <= 60
-// on a large map of the kind.
-std::vector<int> IndicatrixAreas(int position) {
-  WindowMap m(position, 1300, 700);
-  m.Layers(false, false, false);
-  m.map.MapSettings.Tissot = true;
-  m.p.Radius = 200;
-  m.map.Render();
-  const QImage& img = m.map.MainMap();
-  const QColor outline = m.map.MapSettings.ColorTissot;
-  std::vector<int> areas;
-  for (double lat = -60; lat <= 60; lat += 30)
-    for (double lon = -120; lon <= 120; lon += 30) {
-      m.p.Forward(lon, lat);
-      areas.push_back(EnclosedPixels(img, static_cast<int>(std::lround(m.p.X)),
-                                     static_cast<int>(std::lround(m.p.Y)), outline));
-    }
-  return areas;
-}
-
-}  // namespace
-
-// On an equal-area map every indicatrix encloses the same area, that of the
-// circle of IndicatrixRadius (pi r^2 less about half its one-pixel outline);
-// on the equirectangular map they grow as sec(lat).
-TEST(Tissot, EqualAreaIndicatricesEncloseEqualAreas) {
-  const double r = 0.25 * 200 * 30 / kDeg;  // IndicatrixRadius for R = 200
-  const double circle = 3.14159265358979 * (r - 0.5) * (r - 0.5);
-  for (int position : {kMollweide, kSinusoidal, 27 /* Hammer */, 15 /* Eckert IV */}) {
-    const std::vector<int> areas = IndicatrixAreas(position);
-    ASSERT_EQ(areas.size(), 45u);
-    for (int a : areas) {
-      ASSERT_GT(a, 0) << position;
-      EXPECT_NEAR(a / circle, 1, 0.05) << position;
-    }
-  }
-  const std::vector<int> plate = IndicatrixAreas(kEquirectangular);
-  EXPECT_NEAR(static_cast<double>(plate.front()) / plate[22], 2, 0.1);  // 60 degrees against 0
-}
-
-namespace {
-
-struct Traced {
-  std::vector<TMapTrace> traces;
-  int error = 0;
-};
-Traced TraceOf(WindowMap& m, const TMapLook& look, QImage* drawn = nullptr) {
-  const QImage noPicture;
-  TLayerInput in{m.p, look, m.map.Coastline(), noPicture, true};
+// Traces the indicatrices as the layer does, and (given `drawn`) draws them.
+std::pair<std::vector<TMapTrace>, int> TraceOf(WindowMap& m, const TMapLook& look,
+                                               QImage* drawn = nullptr) {
   TTissotLayer layer;
   Quiet progress;
-  Traced t;
-  layer.Trace(in, Filled(528, 507, kWhite), progress, t.traces, t.error);
+  std::pair<std::vector<TMapTrace>, int> t{{}, 0};
+  TLayerInput in = InputOf(m, look);
+  layer.Trace(in, Filled(528, 507, kWhite), progress, t.first, t.second);
   if (drawn) {
-    EXPECT_EQ(layer.Draw(in, *drawn, progress), t.error);
+    EXPECT_EQ(layer.Draw(in, *drawn, progress), t.second);
   }
   return t;
 }
 
 }  // namespace
+
+// On an equal-area map every indicatrix (|lon| <= 120, |lat| <= 60, on a
+// large map) encloses the same area, that of the circle of IndicatrixRadius
+// (pi r^2 less about half its one-pixel outline); on the equirectangular map
+// they grow as sec(lat).
+TEST(Tissot, EqualAreaIndicatricesEncloseEqualAreas) {
+  const double r = 0.25 * 200 * 30 / kDeg;  // IndicatrixRadius for R = 200
+  const double circle = M_PI * (r - 0.5) * (r - 0.5);
+  for (int position : {kMollweide, kSinusoidal, 27 /* Hammer */, 15 /* Eckert IV */, kEquirectangular}) {
+    WindowMap m(position, 1300, 700);
+    m.Layers(false, false, false);
+    m.map.MapSettings.Tissot = true;
+    m.p.Radius = 200;
+    m.map.Render();
+    std::vector<int> areas;
+    for (double lat = -60; lat <= 60; lat += 30)
+      for (double lon = -120; lon <= 120; lon += 30) {
+        m.p.Forward(lon, lat);
+        areas.push_back(EnclosedPixels(m.map.MainMap(), static_cast<int>(std::lround(m.p.X)),
+                                       static_cast<int>(std::lround(m.p.Y)),
+                                       m.map.MapSettings.ColorTissot));
+      }
+    ASSERT_EQ(areas.size(), 45u);
+    if (position == kEquirectangular) {
+      EXPECT_NEAR(static_cast<double>(areas.front()) / areas[22], 2, 0.1);  // 60 degrees against 0
+      continue;
+    }
+    for (int a : areas) {
+      ASSERT_GT(a, 0) << position;
+      EXPECT_NEAR(a / circle, 1, 0.05) << position;
+    }
+  }
+}
 
 // Draw is the trace drawn: the same pixels, in the look's colour and width.
 TEST(Tissot, TraceIsTheRaster) {
@@ -302,29 +265,30 @@ TEST(Tissot, TraceIsTheRaster) {
     look.LineWidth = position == kMercator ? 2 : 1;
     look.ColorTissot = QColor(10, 20, 200);
     QImage drawn = Filled(528, 507, kWhite), traced = drawn;
-    const Traced t = TraceOf(m, look, &drawn);
-    EXPECT_EQ(t.error, 0);
-    ASSERT_EQ(t.traces.size(), 1u);
-    const TLineBatch& lines = t.traces[0].lines;
-    EXPECT_EQ(t.traces[0].colour, look.ColorTissot);
+    const auto [traces, error] = TraceOf(m, look, &drawn);
+    EXPECT_EQ(error, 0);
+    ASSERT_EQ(traces.size(), 1u);
+    const TLineBatch& lines = traces[0].lines;
+    EXPECT_EQ(traces[0].colour, look.ColorTissot);
     EXPECT_TRUE(lines.Width() == look.LineWidth && lines.AntiAlias() == look.AntiAlias);
     EXPECT_GT(lines.Segments().size(), 500u);
-    DrawTrace(t.traces[0], traced);
+    DrawTrace(traces[0], traced);
     EXPECT_EQ(drawn, traced) << position;
   }
 }
 
 // One indicatrix per intersection the map shows: the orthographic map shows
 // the near hemisphere (cos c > 0 from its centre at 6 E, 52 N), with the
-// north pole once however many meridians meet there.
+// north pole once however many meridians meet there. A graticule too fine
+// for indicatrices is refused, not drawn for minutes.
 TEST(Tissot, OneIndicatrixPerIntersectionShown) {
   WindowMap m(kOrthographic);
-  Traced t = TraceOf(m, m.map.Look());
-  ASSERT_EQ(t.traces.size(), 1u);
+  auto [traces, error] = TraceOf(m, m.map.Look());
+  ASSERT_EQ(traces.size(), 1u);
   // Each outline is one closed polyline: count where a segment does not
   // start at the end of the one before.
   int outlines = 0;
-  const std::vector<TSegment>& s = t.traces[0].lines.Segments();
+  const std::vector<TSegment>& s = traces[0].lines.Segments();
   for (std::size_t i = 0; i < s.size(); ++i)
     outlines += i == 0 || s[i].x1 != s[i - 1].x2 || s[i].y1 != s[i - 1].y2;
   const double phi0 = 52 / kDeg, lambda0 = 6 / kDeg;
@@ -332,12 +296,10 @@ TEST(Tissot, OneIndicatrixPerIntersectionShown) {
   for (double lat = -60; lat <= 60; lat += 30)
     for (double lon = -180; lon < 180; lon += 30)  // 180 and -180 are one meridian
       near += std::sin(phi0) * std::sin(lat / kDeg) +
-                  std::cos(phi0) * std::cos(lat / kDeg) * std::cos(lon / kDeg - lambda0) >
-              0;
+                  std::cos(phi0) * std::cos(lat / kDeg) * std::cos(lon / kDeg - lambda0) > 0;
   EXPECT_EQ(outlines, near);
-  // A graticule too fine for indicatrices is refused, not drawn for minutes.
   m.p.GridSpacing = 0.5;
-  t = TraceOf(m, m.map.Look());
-  EXPECT_EQ(t.error, kMapErrorGridUnusable);
-  EXPECT_TRUE(t.traces.empty());
+  std::tie(traces, error) = TraceOf(m, m.map.Look());
+  EXPECT_EQ(error, kMapErrorGridUnusable);
+  EXPECT_TRUE(traces.empty());
 }

@@ -62,13 +62,11 @@ TEST(DrawLine, AlphaProfileAndExactBlend) {
 // A segment crossing the bitmap with all four coordinates outside is drawn;
 // only two ends beyond the same edge are rejected.
 TEST(DrawLine, OnlySegmentsBeyondOneEdgeAreDropped) {
-  const QImage ref = White(100, 50);
   struct Case { int x1, y1, x2, y2; bool outside; };
-  for (const Case c : {Case{-10, -10, 110, 60, false}, Case{-10, 60, 110, -10, false},
-                       Case{-5, -5, -1, 60, true}, Case{101, 0, 200, 10, true},
-                       Case{0, -1, 99, -7, true}, Case{0, 51, 99, 70, true},
-                       Case{100, 50, 100, 50, false}})
-    EXPECT_EQ(LineOutside(c.x1, c.x2, c.y1, c.y2, ref.width(), ref.height()), c.outside) << c.x1 << "," << c.y1;
+  for (const Case c : {Case{-10, -10, 110, 60, false}, {-10, 60, 110, -10, false}, {-5, -5, -1, 60, true},
+                       {101, 0, 200, 10, true}, {0, -1, 99, -7, true}, {0, 51, 99, 70, true},
+                       {100, 50, 100, 50, false}})
+    EXPECT_EQ(LineOutside(c.x1, c.x2, c.y1, c.y2, 100, 50), c.outside) << c.x1 << "," << c.y1;
   for (bool aa : {false, true}) {
     QImage img = White(40, 40);
     DrawLine(-10, -10, 50, 50, img, Qt::black, 1.0, aa);
@@ -77,26 +75,20 @@ TEST(DrawLine, OnlySegmentsBeyondOneEdgeAreDropped) {
 }
 
 // The column following reaches every pixel a full scan shades, in every
-// direction, for dots, and for ends outside the bitmap.
+// direction, for dots, and for ends outside the bitmap; on a bitmap taller
+// than wide, with ends far beyond it, the rows and the columns are clipped
+// each by their own bound.
 TEST(DrawLine, AntiAliasedMatchesFullScan) {
-  struct Seg { int x1, y1, x2, y2; double width; };
-  for (const Seg s : {Seg{3, 3, 30, 20, 1}, Seg{30, 3, 3, 20, 1}, Seg{5, 2, 8, 28, 2.5},
-                      Seg{8, 2, 5, 28, 1}, Seg{2, 10, 33, 10, 3}, Seg{16, 2, 16, 27, 1},
-                      Seg{-20, -5, 50, 40, 1}, Seg{50, -9, -12, 33, 2}, Seg{12, 12, 12, 12, 3},
-                      Seg{3, 25, 31, 24, 1.5}}) {
-    QImage img = White(36, 30);
+  struct Seg { int x1, y1, x2, y2; double width; int w = 36, h = 30; };
+  for (const Seg s : {Seg{3, 3, 30, 20, 1}, {30, 3, 3, 20, 1}, {5, 2, 8, 28, 2.5}, {8, 2, 5, 28, 1},
+                      {2, 10, 33, 10, 3}, {16, 2, 16, 27, 1}, {-20, -5, 50, 40, 1}, {50, -9, -12, 33, 2},
+                      {12, 12, 12, 12, 3}, {3, 25, 31, 24, 1.5}, {-40, -300, 50, 400, 1, 12, 120},
+                      {5, -900, 7, 700, 2, 12, 120}, {60, 10, -50, 90, 1, 12, 120},
+                      {-3, 119, 14, -2, 1.5, 12, 120}}) {
+    QImage img = White(s.w, s.h);
     DrawLine(s.x1, s.y1, s.x2, s.y2, img, Qt::black, s.width, true);
-    EXPECT_EQ(img, FullScan(s.x1, s.y1, s.x2, s.y2, 36, 30, s.width))
-        << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << " width " << s.width;
-  }
-  // A bitmap taller than wide, with ends far beyond it: the rows and the
-  // columns are clipped each by their own bound.
-  for (const Seg s : {Seg{-40, -300, 50, 400, 1}, Seg{5, -900, 7, 700, 2}, Seg{60, 10, -50, 90, 1},
-                      Seg{-3, 119, 14, -2, 1.5}}) {
-    QImage img = White(12, 120);
-    DrawLine(s.x1, s.y1, s.x2, s.y2, img, Qt::black, s.width, true);
-    EXPECT_EQ(img, FullScan(s.x1, s.y1, s.x2, s.y2, 12, 120, s.width))
-        << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << " tall";
+    EXPECT_EQ(img, FullScan(s.x1, s.y1, s.x2, s.y2, s.w, s.h, s.width))
+        << s.x1 << "," << s.y1 << " " << s.x2 << "," << s.y2 << " width " << s.width << " on " << s.w;
   }
 }
 

@@ -23,26 +23,22 @@ QColor PictureAt(double lon, double lat) {
 }
 }  // namespace
 
+// The south polar half row of the window's 300 x 150 picture stays at the
+// bottom instead of wrapping to row 0; at one degree per pixel exact ties go
+// to the even neighbour.
 TEST(SourcePixel, NearestWithTiesToEvenAndWrap) {
   struct Case { int cw, ch; double lon, lat; int px, py; bool ok; };
-  for (const Case c : {
-           // The south polar half row of the window's 300 x 150 picture stays
-           // at the bottom instead of wrapping to the Arctic's row 0.
-           Case{300, 150, 0, -89, 150, 149, true}, {300, 150, 0, -90, 150, 149, true},
-           {300, 150, 0, -89.5, 150, 149, true}, {300, 150, 0, 90, 150, 0, true},
-           {300, 150, -181.2, 0, 0, 0, false}, {300, 150, 0, 91.2, 0, 0, false},
-           // one degree per pixel: exact ties go to the even neighbour
-           {360, 180, 0.5, 0.5, 180, 90, true}, {360, 180, 1.5, -2.5, 182, 92, true},
-           {360, 180, -0.5, 1.5, 180, 88, true}}) {
+  for (const Case c : {Case{300, 150, 0, -89, 150, 149, true}, {300, 150, 0, -90, 150, 149, true},
+                       {300, 150, 0, -89.5, 150, 149, true}, {300, 150, 0, 90, 150, 0, true},
+                       {300, 150, -181.2, 0, 0, 0, false}, {300, 150, 0, 91.2, 0, 0, false},
+                       {300, 150, std::nan(""), 0, 0, 0, false}, {360, 180, 0.5, 0.5, 180, 90, true},
+                       {360, 180, 1.5, -2.5, 182, 92, true}, {360, 180, -0.5, 1.5, 180, 88, true}}) {
     int px = -7, py = -7;
-    const bool ok = SourcePixel(c.lon, c.lat, c.cw, c.ch, px, py);
-    EXPECT_EQ(ok, c.ok) << c.lon << " " << c.lat;
-    if (ok && c.ok) {
+    ASSERT_EQ(SourcePixel(c.lon, c.lat, c.cw, c.ch, px, py), c.ok) << c.lon << " " << c.lat;
+    if (c.ok) {
       EXPECT_EQ(std::make_pair(px, py), std::make_pair(c.px, c.py)) << c.lon << " " << c.lat;
     }
   }
-  int px, py;
-  EXPECT_FALSE(SourcePixel(std::nan(""), 0, 300, 150, px, py));
   EXPECT_EQ(RoundPixel(-3.5), -4);
   EXPECT_EQ(RoundPixel(1e300), kFarPixel);
 }
@@ -54,53 +50,39 @@ TEST(SourcePixel, NearestWithTiesToEvenAndWrap) {
 // infinities; on the window's picture, on odd widths (a tie at +-180) and on
 // a large picture of one's own.
 TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
-  std::vector<double> lonDeg, latDeg;
+  std::vector<double> lambdas, phis;
+  const auto nearDeg = [](std::vector<double>& to, double deg) {
+    for (double off : {0.0, 1e-12, 1e-7, 2e-6, -2e-6, -1e-7, -1e-12}) to.push_back((deg + off) / kDeg);
+  };
   for (double base : {0.0, 90.0, 180.0, 270.0, 360.0, 450.0, 540.0, 1e3})
-    for (double sign : {-1.0, 1.0}) lonDeg.push_back(sign * base);
+    nearDeg(lambdas, -base), nearDeg(lambdas, base);
   for (int cw : {300, 301, 21600})
     for (int k = -cw; k <= cw; k += std::max(1, cw / 150)) {
-      lonDeg.push_back((k + 0.5) * 360.0 / cw);  // a border between two columns
-      latDeg.push_back((k / 2 + 0.5) * 180.0 / (cw / 2));
+      nearDeg(lambdas, (k + 0.5) * 360.0 / cw);  // a border between two columns
+      nearDeg(phis, (k / 2 + 0.5) * 180.0 / (cw / 2));
     }
-  std::vector<double> lambdas, phis;
-  for (double d : lonDeg)
-    for (double off : {0.0, 1e-12, 1e-7, 2e-6, -2e-6, -1e-7, -1e-12})
-      lambdas.push_back((d + off) / kDeg);
-  for (double d : latDeg)
-    for (double off : {0.0, 1e-12, 1e-7, 2e-6, -2e-6, -1e-7, -1e-12})
-      phis.push_back((d + off) / kDeg);
-  for (double v : {M_PI / 2, -M_PI / 2, std::nextafter(M_PI / 2, 0.0), M_PI, -M_PI, 2.0, -3.0})
-    lambdas.push_back(v), phis.push_back(v);
-  for (double v : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300})
+  for (double v : {M_PI / 2, -M_PI / 2, std::nextafter(M_PI / 2, 0.0), M_PI, -M_PI, 2.0, -3.0,
+                   std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300})
     lambdas.push_back(v), phis.push_back(v);
   int checked = 0;
   for (int cw : {300, 301, 21600}) {
-    const int ch = cw / 2;
-    for (double lambda : lambdas)
-      for (double phi : {0.3, -1.0, 1.5707963, -M_PI / 2, 2.0})
-        for (bool swap : {false, true}) {
-          const double l = swap ? phi : lambda, f = swap ? lambda : phi;
-          double lon, lat;
-          TGxProjectionL::FoldedDegrees(l, f, lon, lat);
-          int px = -1, py = -1, ex = -1, ey = -1;
-          const bool ok = SourcePixelOfAngles(TPictureGrid(cw, ch), l, f, px, py);
-          ASSERT_EQ(ok, SourcePixel(lon, lat, cw, ch, ex, ey)) << cw << " " << l << " " << f;
-          if (ok) {
-            ASSERT_EQ(std::make_pair(px, py), std::make_pair(ex, ey)) << cw << " " << l << " " << f;
-          }
-          ++checked;
-        }
-    for (double phi : phis) {
+    // Both ways to the source pixel agree (on its row alone when rowOnly).
+    const auto same = [&](double l, double f, bool rowOnly) {
+      if (HasFatalFailure()) return;
       double lon, lat;
-      TGxProjectionL::FoldedDegrees(0.7, phi, lon, lat);
+      TGxProjectionL::FoldedDegrees(l, f, lon, lat);
       int px = -1, py = -1, ex = -1, ey = -1;
-      const bool ok = SourcePixelOfAngles(TPictureGrid(cw, ch), 0.7, phi, px, py);
-      ASSERT_EQ(ok, SourcePixel(lon, lat, cw, ch, ex, ey)) << cw << " " << phi;
+      const bool ok = SourcePixelOfAngles(TPictureGrid(cw, cw / 2), l, f, px, py);
+      ASSERT_EQ(ok, SourcePixel(lon, lat, cw, cw / 2, ex, ey)) << cw << " " << l << " " << f;
       if (ok) {
-        ASSERT_EQ(py, ey) << cw << " " << phi;
+        ASSERT_EQ(std::make_pair(rowOnly ? 0 : px, py), std::make_pair(rowOnly ? 0 : ex, ey))
+            << cw << " " << l << " " << f;
       }
       ++checked;
-    }
+    };
+    for (double lambda : lambdas)
+      for (double phi : {0.3, -1.0, 1.5707963, -M_PI / 2, 2.0}) same(lambda, phi, false), same(phi, lambda, false);
+    for (double phi : phis) same(0.7, phi, true);
   }
   EXPECT_GT(checked, 10000);
 }
@@ -115,74 +97,76 @@ TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
 TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
   constexpr int kW = 132, kH = 127;
   struct Cone { int position; double phi1, phi2, other; int mapInput; };
-  const Cone cones[] = {{32, 0, 0, 0, -1}, {32, -20, -60, 0, -1}, {32, 35, 35, 0, 5},
-                        {18, 0, 0, 0, -1}, {18, -10, -45, 0.5, 2}, {3, 0, 0, 0, -1},
-                        {3, -15, -50, 0, 11}};
+  struct Row { std::vector<double> lon, lat; std::vector<int> code; };
+  const auto run = [](TGxProjectionL& p, bool unfolded, double y, double x0, int n) {
+    Row r{std::vector<double>(n), std::vector<double>(n), std::vector<int>(n)};
+    if (unfolded) {
+      EXPECT_TRUE(p.InverseRowUnfolded(y, x0, n, r.lon.data(), r.lat.data(), r.code.data()));
+    } else {
+      p.InverseRow(y, x0, n, r.lon.data(), r.lat.data(), r.code.data());
+    }
+    return r;
+  };
   int banded = 0;
-  for (const Cone& cone : cones)
+  for (const Cone& cone : {Cone{32, 0, 0, 0, -1}, {32, -20, -60, 0, -1}, {32, 35, 35, 0, 5},
+                           {18, 0, 0, 0, -1}, {18, -10, -45, 0.5, 2}, {3, 0, 0, 0, -1},
+                           {3, -15, -50, 0, 11}})
     for (int rows : {150, 151, 360, 2700}) {
       TGxProjectionL exact;
       SetUpLikeWindow(exact, CatalogueAt(cone.position).Kind, kW, kH);
-      if (cone.phi1 != 0 || cone.phi2 != 0) {
-        exact.Phi1 = cone.phi1 / kDeg;
-        exact.Phi2 = cone.phi2 / kDeg;
-      }
+      if (cone.phi1 != 0 || cone.phi2 != 0) exact.Phi1 = cone.phi1 / kDeg, exact.Phi2 = cone.phi2 / kDeg;
       if (cone.other != 0) exact.Other = cone.other;
       if (cone.mapInput >= 0) exact.MapInput = cone.mapInput;
       TGxProjectionL fast = exact;
       fast.SetPictureRows(rows);
-      const int cw = 2 * rows;
       const auto sameRow = [&](double x0, double y, int n, const std::string& where) {
-        std::vector<double> lonE(n), latE(n), lonF(n), latF(n);
-        std::vector<int> codeE(n), codeF(n);
-        ASSERT_TRUE(exact.InverseRowUnfolded(y, x0, n, lonE.data(), latE.data(), codeE.data()));
-        ASSERT_TRUE(fast.InverseRowUnfolded(y, x0, n, lonF.data(), latF.data(), codeF.data()));
+        if (HasFatalFailure()) return;
+        const Row e = run(exact, true, y, x0, n), f = run(fast, true, y, x0, n);
         for (int i = 0; i < n; ++i) {
-          ASSERT_EQ(codeE[i], codeF[i]) << where << " pixel " << i;
-          if (codeE[i] != 0) continue;
-          ASSERT_EQ(lonE[i], lonF[i]) << where << " pixel " << i;
-          banded += latE[i] != latF[i];
+          ASSERT_EQ(e.code[i], f.code[i]) << where << " pixel " << i;
+          if (e.code[i] != 0) continue;
+          ASSERT_EQ(e.lon[i], f.lon[i]) << where << " pixel " << i;
+          banded += e.lat[i] != f.lat[i];
           double lon, lat;
-          TGxProjectionL::FoldedDegrees(lonE[i], latE[i], lon, lat);
+          TGxProjectionL::FoldedDegrees(e.lon[i], e.lat[i], lon, lat);
           int ex, ey, fx, fy;
-          const bool ok = SourcePixel(lon, lat, cw, rows, ex, ey);
-          ASSERT_EQ(ok, SourcePixelOfAngles(TPictureGrid(cw, rows), lonF[i], latF[i], fx, fy)) << where;
+          const bool ok = SourcePixel(lon, lat, 2 * rows, rows, ex, ey);
+          ASSERT_EQ(ok, SourcePixelOfAngles(TPictureGrid(2 * rows, rows), f.lon[i], f.lat[i], fx, fy)) << where;
           if (ok) {
             ASSERT_EQ(std::make_pair(ex, ey), std::make_pair(fx, fy)) << where << " pixel " << i;
           }
         }
-        for (double TGxProjectionL::*f : {&TGxProjectionL::X, &TGxProjectionL::Y,
-                                          &TGxProjectionL::IterLat, &TGxProjectionL::Other})
-          ASSERT_EQ(exact.*f, fast.*f) << where;
+        for (double TGxProjectionL::*field : {&TGxProjectionL::X, &TGxProjectionL::Y,
+                                              &TGxProjectionL::IterLat, &TGxProjectionL::Other})
+          ASSERT_EQ(exact.*field, fast.*field) << where;
         ASSERT_EQ(exact.ErrorCode, fast.ErrorCode) << where;
       };
       const std::string name = std::to_string(cone.position) + " rows " + std::to_string(rows);
       for (int y = 0; y < kH; ++y) sameRow(0, y, kW, name + " map row " + std::to_string(y));
       // InverseRow stays exact to the bit whatever the picture's rows.
-      std::vector<double> lonE(kW), latE(kW), lonF(kW), latF(kW);
-      std::vector<int> codeE(kW), codeF(kW);
-      exact.InverseRow(kH / 3, 0, kW, lonE.data(), latE.data(), codeE.data());
-      fast.InverseRow(kH / 3, 0, kW, lonF.data(), latF.data(), codeF.data());
-      for (int i = 0; i < kW; ++i) {
-        if (codeE[i] != 0) continue;
-        ASSERT_EQ(std::make_pair(lonE[i], latE[i]), std::make_pair(lonF[i], latF[i])) << name;
-      }
+      const Row e = run(exact, false, kH / 3, 0, kW), f = run(fast, false, kH / 3, 0, kW);
+      for (int i = 0; i < kW; ++i)
+        if (e.code[i] == 0) {
+          ASSERT_EQ(std::make_pair(e.lon[i], e.lat[i]), std::make_pair(f.lon[i], f.lat[i])) << name;
+        }
       // Points a hair either side of the borders between picture rows.
       for (int j = -rows / 2; j <= rows / 2; j += std::max(1, rows / 60))
         for (double hair : {-2e-6, -5e-7, -1e-9, 0.0, 1e-9, 5e-7, 2e-6}) {
           const double border = (j + 0.5) * 180.0 / rows + hair * kDeg;
           if (std::fabs(border) >= 90) continue;
           exact.Forward(7.25, border);
-          if (exact.ErrorCode != 0) continue;
-          sameRow(exact.X, exact.Y, 1, name + " border " + std::to_string(border));
+          if (exact.ErrorCode == 0) sameRow(exact.X, exact.Y, 1, name + " border " + std::to_string(border));
         }
+      ASSERT_FALSE(HasFatalFailure());
     }
   EXPECT_GT(banded, 7 * 4 * kW * kH / 4);  // the bands did answer
 }
 
-// Equirectangular: pixel (c, r) shows longitude (c - X0)/R and latitude
-// (Y0 - r)/R, worked out here from the plate carrée formulas. Sampling row
-// r - 1 put the picture one row below the vector layers.
+// Equirectangular: pixel (c, r) shows longitude Theta + (c - X0)/R and
+// latitude (Y0 - r)/R, from the plate carrée formulas. Sampling row r - 1 put
+// the picture one row below the vector layers. At R = 17 the map reaches
+// beyond the poles and +-180; at R = 60 off Theta 170 the Earth reaches every
+// edge and the columns wrap.
 TEST(Passes, ColourPassSamplesItsOwnPixel) {
   QImage picture(360, 180, QImage::Format_BGR888);  // 1 degree per pixel
   for (int y = 0; y < 180; ++y)
@@ -190,36 +174,23 @@ TEST(Passes, ColourPassSamplesItsOwnPixel) {
   WindowMap w(kEquirectangular, 120, 90);
   w.Layers(true, false, false);
   w.map.MapSettings.SetColorMap(picture);
-  w.p.Radius = 17;  // 3.37 degrees per pixel: the map reaches beyond the poles and +-180
-  w.p.Theta = 0;
-  w.map.Render();
-  int painted = 0;
-  for (int r = 0; r < 90; ++r)
-    for (int c = 0; c < 120; ++c) {
-      const double lon = (c - 60) / 17.0 * kDeg, lat = (45 - r) / 17.0 * kDeg;
-      const QColor got = w.map.MainMap().pixelColor(c, r);
-      if (std::fabs(lon) > 180 || std::fabs(lat) > 90) {
-        EXPECT_EQ(got, kWhite) << c << "," << r;
-        continue;
+  for (auto [radius, theta] : {std::pair{17.0, 0.0}, {60.0, 170.0}}) {
+    w.p.Radius = radius;
+    w.p.SetTheta(theta);
+    w.map.Render();
+    int painted = 0;
+    for (int r = 0; r < 90; ++r)
+      for (int c = 0; c < 120; ++c) {
+        double lon = theta + (c - 60) / radius * kDeg;
+        const double lat = (45 - r) / radius * kDeg;
+        if (theta != 0 && lon > 180) lon -= 360;
+        const bool off = std::fabs(lon) > 180 || std::fabs(lat) > 90;
+        EXPECT_EQ(w.map.MainMap().pixelColor(c, r), off ? kWhite : PictureAt(lon, lat))
+            << "R " << radius << " pixel " << c << "," << r;
+        painted += !off;
       }
-      EXPECT_EQ(got, PictureAt(lon, lat)) << c << "," << r;
-      ++painted;
-    }
-  EXPECT_GT(painted, 3000);
-
-  // The Earth reaching every edge of the map: the first and last columns
-  // and rows, and a central meridian off zero so the columns wrap.
-  w.p.Radius = 60;  // 0.95 degrees per pixel: the map shows 57 W to 56 E, 43 N to 41 S
-  w.p.SetTheta(170);
-  w.map.Render();
-  for (int r : {0, 1, 44, 88, 89})
-    for (int c : {0, 1, 60, 118, 119}) {
-      double lon = 170 + (c - 60) / 60.0 * kDeg;
-      if (lon > 180) lon -= 360;
-      const double lat = (45 - r) / 60.0 * kDeg;
-      EXPECT_EQ(w.map.MainMap().pixelColor(c, r), PictureAt(lon, lat))
-          << "edge pixel " << c << "," << r;
-    }
+    EXPECT_GT(painted, 3000);
+  }
 }
 
 // The graticule's meridians: 13 from -180 to 180 every 30 degrees, at
@@ -227,7 +198,7 @@ TEST(Passes, ColourPassSamplesItsOwnPixel) {
 // +-180 are the map's left and right edges, with Theta 10 they fall on one
 // line and 12 columns are drawn.
 TEST(Passes, MeridiansCountedAndPlaced) {
-  const double R = 400 / (2 * 3.14159265358979323846);
+  const double R = 400 / (2 * M_PI);
   for (double theta : {0.0, 10.0}) {
     WindowMap w(kEquirectangular, 401, 201);
     w.Layers(false, false, true);
@@ -235,15 +206,13 @@ TEST(Passes, MeridiansCountedAndPlaced) {
     w.p.SetTheta(theta);
     w.map.Render();
     const int y = 100 - static_cast<int>(std::lround(R * 15 / kDeg));  // 15 N: no parallel
-    std::vector<int> expected;
+    std::vector<int> expected, drawn;
     for (int lon = -180; lon <= 180; lon += 30) {
-      double d = lon - theta;
-      if (d < -180) d += 360;
+      const double d = lon - theta < -180 ? lon - theta + 360 : lon - theta;
       const int x = static_cast<int>(std::nearbyint(200 + R * d / kDeg));
       if (std::find(expected.begin(), expected.end(), x) == expected.end()) expected.push_back(x);
     }
     std::sort(expected.begin(), expected.end());
-    std::vector<int> drawn;
     for (int x = 0; x < 401; ++x)
       if (w.map.MainMap().pixelColor(x, y) == kGrey) drawn.push_back(x);
     EXPECT_EQ(drawn, expected) << "theta " << theta;
@@ -300,6 +269,7 @@ TEST(Passes, CoastPassJoinRules) {
   for (int x = 23; x < 378; x += 7) EXPECT_EQ(b.pixelColor(x, 130), kWhite) << x;
 }
 
+// Labels in the shortest decimal and the locale's separator.
 TEST(GridLabelText, ShortestDecimal) {
   for (auto [v, text] : {std::pair{-180.0, "-180"}, {0.1 + 0.2, "0.3"}, {123456.5, "123456.5"}})
     EXPECT_EQ(GridLabelText(v), text);
@@ -343,12 +313,11 @@ TEST(Passes, LabelsWhereExpected) {
 
 // Every listed kind paints the Earth, and every pixel it paints maps back to
 // itself: the colour never spills outside the projected Earth. The tolerance
-// allows for the ellipsoidal series of the transverse kinds, whose forward
-// and inverse part by up to 0.17 radius some 60 degrees from the central
-// meridian; a spill into another lobe or hemisphere is much farther off.
+// allows for the ellipsoidal series of the transverse kinds (forward and
+// inverse part by up to 0.17 radius some 60 degrees from the central
+// meridian); a spill into another lobe or hemisphere is much farther off.
 TEST(Passes, EveryKindPaintsOnlyItsEarth) {
   for (int position = kFirstListedPosition; position < kListCount; ++position) {
-    SCOPED_TRACE(position);
     WindowMap w(position, 264, 254);
     w.Layers(true, false, false);
     w.map.MapSettings.ColorEmpty = kMagenta;
@@ -357,16 +326,15 @@ TEST(Passes, EveryKindPaintsOnlyItsEarth) {
     int painted = 0, strays = 0;
     for (int r = 0; r < 254; ++r)
       for (int c = 0; c < 264; ++c) {
-        if (w.map.MainMap().pixelColor(c, r) == kMagenta) continue;
-        if (++painted % 5) continue;
+        if (w.map.MainMap().pixelColor(c, r) == kMagenta || ++painted % 5) continue;
         p.Inverse(c, r);
         const double lon = p.X, lat = p.Y;
         if (p.ErrorCode != 0 || std::fabs(lon) > 179.5 || std::fabs(lat) > 89.5) continue;
         p.Forward(lon, lat);
         strays += p.ErrorCode != 0 || std::hypot(p.X - c, p.Y - r) > std::max(1.0, 0.2 * p.Radius);
       }
-    EXPECT_GT(painted, 264 * 254 / 20);
-    EXPECT_EQ(strays, 0);
+    EXPECT_GT(painted, 264 * 254 / 20) << position;
+    EXPECT_EQ(strays, 0) << position;
   }
 }
 
@@ -381,13 +349,10 @@ TEST(Passes, BonneHeartIsWhole) {
       for (WindowMap* m : {&lines, &colour}) {
         m->p.SetPhi0(phi0);
         m->p.ForwardCutOff = cutOff;
+        m->Layers(m == &colour, m == &lines, m == &lines);
+        m->map.Render();
       }
-      lines.Layers(false, true, true);
-      colour.Layers(true, false, false);
-      lines.map.Render();
-      colour.map.Render();
-      const QImage& l = lines.map.MainMap();
-      const QImage& c = colour.map.MainMap();
+      const QImage &l = lines.map.MainMap(), &c = colour.map.MainMap();
       int drawn = 0, outside = 0;
       for (int y = 2; y < l.height() - 2; ++y)
         for (int x = 2; x < l.width() - 2; ++x) {
