@@ -4,16 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
 #include <QSettings>
-#include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
-#include <utility>
 #include <vector>
 
+#include "app/ExportDialog.h"
 #include "app/ImageExport.h"
 #include "app/MapNavigation.h"
 #include "app/eprojektion.h"
@@ -29,6 +35,11 @@ inline QString PngFilter() { return FilterOf(ImageFormat::Png); }
 inline QByteArray ReadAll(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline int MaxChannelDifference(QColor a, QColor b) {
+  return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                   std::abs(a.blue() - b.blue())});
 }
 
 // The recipe a written file carries, or nothing.
@@ -59,8 +70,8 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override { Open(); }
 
-  // A new window; `forget` clears what an earlier window remembered, else it
-  // is the next start of the program.
+  // A new window, built under whatever translations are installed; `forget`
+  // clears what an earlier window remembered, else it is the next start.
   void Open(bool forget = true) {
     form.reset();
     if (forget) QSettings().clear();

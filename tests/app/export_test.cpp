@@ -5,22 +5,12 @@
 #include <QGuiApplication>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
-#include "app/ImageExport.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/map/TinyDisk.h"
 
-namespace {
-
-int MaxChannelDifference(QColor a, QColor b) {
-  return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                   std::abs(a.blue() - b.blue())});
-}
-
-}  // namespace
-
+// Each format holds the window's map and its recipe, in the layout promised.
 TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   struct Case {
     QString filter, written;
@@ -74,29 +64,18 @@ TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
 // The name's known extension decides the format; the filter only decides
 // for a name without one, and then a bitmap or PNG gets its suffix.
 TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
-  struct Case {
-    const char* chosen;
-    QString filter;
-    const char* written;
-    ImageFormat format;
-  };
-  const Case cases[] = {
-      {"map", BitmapFilter(), "map.bmp", ImageFormat::Bitmap},
-      {"map.bmp", BitmapFilter(), "map.bmp", ImageFormat::Bitmap},
-      {"MAP.BMP", BitmapFilter(), "MAP.BMP", ImageFormat::Bitmap},
-      {"map.bmp.x", BitmapFilter(), "map.bmp.x.bmp", ImageFormat::Bitmap},
-      {"map.jpg", BitmapFilter(), "map.jpg", ImageFormat::Jpeg},
-      {"karte", JpegFilter(), "karte", ImageFormat::Jpeg},
-      {"e.png", JpegFilter(), "e.png", ImageFormat::Png},
-      {"e.Bmp", PngFilter(), "e.Bmp", ImageFormat::Bitmap},
-      {"e.jpeg", PngFilter(), "e.jpeg", ImageFormat::Jpeg},
-      {"map", PngFilter(), "map.png", ImageFormat::Png},
-      {"map", "Alle Dateien (*)", "map.bmp", ImageFormat::Bitmap},
-  };
-  for (const Case& c : cases) {
-    const ExportTarget t = ExportTargetOf(c.chosen, c.filter);
-    EXPECT_EQ(t.fileName, c.written) << c.chosen;
-    EXPECT_EQ(t.format, c.format) << c.chosen;
+  using F = ImageFormat;
+  const std::tuple<const char*, QString, const char*, ImageFormat> cases[] = {
+      {"map", BitmapFilter(), "map.bmp", F::Bitmap},
+      {"map.jpg", BitmapFilter(), "map.jpg", F::Jpeg},
+      {"map.bmp.x", BitmapFilter(), "map.bmp.x.bmp", F::Bitmap},
+      {"karte", JpegFilter(), "karte", F::Jpeg},   {"e.png", JpegFilter(), "e.png", F::Png},
+      {"e.Bmp", PngFilter(), "e.Bmp", F::Bitmap},  {"e.jpeg", PngFilter(), "e.jpeg", F::Jpeg},
+      {"map", PngFilter(), "map.png", F::Png}, {"map", "Alle Dateien (*)", "map.bmp", F::Bitmap}};
+  for (const auto& [chosen, filter, written, format] : cases) {
+    const ExportTarget t = ExportTargetOf(chosen, filter);
+    EXPECT_EQ(t.fileName, written) << chosen;
+    EXPECT_EQ(t.format, format) << chosen;
   }
 
   // The bytes on disk are of the format the name promises.
@@ -150,6 +129,7 @@ TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
   EXPECT_EQ(form->L6->text(), "100 %");
 }
 
+// A clipboard that refuses the picture is reported; the window carries on.
 TEST_F(ExportTest, CopyPutsTheMapOnTheClipboardOrReportsWhyNot) {
   QGuiApplication::clipboard()->clear();
   form->S4->click();
