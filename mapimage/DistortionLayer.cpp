@@ -118,16 +118,22 @@ struct TGeo {
   bool shown;
 };
 
-// The inverses of a row of pixels as the inverse leaves them: the map shows
-// pixel i where code[i] is 0.
+// How far a pixel's slopes look along each axis: to its neighbours.
+constexpr int kReach = 1;
+
+// The places of a run of pixels of one row, as the inverse leaves them (the
+// map shows pixel i where code[i] is 0), with `cubic` marking those read off
+// the lattice (below).
 struct TGeoRow {
   std::vector<double> lon, lat;
   std::vector<int> code;
+  std::vector<char> cubic;
   TGeo At(std::size_t i) const { return {lon[i], lat[i], code[i] == 0}; }
-  void Resize(std::size_t m, int codes = 0) {
+  void Resize(std::size_t m) {
     lon.resize(m);
     lat.resize(m);
-    code.assign(m, codes);
+    code.assign(m, 0);
+    cubic.assign(m, 0);
   }
 };
 
@@ -145,45 +151,169 @@ void PlacesRow(TGxProjectionL& q, double y, double x0, int n, double* lon, doubl
       TGxProjectionL::FoldedDegrees(lon[i], lat[i], lon[i], lat[i]);
 }
 
-// The places of the n pixels (c + k*step, r), k = 0 .. n-1, through q.
-void GeoRow(TGxProjectionL& q, int r, int c, int step, int n, TGeoRow& row) {
-  row.Resize(static_cast<std::size_t>(n));
-  PlacesRow(q, r, c, n, row.lon.data(), row.lat.data(), row.code.data(), step);
+// The longitude `to` as seen from `from` the short way round (degrees).
+double EastOf(double to, double from) {
+  double d = to - from;
+  if (d > 180) d -= 360;
+  if (d < -180) d += 360;
+  return d;
 }
 
-// The inverses of whole rows, one pixel beyond either end, shared by the
-// threads that draw a distortion map: each row serves its own span and those
-// of the rows above and below, so that every pixel costs one inverse, not
-// three. A row is worked out once, by whichever thread needs it first, and
-// let go when the last of its three users is done, so that only the rows
-// being drawn are held, at any size of map.
+// The rows of a distortion map cost an inverse a pixel, and on the kinds
+// that solve for their latitude (the conics above all) that is most of the
+// map's time. Where a row runs smoothly, its inverse is taken at every
+// kLattice-th pixel only and the pixels between are read off a cubic
+// through the four nearest of those, as an approximating transformer reads
+// a warp off its exactly transformed points. The cubic's error in the
+// middle of a gap is 9/16 h^4 f''''/4!, about 0.023 of the lattice's fourth
+// difference; the lattice counts as smooth where that difference stays
+// below kSmooth of a lattice step, and the places are then right to about
+// 1e-4 of a pixel's step, a hundredth of what one step of a colour scale
+// shows. A cut, an interruption, the rim or a pole near the lattice's
+// points bends it far more; those stretches are worked out pixel by pixel.
+constexpr int kLattice = 4;
+constexpr double kSmooth = 1e-3 * kLattice;
+
+// Lagrange weights of the cubic through the lattice points j-1, j, j+1, j+2
+// at j + i/kLattice, i = 1 .. kLattice-1.
+struct TCubicWeights {
+  double w[kLattice][4];
+  constexpr TCubicWeights() : w{} {
+    for (int i = 1; i < kLattice; ++i) {
+      const double t = static_cast<double>(i) / kLattice;
+      w[i][0] = -t * (t - 1) * (t - 2) / 6;
+      w[i][1] = (t + 1) * (t - 1) * (t - 2) / 2;
+      w[i][2] = -(t + 1) * t * (t - 2) / 2;
+      w[i][3] = (t + 1) * t * (t - 1) / 6;
+    }
+  }
+};
+constexpr TCubicWeights kCubic;
+
+// The pixels of a distortion map's rows: pixel k of a row sits in column
+// k * step, k = -kReach .. across + kReach - 1 (the neighbours beyond the
+// image's sides included). The lattice is fixed by the row, not by the run
+// asked for, so that every run of a row gets the same places for the same
+// pixel, whichever thread asks.
+struct TRowGrid {
+  int step, across;
+  int Count() const { return across + 2 * kReach; }  // pixels of a whole row
+};
+
+// Pixels kFrom .. kTo - 1 of row r into `row` (index k - kFrom), through q.
+void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGeoRow& row) {
+  const int n = kTo - kFrom, step = g.step;
+  row.Resize(static_cast<std::size_t>(n));
+  double* lon = row.lon.data();
+  double* lat = row.lat.data();
+  int* code = row.code.data();
+  // Whole-row positions i = k + kReach; lattice point L at i = L * kLattice.
+  const int iFrom = kFrom + kReach, iTo = kTo + kReach;
+  const int lastL = (g.Count() - 1) / kLattice;
+  const int gFirst = iFrom / kLattice, gLast = (iTo - 1) / kLattice;  // gaps touched
+  const int lFirst = std::max(0, gFirst - 1), lEnd = std::min(lastL, gLast + 3) + 1;
+  const int m = lEnd - lFirst;
+  std::vector<double> lLon(static_cast<std::size_t>(m)), lLat(lLon.size());
+  std::vector<int> lCode(lLon.size());
+  PlacesRow(q, r, (lFirst * kLattice - kReach) * step, m, lLon.data(), lLat.data(), lCode.data(),
+            step * kLattice);
+  // Whether gap j (between lattice points j and j + 1) may be read off the
+  // cubic: the five points j-1 .. j+3 exist, are shown and run smoothly.
+  const auto smooth = [&](int j) {
+    if (j < 1 || j + 3 > lastL) return false;
+    const int a = j - 1 - lFirst;
+    for (int i = a; i < a + 5; ++i)
+      if (lCode[i] != 0) return false;
+    double u[5], v[5];  // east and north of point j, degrees
+    const double kEast = std::cos(lLat[a + 1] * gx::kDegToRad);
+    for (int i = 0; i < 5; ++i) {
+      u[i] = kEast * EastOf(lLon[a + i], lLon[a + 1]);
+      v[i] = lLat[a + i] - lLat[a + 1];
+    }
+    const double du = u[2] - u[1], dv = v[2] - v[1];
+    const double d4u = u[0] - 4 * u[1] + 6 * u[2] - 4 * u[3] + u[4];
+    const double d4v = v[0] - 4 * v[1] + 6 * v[2] - 4 * v[3] + v[4];
+    return d4u * d4u + d4v * d4v <= kSmooth * kSmooth * (du * du + dv * dv);  // NaN: false
+  };
+  // Pixels iFrom + o .. (exact, not yet worked out) go through the row
+  // inverse in one call per stretch: a row kernel's work per row is paid
+  // once a stretch.
+  int pending = 0, pendingFrom = 0;
+  const auto flush = [&] {
+    const int o = pendingFrom - iFrom;
+    if (pending > 0)
+      PlacesRow(q, r, (pendingFrom - kReach) * step, pending, lon + o, lat + o, code + o, step);
+    pending = 0;
+  };
+  for (int jg = gFirst; jg <= gLast; ++jg) {
+    // The gap's pixels (and its lattice point) within the run.
+    const int first = std::max(iFrom, jg * kLattice), end = std::min(iTo, (jg + 1) * kLattice);
+    if (!smooth(jg)) {
+      if (pending == 0) pendingFrom = first;
+      pending += end - first;
+      continue;
+    }
+    flush();
+    const int a = jg - 1 - lFirst;
+    // Both as differences from point j: a row along a parallel keeps its
+    // latitude exactly.
+    const double eLon[4] = {EastOf(lLon[a], lLon[a + 1]), 0, EastOf(lLon[a + 2], lLon[a + 1]),
+                            EastOf(lLon[a + 3], lLon[a + 1])};
+    for (int i = first; i < end; ++i) {
+      const int t = i - jg * kLattice, at = i - iFrom;
+      if (t == 0) {  // the lattice point itself
+        lon[at] = lLon[a + 1];
+        lat[at] = lLat[a + 1];
+        code[at] = lCode[a + 1];
+        continue;
+      }
+      const double* w = kCubic.w[t];
+      double l = lLon[a + 1] + (w[0] * eLon[0] + w[2] * eLon[2] + w[3] * eLon[3]);
+      if (l > 180) l -= 360;
+      if (l < -180) l += 360;
+      lon[at] = l;
+      lat[at] = lLat[a + 1] + (w[0] * (lLat[a] - lLat[a + 1]) + w[2] * (lLat[a + 2] - lLat[a + 1]) +
+                               w[3] * (lLat[a + 3] - lLat[a + 1]));
+      code[at] = 0;
+      row.cubic[static_cast<std::size_t>(at)] = 1;
+    }
+  }
+  flush();
+}
+
+// The places of whole rows, shared by the threads that draw a distortion
+// map: each row serves its own pixels and the slopes of the rows above
+// and below it, so that it is worked out once, not three times; by
+// whichever thread needs it first, and let go when the last of its users
+// is done, so that only the rows being drawn are held, at any size of map.
 class TRowStore {
  public:
-  // Rows 0, step, 2 step ... of a map `units` rows of spans high, n pixels
-  // (c = k * step) wide.
-  TRowStore(int units, int step, int n)
-      : step_(step), n_(n), slots_(static_cast<std::size_t>(units) + 2) {
+  // Rows 0, step, 2 step ... of a map `units` rows of spans high.
+  TRowStore(int units, const TRowGrid& grid)
+      : grid_(grid), slots_(static_cast<std::size_t>(units) + 2 * kReach) {
     for (std::size_t j = 0; j < slots_.size(); ++j) {
-      // Slot j holds row (j - 1) * step, which the spans of units j - 2 .. j use.
+      // Slot j holds row (j - kReach) * step, used by units j - 2 kReach .. j.
       int users = 0;
-      for (int u = static_cast<int>(j) - 2; u <= static_cast<int>(j); ++u)
+      for (int u = static_cast<int>(j) - 2 * kReach; u <= static_cast<int>(j); ++u)
         users += u >= 0 && u < units;
       slots_[j].users = users;
     }
   }
 
-  // The rows above, of and below the span of unit u, worked out through q
-  // (the thread's own copy of the component) where not yet had.
+  // Row u + dy (|dy| <= kReach), worked out through q (the thread's own copy
+  // of the component) where not yet had.
   const TGeoRow& Row(int u, int dy, TGxProjectionL& q) {
-    Slot& slot = slots_[static_cast<std::size_t>(u + 1 + dy)];
-    std::call_once(slot.once, [&] { GeoRow(q, (u + dy) * step_, -step_, step_, n_ + 2, slot.row); });
+    Slot& slot = slots_[static_cast<std::size_t>(u + kReach + dy)];
+    std::call_once(slot.once, [&] {
+      GeoRow(q, grid_, (u + dy) * grid_.step, -kReach, grid_.across + kReach, slot.row);
+    });
     return slot.row;
   }
 
-  // Unit u is done with its three rows.
+  // Unit u is done with its rows.
   void Done(int u) {
-    for (int dy = -1; dy <= 1; ++dy) {
-      Slot& slot = slots_[static_cast<std::size_t>(u + 1 + dy)];
+    for (int dy = -kReach; dy <= kReach; ++dy) {
+      Slot& slot = slots_[static_cast<std::size_t>(u + kReach + dy)];
       if (slot.users.fetch_sub(1, std::memory_order_acq_rel) == 1) slot.row = TGeoRow();
     }
   }
@@ -194,7 +324,7 @@ class TRowStore {
     std::atomic<int> users{0};
     TGeoRow row;
   };
-  const int step_, n_;
+  const TRowGrid grid_;
   std::vector<Slot> slots_;
 };
 
@@ -202,60 +332,65 @@ class TRowStore {
 // Every pixel has its longitude and latitude from the inverse, and so have
 // its neighbours left and right and in the rows above and below; their
 // differences are the inverse's derivatives, whose inverse matrix is the
-// forward's: Tissot's quantities from the inverses alone (one a pixel when
-// the threads share whole rows through a TRowStore, three when a span works
-// out its neighbour rows by itself). A pixel takes that value where the
-// map is smooth around it: both neighbours on each axis shown, and the steps
-// to them alike (no cut, no edge, no interruption between); failing that,
-// points a quarter of a pixel away on that axis. Elsewhere (the map's rim, a
-// cut, a pole) the probe works it out from the forward by itself.
+// forward's: Tissot's quantities from the inverses alone (a quarter to one
+// a pixel when the threads share whole rows through a TRowStore, more when
+// a span works out its neighbour rows by itself). A pixel takes that value
+// where the map is smooth around it: both neighbours on each axis shown,
+// and the steps to them alike (no cut, no edge, no interruption between);
+// failing that, points a quarter of a pixel away on that axis. Elsewhere
+// (the map's rim, a cut, a pole) the probe works it out from the forward by
+// itself.
 class TSpanPlaces {
  public:
-  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int r, int c, int step, int n)
-      : p_(p), view_(view), probe_(p), r_(r), c_(c), step_(step), n_(n) {
-    // Every pixel through the inverse first, in order, as the colour layer;
-    // the neighbours beyond the ends are not known yet.
-    own_.Resize(static_cast<std::size_t>(n) + 2, kUnknown);
-    PlacesRow(p, r, c, n, own_.lon.data() + 1, own_.lat.data() + 1, own_.code.data() + 1, step);
-    row_ = &own_;
+  // Pixels c, c + step, ... (n of them) of row r through the component p
+  // itself, each pixel's inverse in order as the colour layer has them; the
+  // pixels around them aside.
+  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, const TRowGrid& grid, int r, int c, int n)
+      : p_(p), view_(view), probe_(p), grid_(grid), r_(r), c_(c), n_(n) {
+    const int k0 = c / grid.step;
+    TGeoRow own;
+    own.Resize(static_cast<std::size_t>(n));
+    PlacesRow(p, r, c, n, own.lon.data(), own.lat.data(), own.code.data(), grid.step);
+    // The same places as a whole row would get: read off the lattice where
+    // the row is smooth, p's own elsewhere.
+    Aside();
+    for (int dy = -kReach; dy <= kReach; ++dy)
+      GeoRow(*aside_, grid, r + dy * grid.step, k0 - kReach, k0 + n + kReach,
+             owned_[dy + kReach]);
+    TGeoRow& mine = owned_[kReach];
+    for (int k = 0; k < n; ++k) {
+      const std::size_t i = static_cast<std::size_t>(k + kReach);
+      if (mine.cubic[i]) continue;
+      mine.lon[i] = own.lon[static_cast<std::size_t>(k)];
+      mine.lat[i] = own.lat[static_cast<std::size_t>(k)];
+      mine.code[i] = own.code[static_cast<std::size_t>(k)];
+    }
+    for (int dy = 0; dy <= 2 * kReach; ++dy) rows_[dy] = &owned_[dy];
   }
 
-  // A whole row whose inverses, and those of the rows above and below, a
-  // store shared by the threads holds: no inverse of its own.
-  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, int r, int step,
-              const TGeoRow& up, const TGeoRow& own, const TGeoRow& down)
-      : p_(p), view_(view), probe_(p), r_(r), c_(0), step_(step),
-        n_(static_cast<int>(own.code.size()) - 2) {
-    row_ = &own;
-    up_ = &up;
-    down_ = &down;
+  // A whole row whose places, and those of the rows around, a store shared
+  // by the threads holds: no inverse of its own.
+  TSpanPlaces(TGxProjectionL& p, const TScaleView& view, const TRowGrid& grid, int r,
+              const TGeoRow* const (&rows)[2 * kReach + 1])
+      : p_(p), view_(view), probe_(p), grid_(grid), r_(r), c_(0), n_(grid.across) {
+    for (int dy = 0; dy <= 2 * kReach; ++dy) rows_[dy] = rows[dy];
   }
 
   // The place of pixel k, or NaN where the map shows nothing or has no value.
   double Of(int k) {
-    if (row_->code[k + 1] != 0) return kNoValue;
+    if (!Own(k).shown) return kNoValue;
     double place;
     if (FromNeighbours(k, place)) return place;
     return Probed(k);
   }
 
  private:
-  // The code of a neighbour beyond the span's ends whose inverse is not
-  // worked out yet (no kind has it).
-  static constexpr int kUnknown = std::numeric_limits<int>::min();
-
-  int Column(int k) const { return c_ + k * step_; }
-
-  // The rows above and below the span, one pixel beyond each end, through a
-  // copy of the component (p's calls stay those of the colour layer).
-  void NeighbourRows() {
-    if (up_) return;
-    Aside();
-    GeoRow(*aside_, r_ - step_, c_ - step_, step_, n_ + 2, ownUp_);
-    GeoRow(*aside_, r_ + step_, c_ - step_, step_, n_ + 2, ownDown_);
-    up_ = &ownUp_;
-    down_ = &ownDown_;
+  int Column(int k) const { return c_ + k * grid_.step; }
+  // Pixel k + dx of the row dy rows away.
+  TGeo At(int k, int dx, int dy) const {
+    return rows_[dy + kReach]->At(static_cast<std::size_t>(k + dx + kReach));
   }
+  TGeo Own(int k) const { return At(k, 0, 0); }
 
   // How the map runs across a pixel c from a to b on one axis.
   enum class Fit {
@@ -272,13 +407,7 @@ class TSpanPlaces {
   static Fit Slope(const TGeo& a, const TGeo& c, const TGeo& b, double kEast, double step,
                    double& dLon, double& dLat) {
     if (!a.shown || !b.shown) return Fit::Missing;
-    auto east = [](double to, double from) {
-      double d = to - from;
-      if (d > 180) d -= 360;
-      if (d < -180) d += 360;
-      return d;
-    };
-    const double lonA = east(c.lon, a.lon), lonB = east(b.lon, c.lon);
+    const double lonA = EastOf(c.lon, a.lon), lonB = EastOf(b.lon, c.lon);
     const double latA = c.lat - a.lat, latB = b.lat - c.lat;
     // Squared lengths of steps of a few pixels on the globe: no overflow to
     // guard against.
@@ -302,35 +431,31 @@ class TSpanPlaces {
     return Fit::Smooth;
   }
 
-  // The slope across pixel k on one axis from its neighbours a and b, or
-  // from points a quarter pixel away where the neighbours cannot tell it.
-  bool SlopeAt(int k, const TGeo& a, const TGeo& centre, const TGeo& b, double kEast,
-               bool vertical, double& dLon, double& dLat) {
-    switch (Slope(a, centre, b, kEast, step_, dLon, dLat)) {
+  // The slope across pixel k on one axis (dx, dy: the unit step along it)
+  // from its neighbours, or from points a quarter pixel away where the
+  // neighbours cannot tell it.
+  bool SlopeAt(int k, int dx, int dy, const TGeo& centre, double kEast, double& dLon,
+               double& dLat) {
+    const TGeo a = At(k, -dx, -dy), b = At(k, dx, dy);
+    switch (Slope(a, centre, b, kEast, grid_.step, dLon, dLat)) {
       case Fit::Smooth: return true;
       case Fit::Broken: return false;
       case Fit::Missing:
       case Fit::Bent: break;
     }
-    return Finer(k, centre, kEast, vertical, dLon, dLat);
+    return Finer(k, centre, kEast, dy != 0, dLon, dLat);
   }
 
   bool FromNeighbours(int k, double& place) {
-    // The neighbours beyond the span's ends.
-    if (k == 0) Probe(-1);
-    if (k == n_ - 1) Probe(n_);
-    NeighbourRows();
-    const TGeoRow& row = *row_;
-    const std::size_t i = static_cast<std::size_t>(k) + 1;
-    const TGeo centre = row.At(i), left = row.At(i - 1), right = row.At(i + 1);
+    const TGeo centre = Own(k);
     if (!(centre.lat == cosOf_)) {
       cos_ = std::cos(centre.lat * gx::kDegToRad);
       cosOf_ = centre.lat;
     }
     const double kEast = cos_;
     double lonX, latX, lonY, latY;
-    if (!SlopeAt(k, left, centre, right, kEast, false, lonX, latX) ||
-        !SlopeAt(k, up_->At(i), centre, down_->At(i), kEast, true, lonY, latY))
+    if (!SlopeAt(k, 1, 0, centre, kEast, lonX, latX) ||
+        !SlopeAt(k, 0, 1, centre, kEast, lonY, latY))
       return false;
     TDistortion d;
     if (!probe_.FromInverseSlopes(centre.lon, centre.lat, Column(k), r_, lonX, lonY, latX, latY,
@@ -365,7 +490,7 @@ class TSpanPlaces {
   bool FromFine(int k, bool vertical, TGeo& before, TGeo& after) {
     constexpr int kAlone = 8, kBlock = 8;
     TFine& f = fine_[vertical ? 1 : 0];
-    if (step_ != 1 || ++f.asked <= kAlone) return false;
+    if (grid_.step != 1 || ++f.asked <= kAlone) return false;
     const std::size_t m = static_cast<std::size_t>(n_);
     if (f.blocks.empty()) {
       f.before.Resize(m);
@@ -400,19 +525,9 @@ class TSpanPlaces {
     aside_->GxConvert = nullptr;
   }
 
-  // The inverse of pixel k (-1 or n, just beyond the span) if not yet had.
-  void Probe(int k) {
-    if (row_->code[k + 1] != kUnknown) return;
-    Aside();
-    aside_->Inverse(Column(k), r_);
-    own_.code[k + 1] = aside_->ErrorCode;
-    own_.lon[k + 1] = aside_->X;
-    own_.lat[k + 1] = aside_->Y;
-  }
-
   // Pixel k's place from the forward alone.
   double Probed(int k) {
-    const TGeo at = row_->At(static_cast<std::size_t>(k) + 1);
+    const TGeo at = Own(k);
     TDistortion d;
     if (!at.shown || !probe_.At(at.lon, at.lat, Column(k), r_, d)) return kNoValue;
     return std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
@@ -424,13 +539,12 @@ class TSpanPlaces {
   // Forward calls fire no event and leave p's fields as Inverse left them.
   TDistortionProbe probe_;
   std::optional<TGxProjectionL> aside_;
-  const int r_, c_, step_, n_;
-  // The span's row and those above and below, pixels -1 .. n: the store's,
-  // or the span's own (where only its neighbours beyond the ends change).
-  const TGeoRow* row_ = nullptr;
-  const TGeoRow* up_ = nullptr;
-  const TGeoRow* down_ = nullptr;
-  TGeoRow own_, ownUp_, ownDown_;
+  const TRowGrid grid_;
+  const int r_, c_, n_;
+  // The span's row (rows_[kReach]) and the rows kReach above and below,
+  // pixels -kReach .. n + kReach - 1: the store's, or the span's own.
+  const TGeoRow* rows_[2 * kReach + 1] = {};
+  TGeoRow owned_[2 * kReach + 1];
   // The points a quarter pixel before and after pixels 0 .. n - 1 on one
   // axis (across, down), in the blocks that are marked.
   struct TFine {
@@ -450,23 +564,30 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
   const TColourScale& scale = view.scale();
   const int W = target.width();
   const int step = in.look.Preview ? 2 : 1;
-  const int units = (target.height() + step - 1) / step, across = (W + step - 1) / step;
+  const int units = (target.height() + step - 1) / step;
+  const TRowGrid grid{step, (W + step - 1) / step};
   // Threads draw whole rows, each through a copy of the component; one
   // thread (a handler or a converter on the component) draws spans of rows
   // through the component itself, which must see each pixel's inverse in
-  // order, and works out the rows beside them aside.
-  TRowStore rows(units, step, across);
+  // order, and works out the rows around them aside.
+  TRowStore rows(units, grid);
   DrawPixelColours(in, target, progress, [&](TGxProjectionL& p) {
     const bool shared = &p != &in.p;
-    return [&p, &view, &scale, &rows, across, shared](int r, int c, int step, int n,
-                                                         std::uint8_t* bgr, char* painted) {
+    return [&p, &view, &scale, &rows, grid, shared](int r, int c, int step, int n,
+                                                      std::uint8_t* bgr, char* painted) {
       std::optional<TSpanPlaces> held;
       const int u = r / step;
-      const bool whole = shared && c == 0 && n == across;
-      if (whole)
-        held.emplace(p, view, r, step, rows.Row(u, -1, p), rows.Row(u, 0, p), rows.Row(u, 1, p));
-      else
-        held.emplace(p, view, r, c, step, n);
+      const bool whole = shared && c == 0 && n == grid.across;
+      if (whole) {
+        // The row below first: no other unit has asked for it yet, and
+        // working it out while another thread works out the row below its
+        // own keeps the threads from waiting on each other.
+        const TGeoRow* around[2 * kReach + 1];
+        for (int dy = kReach; dy >= -kReach; --dy) around[dy + kReach] = &rows.Row(u, dy, p);
+        held.emplace(p, view, grid, r, around);
+      } else {
+        held.emplace(p, view, grid, r, c, n);
+      }
       TSpanPlaces& places = *held;
       for (int k = 0; k < n; ++k) {
         const double at = places.Of(k);

@@ -447,7 +447,7 @@ bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon,
 }
 
 bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double* lat, int* code,
-                                 int step, bool useBands) {
+                                 int step, bool drawing) {
   if (n <= 0) return true;
   step = std::max(step, 1);
   const gx::RowPixels pixels(x0, step);
@@ -472,14 +472,15 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
   // latitudes after the tilt) of a kind with a key, for these parameters.
   gx::Prepared& block = *std::launder(reinterpret_cast<gx::Prepared*>(prepared_));
   const bool banding =
-      useBands && bands_ && k.readyInverse && !k.tilted && e->bandKey && bands_->Fits(k);
+      drawing && bands_ && k.readyInverse && !k.tilted && e->bandKey && bands_->Fits(k);
 
   // The fields that some pixels write and others leave: the last pixel of
   // the row that writes one wins, as with n calls (mirror pairs are worked
-  // out out of order). With bands, a pixel may be answered without its
-  // latitude (uncertainFrom is the last such pixel); the pixels whose
-  // fields count are then worked out again exactly, below. (A kind with a
-  // key writes no field but IterLat from its latitude.)
+  // out out of order). Drawing, a pixel may be answered without its exact
+  // latitude, by a band or as a refusal (uncertainFrom is the last such
+  // pixel); the pixels whose fields count are then worked out again
+  // exactly, below. (A kind with a key writes no field but IterLat from its
+  // latitude.)
   std::uint8_t written = 0;
   int latFrom = -1, auxFrom = -1, otherFrom = -1, uncertainFrom = -1;
   bool latBanded = false, lastBanded = false;
@@ -518,6 +519,7 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
     if (e->axesWhenRefused) StoreAxes(k);
   } else {
     block.bands = banding ? bands_.get() : nullptr;
+    block.drawing = drawing;
     double mirrors = 0;
     if (!e->inverseRow && e->inversePair && MirrorOffset(x0, k.x0, step, mirrors)) {
       // Pixel i's mirror is pixel mirrors - i: the pair is worked out when
@@ -569,10 +571,11 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
       }
     }
     block.bands = nullptr;
+    block.drawing = false;
     // The pixels whose results outlive the row, worked out exactly where a
-    // band answered for them. A band answers only where the solver finds
-    // the latitude, so such a pixel writes the fields the exact call writes,
-    // but its latitude's value is the band's. A pixel refused without its
+    // band or a refusal without latitude answered for them. A band answers
+    // only where the solver finds the latitude, so such a pixel writes the
+    // fields the exact call writes, but its latitude's value is the band's. A pixel refused without its
     // latitude (off the map whatever the latitude) wrote no IterLat, where
     // the exact call may: the last writer is then sought from the last such
     // pixel backwards, worked out exactly (the same work as without bands,

@@ -346,5 +346,5 @@ class TGxProjectionL {
   void FoldToDegrees();
   void InverseHandOverAndEvent();
   bool RowUnfolded(double y, double x0, int n, double* lon, double* lat, int* code, int step,
-                   bool banding);
+                   bool drawing);
 };

@@ -235,8 +235,14 @@ struct LatitudeBands;
 struct Prepared {
   const KindEntry* entry = nullptr;  // the kind's entry (null: no routines)
   // Set by the frame for the rows of a picture's colour pass (see
-  // LatitudeBands); `banded` counts the latitudes the bands answered.
+  // LatitudeBands).
   const LatitudeBands* bands = nullptr;
+  // Set by the frame for the rows that a map layer draws, whose refused
+  // pixels count by their code alone: a kernel may then refuse a pixel that
+  // lies off the map whatever its latitude without solving for it.
+  bool drawing = false;
+  // The pixels answered without their exact latitude, by a band or as such
+  // a refusal: their fields are worked out again where they count.
   mutable std::uint32_t banded = 0;
   bool readyForward = false, readyInverse = false;
   bool cutOff = false;

@@ -108,11 +108,15 @@ Out LambertInverse(const Prepared& k, double x, double y, MirrorShare<Solved>& s
   const LambertConstants& c = k.Family<LambertConstants>();
   if (const int refused = LambertRefusal(k, 273, 274)) return WithAxes(Result(0, 0, refused));
   const Polar pol = ConePolar(k, x, y, k.y0, c.n, c.sense);
+  const double dlambda = pol.theta / c.n;
+  if (k.drawing && !Within(dlambda, kPi)) {  // off the map whatever the latitude
+    ++k.banded;
+    return WithAxes(Result(0, 0, 276));
+  }
   const Solved lat = SharedLatitude(k, pol.rho, share, [](double phi) { return Solved{phi, 0}; }, [&] {
     return LatitudeFromT(k.shape.e, std::pow(pol.rho / c.F, 1 / c.n));
   });
   if (lat.status != 0) return WithIterLat(WithAxes(Twice(0, 0, 277, 276)), lat.value);
-  const double dlambda = pol.theta / c.n;
   const double phi = c.sense * lat.value;
   // Off the map the latitude found stays.
   const Out o = Within(dlambda, kPi) ? Result(k.theta + dlambda, phi) : Result(0, phi, 276);
@@ -174,9 +178,9 @@ Out EquidistantInverse(const Prepared& k, double x, double y, MirrorShare<Solved
   const Polar pol = ConePolar(k, x, y, k.y0 - k.R * c.G, c.n);
   const double M = c.G - pol.rho;
   const double dlambda = pol.theta / c.n;
-  // Drawing a picture's rows, a pixel off the map is refused whatever its
+  // Drawing a map's rows, a pixel off the map is refused whatever its
   // latitude: the frame solves for it only where the fields need it.
-  if (k.bands && (!Within(dlambda, kPi) || !Within(M, kHalfPi))) {
+  if (k.drawing && (!Within(dlambda, kPi) || !Within(M, kHalfPi))) {
     ++k.banded;
     return WithAxes(Result(0, 0, 367));
   }
@@ -260,6 +264,11 @@ Out AlbersInverse(const Prepared& k, double x, double y, MirrorShare<AlbersLatit
   if (!c.cone) return AlbersRefusal(c, 0, 373);
   const Polar pol = ConePolar(k, x, y, c.equatorY - k.R * c.rho0, c.n);
   const double q = (c.K - (pol.rho * c.n) * (pol.rho * c.n)) / c.n;
+  const double dlambda = pol.theta / c.n;
+  if (k.drawing && !Within(dlambda, kPi)) {  // off the map whatever the latitude
+    ++k.banded;
+    return WithAxes(Result(0, 0, 374));
+  }
   const Shape& s = k.shape;
   const auto banded = [](double phi) { return AlbersLatitude{{phi, 0}, true}; };
   const auto [lat, solved] = SharedLatitude(k, q, share, banded, [&] {
@@ -267,7 +276,6 @@ Out AlbersInverse(const Prepared& k, double x, double y, MirrorShare<AlbersLatit
       return AlbersLatitude{{q >= 0 ? kHalfPi : -kHalfPi, 0}, false};
     return AlbersLatitude{LatitudeFromQ(s.e, q), true};
   });
-  const double dlambda = pol.theta / c.n;
   Out o = lat.status != 0 || !Within(dlambda, kPi) ? Result(0, 0, 374)
                                                    : Result(k.theta + dlambda, lat.value);
   if (solved && lat.status == 0) o = WithIterLat(o, lat.value);

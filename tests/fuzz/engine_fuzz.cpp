@@ -72,16 +72,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       double lon[kMost], lat[kMost];
       int code[kMost];
       const bool alone = p.CanDrawInBatches();
-      TGxProjectionL one = p;
+      TGxProjectionL one = p, drawing = p;
       p.InverseRow(b, a, n, lon, lat, code, step);
+      // The rows a map layer draws (which may refuse a pixel without its
+      // latitude) give the same codes, places and working fields.
+      double lonD[kMost], latD[kMost];
+      int codeD[kMost];
+      const bool unfolded = drawing.InverseRowUnfolded(b, a, n, lonD, latD, codeD, step);
+      const auto same = [](double x, double y) {
+        return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
+      };
+      for (int i = 0; i < n; ++i) {
+        if (codeD[i] == 0 && unfolded)
+          TGxProjectionL::FoldedDegrees(lonD[i], latD[i], lonD[i], latD[i]);
+        if (codeD[i] != code[i] || (code[i] == 0 && (!same(lonD[i], lon[i]) || !same(latD[i], lat[i])))) {
+          std::fprintf(stderr, "drawn row pixel %d of kind %d differs\n", i, int(p.Projection));
+          std::abort();
+        }
+      }
+      if (!same(drawing.X, p.X) || !same(drawing.Y, p.Y) || drawing.ErrorCode != p.ErrorCode ||
+          !same(drawing.IterLat, p.IterLat) || !same(drawing.IterAux, p.IterAux) ||
+          !same(drawing.Other, p.Other)) {
+        std::fprintf(stderr, "kind %d: other fields after a drawn row\n", int(p.Projection));
+        std::abort();
+      }
       for (int i = 0; alone && i < n; ++i) {
         one.Inverse(i == 0 ? a : a + static_cast<double>(i) * step, b);
-        const bool same = code[i] == one.ErrorCode &&
-                          (code[i] != 0 || (std::bit_cast<std::uint64_t>(lon[i]) ==
-                                                std::bit_cast<std::uint64_t>(one.X) &&
-                                            std::bit_cast<std::uint64_t>(lat[i]) ==
-                                                std::bit_cast<std::uint64_t>(one.Y)));
-        if (!same) {
+        if (code[i] != one.ErrorCode || (code[i] == 0 && (!same(lon[i], one.X) || !same(lat[i], one.Y)))) {
           std::fprintf(stderr, "row pixel %d of kind %d differs from its single call\n", i,
                        int(p.Projection));
           std::abort();
