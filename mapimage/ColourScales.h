@@ -15,6 +15,7 @@ class TColourScale {
   // The colour at a position; positions beyond the ends take the end's
   // colour, and NaN the colour of position 0.
   const Bgr& At(double position) const { return bgr_[Index(position)]; }
+  const Bgr& Entry(int index) const { return bgr_[index]; }  // 0 .. kSize - 1
   QColor ColourAt(double position) const {
     const Bgr& c = At(position);
     return QColor(c[2], c[1], c[0]);

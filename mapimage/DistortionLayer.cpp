@@ -27,7 +27,12 @@ struct TTick {
 struct TScaleView {
   TBackground shows;
   const TColourScale& (*scale)();
-  double (*position)(const TDistortion& d);
+  // The quantity shown, a value that grows along the scale, and the value
+  // at a position of the scale (0 to 1); the position of a point is
+  // position(value(d)).
+  double (*value)(const TDistortion& d);
+  double (*valueAt)(double position);
+  double (*position)(double value);
   const char* title;  // UTF-8, German; shown in the window's language
   std::vector<TTick> ticks;
 };
@@ -41,12 +46,17 @@ QString TitleOf(const TScaleView& view) {
 const TScaleView& ViewOf(TBackground shows) {
   static const TScaleView kViews[] = {
       // log2 of the areal scale from -2 to 2: a quarter to four times the area.
-      {TBackground::AreaDistortion, BlueRedScale,
-       [](const TDistortion& d) { return (std::log2(d.Area) + 2) / 4; },
+      {TBackground::AreaDistortion, BlueRedScale, [](const TDistortion& d) { return d.Area; },
+       [](double position) { return std::exp2(4 * position - 2); },
+       [](double area) { return (std::log2(area) + 2) / 4; },
        QT_TRANSLATE_NOOP("Legend", "Flächenverzerrung"),
        {{0, "¼"}, {0.25, "½"}, {0.5, "1"}, {0.75, "2"}, {1, "4"}}},
+      // The angle from 0 to 90 degrees, 2 asin((A - B)/(A + B)); the value
+      // is the sine of its half.
       {TBackground::AngleDistortion, ViridisScale,
-       [](const TDistortion& d) { return d.Angle() / gx::kHalfPi; },
+       [](const TDistortion& d) { return d.A + d.B > 0 ? (d.A - d.B) / (d.A + d.B) : 0; },
+       [](double position) { return std::sin(position * gx::kHalfPi / 2); },
+       [](double sine) { return 2 * std::asin(sine) / gx::kHalfPi; },
        QT_TRANSLATE_NOOP("Legend", "Winkelverzerrung"),
        {{0, "0°"}, {1.0 / 3, "30°"}, {2.0 / 3, "60°"}, {1, "90°"}}},
   };
@@ -55,6 +65,37 @@ const TScaleView& ViewOf(TBackground shows) {
   return kViews[1];  // the Earth picture has no legend; asked anyway, the angles
 }
 
+// A view's colours by value: the values at the borders between neighbouring
+// colours, worked out once, so that a pixel's colour needs no logarithm or
+// arcsine; and since neighbouring pixels have nearby values, the search
+// starts from the last pixel's colour and is a step or two. A value on a
+// border takes the upper colour, as a position rounded half up does.
+class TScaleIndex {
+ public:
+  static constexpr int kSize = TColourScale::kSize;
+
+  static const TScaleIndex& Of(const TScaleView& view) {
+    static const TScaleIndex area(ViewOf(TBackground::AreaDistortion));
+    static const TScaleIndex angle(ViewOf(TBackground::AngleDistortion));
+    return view.shows == TBackground::AreaDistortion ? area : angle;
+  }
+
+  // The colour of a value, from the colour `from`; -1 for NaN.
+  int Find(double value, int from) const {
+    if (std::isnan(value)) return -1;
+    int i = std::clamp(from, 0, kSize - 1);
+    while (i < kSize - 1 && !(value < border_[i])) ++i;
+    while (i > 0 && value < border_[i - 1]) --i;
+    return i;
+  }
+
+ private:
+  explicit TScaleIndex(const TScaleView& view) {
+    for (int i = 0; i < kSize - 1; ++i) border_[i] = view.valueAt((i + 0.5) / (kSize - 1));
+  }
+  double border_[kSize - 1];  // between colour i and colour i + 1
+};
+
 // Where the legend's parts go.
 struct TLegendLayout {
   QFont font;
@@ -62,8 +103,6 @@ struct TLegendLayout {
   int titleBaseline = 0, labelBaseline = 0;
 };
 
-// A pixel without a value.
-constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 // The steps on the globe from a pixel to its two neighbours on one axis are
 // alike when they differ by at most this share of their lengths: a smooth
 // map has them nearly equal; a cut, a fold or an interruption between makes
@@ -103,7 +142,8 @@ bool LayOut(const TScaleView& view, const QImage& target, const TMapLook& look,
 const TColourScale& DistortionScale(TBackground shows) { return ViewOf(shows).scale(); }
 
 double DistortionScalePosition(TBackground shows, const TDistortion& d) {
-  return ViewOf(shows).position(d);
+  const TScaleView& view = ViewOf(shows);
+  return view.position(view.value(d));
 }
 
 std::int64_t TDistortionLayer::Steps(const TLayerInput&, const QImage& target) const {
@@ -376,12 +416,15 @@ class TSpanPlaces {
     for (int dy = 0; dy <= 2 * kReach; ++dy) rows_[dy] = rows[dy];
   }
 
-  // The place of pixel k, or NaN where the map shows nothing or has no value.
-  double Of(int k) {
-    if (!Own(k).shown) return kNoValue;
-    double place;
-    if (FromNeighbours(k, place)) return place;
-    return Probed(k);
+  // The colour of pixel k on the view's scale, or -1 where the map shows
+  // nothing or has no value.
+  int Of(int k) {
+    if (!Own(k).shown) return -1;
+    TDistortion d;
+    if (!FromNeighbours(k, d) && !Probed(k, d)) return -1;
+    const int colour = index_.Find(view_.value(d), last_);
+    if (colour >= 0) last_ = colour;
+    return colour;
   }
 
  private:
@@ -446,7 +489,7 @@ class TSpanPlaces {
     return Finer(k, centre, kEast, dy != 0, dLon, dLat);
   }
 
-  bool FromNeighbours(int k, double& place) {
+  bool FromNeighbours(int k, TDistortion& d) {
     const TGeo centre = Own(k);
     if (!(centre.lat == cosOf_)) {
       cos_ = std::cos(centre.lat * gx::kDegToRad);
@@ -457,12 +500,8 @@ class TSpanPlaces {
     if (!SlopeAt(k, 1, 0, centre, kEast, lonX, latX) ||
         !SlopeAt(k, 0, 1, centre, kEast, lonY, latY))
       return false;
-    TDistortion d;
-    if (!probe_.FromInverseSlopes(centre.lon, centre.lat, Column(k), r_, lonX, lonY, latX, latY,
-                                  d))
-      return false;
-    place = std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
-    return true;
+    return probe_.FromInverseSlopes(centre.lon, centre.lat, Column(k), r_, lonX, lonY, latX, latY,
+                                    d);
   }
 
   // Where the map bends too much within a pixel for its neighbours to tell
@@ -526,15 +565,15 @@ class TSpanPlaces {
   }
 
   // Pixel k's place from the forward alone.
-  double Probed(int k) {
+  bool Probed(int k, TDistortion& d) {
     const TGeo at = Own(k);
-    TDistortion d;
-    if (!at.shown || !probe_.At(at.lon, at.lat, Column(k), r_, d)) return kNoValue;
-    return std::clamp(view_.position(d), 0.0, 1.0);  // beyond the ends, the ends
+    return at.shown && probe_.At(at.lon, at.lat, Column(k), r_, d);
   }
 
   TGxProjectionL& p_;
   const TScaleView& view_;
+  const TScaleIndex& index_ = TScaleIndex::Of(view_);
+  int last_ = 0;  // the colour of the last pixel that had one
   // The probe's own copy of the component serves the whole span: its
   // Forward calls fire no event and leave p's fields as Inverse left them.
   TDistortionProbe probe_;
@@ -590,10 +629,10 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
       }
       TSpanPlaces& places = *held;
       for (int k = 0; k < n; ++k) {
-        const double at = places.Of(k);
-        painted[k] = !std::isnan(at);
+        const int at = places.Of(k);
+        painted[k] = at >= 0;
         if (!painted[k]) continue;
-        const TColourScale::Bgr& colour = scale.At(at);
+        const TColourScale::Bgr& colour = scale.Entry(at);
         std::copy(colour.begin(), colour.end(), bgr + 3 * k);
       }
       if (whole) rows.Done(u);
