@@ -8,8 +8,8 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
-#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "mapimage/PixelMath.h"
@@ -341,13 +341,28 @@ class TRowStore {
   }
 
   // Row u + dy (|dy| <= kReach), worked out through q (the thread's own copy
-  // of the component) where not yet had.
+  // of the component) where not yet had. A thread that finds the row being
+  // worked out by another waits for it, giving way meanwhile: the wait is
+  // rare and short (a row), where std::call_once pays a system call for
+  // every row. A row whose working out fails (no memory) is left to the
+  // next thread that asks, as call_once would.
   const TGeoRow& Row(int u, int dy, TGxProjectionL& q) {
     Slot& slot = slots_[static_cast<std::size_t>(u + kReach + dy)];
-    std::call_once(slot.once, [&] {
-      GeoRow(q, grid_, (u + dy) * grid_.step, -kReach, grid_.across + kReach, slot.row);
-    });
-    return slot.row;
+    for (;;) {
+      int state = kNotStarted;
+      if (slot.state.compare_exchange_strong(state, kWorking, std::memory_order_acquire)) {
+        try {
+          GeoRow(q, grid_, (u + dy) * grid_.step, -kReach, grid_.across + kReach, slot.row);
+        } catch (...) {
+          slot.state.store(kNotStarted, std::memory_order_release);
+          throw;
+        }
+        slot.state.store(kDone, std::memory_order_release);
+        return slot.row;
+      }
+      if (state == kDone) return slot.row;
+      std::this_thread::yield();
+    }
   }
 
   // Unit u is done with its rows.
@@ -359,8 +374,9 @@ class TRowStore {
   }
 
  private:
+  enum { kNotStarted, kWorking, kDone };
   struct Slot {
-    std::once_flag once;
+    std::atomic<int> state{kNotStarted};
     std::atomic<int> users{0};
     TGeoRow row;
   };
