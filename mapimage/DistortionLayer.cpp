@@ -259,13 +259,19 @@ void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGe
             step * kLattice);
   // Whether gap j (between lattice points j and j + 1) may be read off the
   // cubic: the five points j-1 .. j+3 exist, are shown and run smoothly.
+  // The parallel's length at point j, kept while the latitude stays (a row
+  // of many kinds keeps it).
+  double cosOf = std::numeric_limits<double>::quiet_NaN(), kEast = 1;
   const auto smooth = [&](int j) {
     if (j < 1 || j + 3 > lastL) return false;
     const int a = j - 1 - lFirst;
     for (int i = a; i < a + 5; ++i)
       if (lCode[i] != 0) return false;
     double u[5], v[5];  // east and north of point j, degrees
-    const double kEast = std::cos(lLat[a + 1] * gx::kDegToRad);
+    if (!(lLat[a + 1] == cosOf)) {
+      cosOf = lLat[a + 1];
+      kEast = std::cos(cosOf * gx::kDegToRad);
+    }
     for (int i = 0; i < 5; ++i) {
       u[i] = kEast * EastOf(lLon[a + i], lLon[a + 1]);
       v[i] = lLat[a + i] - lLat[a + 1];
