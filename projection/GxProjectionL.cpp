@@ -575,11 +575,12 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
     // The pixels whose results outlive the row, worked out exactly where a
     // band or a refusal without latitude answered for them. A band answers
     // only where the solver finds the latitude, so such a pixel writes the
-    // fields the exact call writes, but its latitude's value is the band's. A pixel refused without its
-    // latitude (off the map whatever the latitude) wrote no IterLat, where
-    // the exact call may: the last writer is then sought from the last such
-    // pixel backwards, worked out exactly (the same work as without bands,
-    // at worst; usually the first pixel looked at writes it).
+    // fields the exact call writes, but its latitude's value is the band's.
+    // A pixel refused without its latitude (off the map whatever the
+    // latitude) wrote no IterLat, where the exact call may: the last writer
+    // is then sought from the last such pixel backwards, worked out exactly
+    // (the same work as without bands, at worst; usually the first pixel
+    // looked at writes it).
     if (uncertainFrom >= 0) {
       int at = -1;
       gx::Out exactOut;

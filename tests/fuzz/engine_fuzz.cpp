@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       for (int i = 0; i < n; ++i) {
         if (codeD[i] == 0 && unfolded)
           TGxProjectionL::FoldedDegrees(lonD[i], latD[i], lonD[i], latD[i]);
-        if (codeD[i] != code[i] || (code[i] == 0 && (!same(lonD[i], lon[i]) || !same(latD[i], lat[i])))) {
+        const bool place = code[i] != 0 || (same(lonD[i], lon[i]) && same(latD[i], lat[i]));
+        if (codeD[i] != code[i] || !place) {
           std::fprintf(stderr, "drawn row pixel %d of kind %d differs\n", i, int(p.Projection));
           std::abort();
         }
@@ -98,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       for (int i = 0; alone && i < n; ++i) {
         one.Inverse(i == 0 ? a : a + static_cast<double>(i) * step, b);
-        if (code[i] != one.ErrorCode || (code[i] == 0 && (!same(lon[i], one.X) || !same(lat[i], one.Y)))) {
+        const bool place = code[i] != 0 || (same(lon[i], one.X) && same(lat[i], one.Y));
+        if (code[i] != one.ErrorCode || !place) {
           std::fprintf(stderr, "row pixel %d of kind %d differs from its single call\n", i,
                        int(p.Projection));
           std::abort();
