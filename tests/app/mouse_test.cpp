@@ -72,7 +72,9 @@ TEST_F(WindowTest, DragTurnsTheGlobeAndKeepsThePointUnderTheCursor) {
 TEST_F(WindowTest, DragOnAWorldMapTurnsTheLongitudeOnly) {
   QTest::mousePress(form->GxM1, Qt::LeftButton, Qt::NoModifier, QPoint(264, 253));
   form->CB2->setCurrentIndex(Item(42));  // Mollweide
-  QTest::mouseMove(form->GxM1, QPoint(300, 253));
+  const int longitude = form->rx3->value();
+  QTest::mouseMove(form->GxM1, QPoint(300, 253), 0);
+  EXPECT_EQ(form->rx3->value(), longitude);  // the move after the change turns nothing
   QTest::mouseRelease(form->GxM1, Qt::LeftButton, Qt::NoModifier, QPoint(300, 253));
   ASSERT_TRUE(form->WaitForDrawing());
   EXPECT_EQ(form->GxPL1.Projection, mpMollweide);
