@@ -301,10 +301,12 @@ void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGe
     }
     flush();
     const int a = jg - 1 - lFirst;
-    // Both as differences from point j: a row along a parallel keeps its
-    // latitude exactly.
-    const double eLon[4] = {EastOf(lLon[a], lLon[a + 1]), 0, EastOf(lLon[a + 2], lLon[a + 1]),
+    // Both as differences from point j (the points j-1, j+1, j+2): a row
+    // along a parallel keeps its latitude exactly.
+    const double eLon[3] = {EastOf(lLon[a], lLon[a + 1]), EastOf(lLon[a + 2], lLon[a + 1]),
                             EastOf(lLon[a + 3], lLon[a + 1])};
+    const double eLat[3] = {lLat[a] - lLat[a + 1], lLat[a + 2] - lLat[a + 1],
+                            lLat[a + 3] - lLat[a + 1]};
     for (int i = first; i < end; ++i) {
       const int t = i - jg * kLattice, at = i - iFrom;
       if (t == 0) {  // the lattice point itself
@@ -314,12 +316,9 @@ void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGe
         continue;
       }
       const double* w = kCubic.w[t];
-      double l = lLon[a + 1] + (w[0] * eLon[0] + w[2] * eLon[2] + w[3] * eLon[3]);
-      if (l > 180) l -= 360;
-      if (l < -180) l += 360;
-      lon[at] = l;
-      lat[at] = lLat[a + 1] + (w[0] * (lLat[a] - lLat[a + 1]) + w[2] * (lLat[a + 2] - lLat[a + 1]) +
-                               w[3] * (lLat[a + 3] - lLat[a + 1]));
+      const auto cubic = [w](const double* e) { return w[0] * e[0] + w[2] * e[1] + w[3] * e[2]; };
+      lon[at] = EastOf(lLon[a + 1] + cubic(eLon), 0);  // within one turn again
+      lat[at] = lLat[a + 1] + cubic(eLat);
       code[at] = 0;
       row.cubic[static_cast<std::size_t>(at)] = 1;
     }
