@@ -1,7 +1,5 @@
-// Maps for print and the web: bilinear sampling against values worked out by
-// hand, the detailed picture changing nothing but the colour layer, the
-// recipe's text both ways, the size rule, and the vector files read as XML
-// and drawn by real renderers (librsvg, poppler) against the raster map.
+// Maps for print and the web: bilinear sampling, the recipe, the size rule,
+// vector files read as XML and drawn by real renderers, own pictures.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -11,6 +9,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "mapimage/Coastlines.h"
 #include "mapimage/MapExport.h"
@@ -35,10 +34,9 @@ TExportDrawing Draw(WindowMap& m, TMapFileKind kind) {
 QString RunTool(const QString& program, const QStringList& args) {
   QProcess proc;
   proc.start(program, args);
-  if (proc.waitForFinished(120000) && proc.exitStatus() == QProcess::NormalExit &&
-      proc.exitCode() == 0)
-    return {};
-  return program + " failed: " + proc.errorString() + QString::fromLocal8Bit(proc.readAllStandardError());
+  const bool ok =
+      proc.waitForFinished(120000) && proc.exitStatus() == QProcess::NormalExit && proc.exitCode() == 0;
+  return ok ? QString() : program + " failed: " + proc.errorString() + proc.readAllStandardError();
 }
 
 // The pixels within `radius` pixels each way of one that a line lights on the
@@ -57,17 +55,12 @@ std::vector<bool> LitNear(const QImage& image, int radius) {
 }
 
 struct Parsed {
-  bool ok;
   TRecipe recipe;
   QStringList warnings;
   QString error;
+  bool ok;  // last: parsed into the fields above
+  explicit Parsed(const QString& text) : ok(ParseRecipe(text, recipe, warnings, error)) {}
 };
-
-Parsed Parse(const QString& text) {
-  Parsed p;
-  p.ok = ParseRecipe(text, p.recipe, p.warnings, p.error);
-  return p;
-}
 
 struct Polyline {
   QString stroke;
@@ -100,22 +93,20 @@ std::vector<Polyline> PolylinesOf(const QByteArray& svg) {
   return lines;
 }
 
-quint32 Crc(const QByteArray& b) {
-  quint32 c = 0xFFFFFFFFu;
-  for (char ch : b) {
-    c ^= quint8(ch);
-    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-  }
-  return ~c;
-}
-
 // A PNG whose header promises w x h pixels and whose pixels never come: its
 // one data chunk is empty.
 QByteArray PngHeaderOnly(quint32 w, quint32 h) {
   auto be = [](quint32 v) { return QByteArray::fromHex(QByteArray::number(v, 16).rightJustified(8, '0')); };
+  auto crc = [&](const QByteArray& b) {
+    quint32 c = 0xFFFFFFFFu;
+    for (char ch : b) {
+      c ^= quint8(ch);
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return be(~c);
+  };
   const QByteArray ihdr = "IHDR" + be(w) + be(h) + QByteArray("\x08\x02\x00\x00\x00", 5);
-  return QByteArray("\x89PNG\r\n\x1A\n", 8) + be(13) + ihdr + be(Crc(ihdr)) + be(0) + "IDAT" +
-         be(Crc("IDAT"));
+  return QByteArray("\x89PNG\r\n\x1A\n", 8) + be(13) + ihdr + crc(ihdr) + be(0) + "IDAT" + crc("IDAT");
 }
 
 }  // namespace
@@ -127,23 +118,16 @@ QByteArray PngHeaderOnly(quint32 w, quint32 h) {
 // its edge rows towards the poles.
 TEST(Bilinear, TwoByTwoPictureGivesTheHandWorkedValues) {
   const uchar px[2][2] = {{0, 100}, {200, 50}};  // [row][column]
-  struct Case {
-    double lon, lat;
-    int expected;  // -1: no colour
-  };
+  struct Case { double lon, lat; int expected; };  // -1: no colour
+  // Halfway along the top row, and at both edges across the wrap; halfway
+  // down; the mean 87.5 rounded half up; a quarter each way (59.375); beyond
+  // the row centres the edge row; x = y = 1.25: column 1 with a quarter of
+  // column 0 across the wrap, the bottom row only (87.5).
   const Case cases[] = {
-      {-90, 45, 0},      {90, 45, 100},     {-90, -45, 200},   {90, -45, 50},
-      {0, 45, 50},       // halfway along the top row
-      {-180, 45, 50},    // the western edge: halfway between the last and the first column
-      {180, 45, 50},     // the eastern edge, the same place
-      {-90, 0, 100},     // halfway down the first column
-      {0, 0, 88},        // the mean of all four, 87.5, rounded half up
-      {-45, 22.5, 59},   // a quarter in each way: 25 + (162.5 - 25) / 4 = 59.375
-      {-90, 90, 0},      {-90, -90, 200},   // beyond the row centres: the edge row
-      {135, -67.5, 88},  // x = 1.25: column 1, a quarter of column 0 across the wrap;
-                         // y = 1.25: the bottom row only: 50 + (200 - 50) / 4 = 87.5
-      {-90, 90.5, -1},   {std::nan(""), 0, -1}, {0, std::nan(""), -1}, {400, 0, -1},
-  };
+      {-90, 45, 0},  {90, 45, 100}, {-90, -45, 200},   {90, -45, 50},    {0, 45, 50},
+      {-180, 45, 50}, {180, 45, 50}, {-90, 0, 100},    {0, 0, 88},       {-45, 22.5, 59},
+      {-90, 90, 0},  {-90, -90, 200}, {135, -67.5, 88}, {-90, 90.5, -1}, {std::nan(""), 0, -1},
+      {0, std::nan(""), -1}, {400, 0, -1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.lon << ", " << c.lat);
     TBilinearTaps t;
@@ -172,9 +156,9 @@ TEST(Bilinear, DetailDiffersFromStandardOnlyInTheColourLayer) {
     m.map.Render();
     return m.map.MainMap();
   };
-  const QImage standard = draw(false, true, true), detail = draw(true, true, true);
-  const QImage standardColour = draw(false, true, false), detailColour = draw(true, true, false);
-  const QImage lines = draw(false, false, true);
+  const QImage standard = draw(false, true, true), detail = draw(true, true, true),
+               standardColour = draw(false, true, false), detailColour = draw(true, true, false),
+               lines = draw(false, false, true);
   int differing = 0;
   for (int y = 0; y < 400; ++y)
     for (int x = 0; x < 600; ++x) {
@@ -212,11 +196,7 @@ TEST(Recipe, TextReadsBackToTheSameRecipe) {
   m.p.SetAxis(-33.3, 0);
   m.p.Radius = 123.456789;
   m.p.ForwardCutOff = true;
-  struct Case {
-    TBackground background;
-    TEarthPicture picture;
-    std::vector<const char*> parts;
-  };
+  struct Case { TBackground background; TEarthPicture picture; std::vector<const char*> parts; };
   const Case cases[] = {
       {TBackground::EarthPicture, TEarthPicture::Own,
        {"kind=mpMollweide\nname=Mollweide-Projektion\nsize=1000x700\n", "\nlongitude=-33.3\n",
@@ -231,7 +211,7 @@ TEST(Recipe, TextReadsBackToTheSameRecipe) {
     const QString text = RecipeText(RecipeOf(m.p, m.map.Look(), QSize(1000, 700), c.picture,
                                              c.picture == TEarthPicture::Own ? "marble.jpg" : ""));
     for (const char* part : c.parts) EXPECT_TRUE(text.contains(part)) << text.toStdString();
-    const Parsed back = Parse(text);
+    const Parsed back(text);
     ASSERT_TRUE(back.ok) << back.error.toStdString();
     EXPECT_TRUE(back.warnings.isEmpty());
     EXPECT_EQ(RecipeText(back.recipe), text);
@@ -246,34 +226,26 @@ TEST(Recipe, TextReadsBackToTheSameRecipe) {
 // A damaged recipe is refused with the key named; an unknown key only warns.
 TEST(Recipe, BrokenRecipesAreRefusedNamingTheKey) {
   const QString good = "recipe=1\nkind=mpMollweide\nsize=600x400\nradius=80\n";
-  struct Case {
-    QString change;  // a line added after the good ones (later keys win)
-    QString named;   // empty: accepted
-  };
+  struct Case { QString change, named; };  // a line added after the good ones; empty named: accepted
   const Case cases[] = {
-      {"kind=mpFoo", "kind"},          {"kind=mpUTM", "kind"},
-      {"size=9000x10", "size"},        {"size=0x5", "size"},
-      {"size=-5x5", "size"},           {"size=abc", "size"},
-      {"radius=-5", "radius"},         {"radius=abc", "radius"},
-      {"radius=nan", "radius"},        {"latitude=91", "latitude"},
-      {"longitude=inf", "longitude"},  {"tilt=1e9", "tilt"},
-      {"centre=1,2,3", "centre"},      {"centre=x,2", "centre"},
-      {"ellipsoid=2.5", "ellipsoid"},  {"layers=color,sea", "layers"},
-      {"layers=area,angle", "layers"}, {"layers=tissot,angle", ""},
-      {"picture=blue", "picture"},     {"cutoff=yes", "cutoff"},
-      {"line-width=65", "line-width"}, {"no equals sign here", "line 5"},
-      {"colour=red", ""},              {"# a comment", ""},
-      {"", ""},                        {"layers=", ""},
-  };
+      {"kind=mpFoo", "kind"},       {"kind=mpUTM", "kind"},     {"size=9000x10", "size"},
+      {"size=0x5", "size"},         {"size=-5x5", "size"},      {"size=abc", "size"},
+      {"radius=-5", "radius"},      {"radius=abc", "radius"},   {"radius=nan", "radius"},
+      {"latitude=91", "latitude"},  {"longitude=inf", "longitude"}, {"tilt=1e9", "tilt"},
+      {"centre=1,2,3", "centre"},   {"centre=x,2", "centre"},   {"ellipsoid=2.5", "ellipsoid"},
+      {"layers=color,sea", "layers"}, {"layers=area,angle", "layers"}, {"layers=tissot,angle", ""},
+      {"picture=blue", "picture"},  {"cutoff=yes", "cutoff"},   {"line-width=65", "line-width"},
+      {"no equals sign here", "line 5"}, {"colour=red", ""},    {"# a comment", ""},
+      {"", ""},                     {"layers=", ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.change.toStdString());
-    const Parsed p = Parse(good + c.change + "\n");
+    const Parsed p(good + c.change + "\n");
     EXPECT_EQ(p.ok, c.named.isEmpty()) << p.error.toStdString();
     EXPECT_TRUE(p.ok || p.error.startsWith(c.named)) << p.error.toStdString();
     EXPECT_EQ(p.warnings.size(), c.change == "colour=red" ? 1 : 0);
   }
   for (const QString& missing : {QString("recipe=1\nsize=600x400\n"), QString("kind=mpMollweide\n")}) {
-    const Parsed p = Parse(missing);
+    const Parsed p(missing);
     EXPECT_FALSE(p.ok);
     EXPECT_TRUE(p.error.contains("does not say")) << p.error.toStdString();
   }
@@ -283,17 +255,12 @@ TEST(Recipe, BrokenRecipesAreRefusedNamingTheKey) {
 
 // The radius grows by the smaller factor and the centre keeps its place.
 TEST(ExportSize, RadiusGrowsByTheSmallerFactorAndTheCentreKeepsItsPlace) {
-  struct Case {
-    QSize to;
-    double radius, x0, y0;
-  };
+  struct Case { QSize to; double radius, x0, y0; };
   for (const Case& c : {Case{{528, 507}, 75, 264, 253}, Case{{1056, 1014}, 150, 528, 506},
                         Case{{1056, 507}, 75, 528, 253}, Case{{264, 1014}, 37.5, 132, 506},
                         Case{{4096, 4096}, 75 * 4096.0 / 528, 2048, 253 * 4096.0 / 507}}) {
     TGxProjectionL p;
-    p.Radius = 75;
-    p.X0 = 264;
-    p.Y0 = 253;
+    std::tie(p.Radius, p.X0, p.Y0) = std::tuple(75.0, 264.0, 253.0);
     ScaleMapTo(p, QSize(528, 507), c.to);
     EXPECT_DOUBLE_EQ(p.Radius, c.radius) << c.to.width() << "x" << c.to.height();
     EXPECT_DOUBLE_EQ(p.X0, c.x0);
@@ -317,10 +284,11 @@ TEST(VectorExport, SvgHoldsTheGraticuleAsPolylines) {
   EXPECT_FALSE(svg.contains("<image"));  // nothing lies beneath the lines
   const std::vector<Polyline> lines = PolylinesOf(svg);
   ASSERT_EQ(lines.size(), 13u + 7u);
-  m.p.Forward(-180, 0);
-  const QPointF west(RoundPixel(m.p.X) + 0.5, RoundPixel(m.p.Y) + 0.5);
-  m.p.Forward(180, 0);
-  const QPointF east(RoundPixel(m.p.X) + 0.5, RoundPixel(m.p.Y) + 0.5);
+  auto at = [&](double lon) {
+    m.p.Forward(lon, 0);
+    return QPointF(RoundPixel(m.p.X) + 0.5, RoundPixel(m.p.Y) + 0.5);
+  };
+  const QPointF west = at(-180), east = at(180);
   EXPECT_EQ(west.y(), 253.5);
   int equators = 0;
   for (const Polyline& l : lines) {
@@ -389,9 +357,7 @@ TEST(VectorExport, RenderedVectorFilesMatchTheRasterMap) {
             const QColor p = raster.pixelColor(x, y), q = drawn.pixelColor(x, y);
             const int d = std::max({std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
                                     std::abs(p.blue() - q.blue())});
-            total += d;
-            count += 1;
-            worst = std::max(worst, d);
+            total += d, count += 1, worst = std::max(worst, d);
           }
         ASSERT_GT(count, 100000);
         EXPECT_LT(total / count, 0.5);
@@ -409,13 +375,8 @@ TEST(VectorExport, RenderedVectorFilesMatchTheRasterMap) {
 // header promising more pixels than allowed is refused before any is read.
 TEST(OwnPicture, TakesWholeEarthPicturesAndRefusesTheRestSayingWhy) {
   QTemporaryDir dir;
-  struct Case {
-    const char* name;
-    QSize size;
-    const char* format;  // null: the bytes are written as they are
-    QByteArray bytes;
-    const char* why;  // empty: taken
-  };
+  // format null: the bytes are written as they are; why empty: taken.
+  struct Case { const char* name; QSize size; const char* format; QByteArray bytes; const char* why; };
   const Case cases[] = {
       {"earth.png", {360, 180}, "PNG", {}, ""},   {"earth.jpg", {200, 100}, "JPEG", {}, ""},
       {"slack.png", {361, 180}, "PNG", {}, ""},   {"square.png", {200, 200}, "PNG", {}, "twice as wide"},
@@ -424,8 +385,7 @@ TEST(OwnPicture, TakesWholeEarthPicturesAndRefusesTheRestSayingWhy) {
       {"notes.png", {}, nullptr, "no picture", "cannot be read"},
       {"missing.png", {}, nullptr, {}, "cannot be read"},
       {"huge.png", {}, nullptr, PngHeaderOnly(30000, 15000), "larger than"},
-      {"over.png", {}, nullptr, PngHeaderOnly(21602, 10801), "larger than"},
-  };
+      {"over.png", {}, nullptr, PngHeaderOnly(21602, 10801), "larger than"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     QFile f(dir.filePath(c.name));

@@ -80,7 +80,6 @@ TEST(ImageFile, ReplacedFileKeepsItsModeAndLinksAreFollowed) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), mode), 0);
-
     const QString why = WriteImageFile(Filled(16, 12, Qt::blue), file);
     if (root || (mode & 0200)) {
       EXPECT_EQ(why, "");
@@ -93,7 +92,7 @@ TEST(ImageFile, ReplacedFileKeepsItsModeAndLinksAreFollowed) {
     EXPECT_EQ(Entries(dir.path()), QStringList{"old.png"});
   }
   const mode_t mask = ::umask(022);
-  ::umask(mask);
+  ::umask(mask);  // read back, as it was
   ASSERT_EQ(WriteImageFile(Filled(4, 4, Qt::blue), dir.filePath("new.bmp")), "");
   EXPECT_EQ(ModeOf(dir.filePath("new.bmp")), 0666u & ~mask);
   ASSERT_TRUE(QFile::link(dir.filePath("new.bmp"), dir.filePath("link.bmp")));
@@ -131,11 +130,11 @@ TEST(ImageFile, FullDiskSaysSoAndKeepsTheOlderFile) {
   QImage noise(200, 150, QImage::Format_RGB32);  // beyond 16 KiB in every format
   for (int y = 0; y < noise.height(); ++y)
     for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 ^ y * 13, x * y, y));
-  for (const char* format : {"png", "jpg", "bmp"}) {
+  for (const ImageFormat format : {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Bitmap}) {
     ImageFileOptions o;
-    o.format = FormatOfFileName(QStringLiteral("x.") + format);
+    o.format = format;
     const QString why = WriteImageFile(noise, file, o);
-    EXPECT_TRUE(why.contains(Reason(ENOSPC))) << format << ": " << why.toStdString();
+    EXPECT_TRUE(why.contains(Reason(ENOSPC))) << int(format) << ": " << why.toStdString();
   }
   EXPECT_EQ(FileBytes(file), before);
   EXPECT_EQ(Entries(tiny), QStringList{"map.png"});

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "mapimage/MapPasses.h"
@@ -21,23 +22,23 @@ QColor PictureAt(double lon, double lat) {
   const int py = std::min(90 - static_cast<int>(std::nearbyint(lat)), 179);
   return QColor(py, px / 256, px % 256);
 }
+
+// A source pixel found, or (-1, 0) for none: what it holds then is no answer.
+std::pair<int, int> Px(bool found, int px, int py) { return found ? std::pair(px, py) : std::pair(-1, 0); }
 }  // namespace
 
 // The south polar half row of the window's 300 x 150 picture stays at the
 // bottom instead of wrapping to row 0; at one degree per pixel exact ties go
 // to the even neighbour.
 TEST(SourcePixel, NearestWithTiesToEvenAndWrap) {
-  struct Case { int cw, ch; double lon, lat; int px, py; bool ok; };
-  for (const Case c : {Case{300, 150, 0, -89, 150, 149, true}, {300, 150, 0, -90, 150, 149, true},
-                       {300, 150, 0, -89.5, 150, 149, true}, {300, 150, 0, 90, 150, 0, true},
-                       {300, 150, -181.2, 0, 0, 0, false}, {300, 150, 0, 91.2, 0, 0, false},
-                       {300, 150, std::nan(""), 0, 0, 0, false}, {360, 180, 0.5, 0.5, 180, 90, true},
-                       {360, 180, 1.5, -2.5, 182, 92, true}, {360, 180, -0.5, 1.5, 180, 88, true}}) {
-    int px = -7, py = -7;
-    ASSERT_EQ(SourcePixel(c.lon, c.lat, c.cw, c.ch, px, py), c.ok) << c.lon << " " << c.lat;
-    if (c.ok) {
-      EXPECT_EQ(std::make_pair(px, py), std::make_pair(c.px, c.py)) << c.lon << " " << c.lat;
-    }
+  struct Case { int cw; double lon, lat; int px, py; };  // (-1, 0): refused
+  for (const Case c : {Case{300, 0, -89, 150, 149}, {300, 0, -90, 150, 149}, {300, 0, -89.5, 150, 149},
+                       {300, 0, 90, 150, 0}, {300, -181.2, 0, -1, 0}, {300, 0, 91.2, -1, 0},
+                       {300, std::nan(""), 0, -1, 0}, {360, 0.5, 0.5, 180, 90}, {360, 1.5, -2.5, 182, 92},
+                       {360, -0.5, 1.5, 180, 88}}) {
+    int px = -1, py = -1;
+    const bool ok = SourcePixel(c.lon, c.lat, c.cw, c.cw / 2, px, py);
+    EXPECT_EQ(Px(ok, px, py), std::pair(c.px, c.py)) << c.lon << " " << c.lat;
   }
   EXPECT_EQ(RoundPixel(-3.5), -4);
   EXPECT_EQ(RoundPixel(1e300), kFarPixel);
@@ -74,10 +75,7 @@ TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
       int px = -1, py = -1, ex = -1, ey = -1;
       const bool ok = SourcePixelOfAngles(TPictureGrid(cw, cw / 2), l, f, px, py);
       ASSERT_EQ(ok, SourcePixel(lon, lat, cw, cw / 2, ex, ey)) << cw << " " << l << " " << f;
-      if (ok) {
-        ASSERT_EQ(std::make_pair(rowOnly ? 0 : px, py), std::make_pair(rowOnly ? 0 : ex, ey))
-            << cw << " " << l << " " << f;
-      }
+      ASSERT_EQ(Px(ok, rowOnly ? 0 : px, py), Px(ok, rowOnly ? 0 : ex, ey)) << cw << " " << l << " " << f;
       ++checked;
     };
     for (double lambda : lambdas)
@@ -101,11 +99,8 @@ TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
   struct Row { std::vector<double> lon, lat; std::vector<int> code; };
   const auto run = [](TGxProjectionL& p, bool unfolded, double y, double x0, int n) {
     Row r{std::vector<double>(n), std::vector<double>(n), std::vector<int>(n)};
-    if (unfolded) {
-      EXPECT_TRUE(p.InverseRowUnfolded(y, x0, n, r.lon.data(), r.lat.data(), r.code.data()));
-    } else {
-      p.InverseRow(y, x0, n, r.lon.data(), r.lat.data(), r.code.data());
-    }
+    if (!unfolded) p.InverseRow(y, x0, n, r.lon.data(), r.lat.data(), r.code.data());
+    EXPECT_TRUE(!unfolded || p.InverseRowUnfolded(y, x0, n, r.lon.data(), r.lat.data(), r.code.data()));
     return r;
   };
   int banded = 0;
@@ -131,12 +126,10 @@ TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
           TGxProjectionL::FoldedDegrees(f.lon[i], f.lat[i], lonF, latF);
           ASSERT_EQ(e.lon[i], lonF) << where << " pixel " << i;
           banded += e.lat[i] != latF;
-          int ex, ey, fx, fy;
+          int ex = -1, ey = -1, fx = -1, fy = -1;
           const bool ok = SourcePixel(e.lon[i], e.lat[i], 2 * rows, rows, ex, ey);
           ASSERT_EQ(ok, SourcePixelOfAngles(TPictureGrid(2 * rows, rows), f.lon[i], f.lat[i], fx, fy)) << where;
-          if (ok) {
-            ASSERT_EQ(std::make_pair(ex, ey), std::make_pair(fx, fy)) << where << " pixel " << i;
-          }
+          ASSERT_EQ(Px(ok, ex, ey), Px(ok, fx, fy)) << where << " pixel " << i;
         }
         for (double TGxProjectionL::*field : {&TGxProjectionL::X, &TGxProjectionL::Y,
                                               &TGxProjectionL::IterLat, &TGxProjectionL::Other})
@@ -202,11 +195,11 @@ TEST(Passes, ColourPassSamplesItsOwnPixel) {
 TEST(Passes, MeridiansCountedAndPlaced) {
   const double R = 400 / (2 * M_PI);
   for (double theta : {0.0, 10.0}) {
-    WindowMap w(kEquirectangular, 401, 201);
-    w.Layers(false, false, true);
-    w.p.Radius = R;
-    w.p.SetTheta(theta);
-    w.map.Render();
+    const QImage map = DrawnAtOnce(kEquirectangular, 401, 201, [&](WindowMap& w) {
+      w.Layers(false, false, true);
+      w.p.Radius = R;
+      w.p.SetTheta(theta);
+    });
     const int y = 100 - static_cast<int>(std::lround(R * 15 / kDeg));  // 15 N: no parallel
     std::vector<int> expected, drawn;
     for (int lon = -180; lon <= 180; lon += 30) {
@@ -216,7 +209,7 @@ TEST(Passes, MeridiansCountedAndPlaced) {
     }
     std::sort(expected.begin(), expected.end());
     for (int x = 0; x < 401; ++x)
-      if (w.map.MainMap().pixelColor(x, y) == kGrey) drawn.push_back(x);
+      if (map.pixelColor(x, y) == kGrey) drawn.push_back(x);
     EXPECT_EQ(drawn, expected) << "theta " << theta;
     EXPECT_EQ(drawn.size(), theta == 0 ? 13u : 12u);
   }
@@ -246,15 +239,12 @@ TEST(Passes, GraticuleCutWhereTheMapTears) {
 // degree; longitude 170 lies at x = 399 = W - 1.
 TEST(Passes, CoastPassJoinRules) {
   auto draw = [](double thetaDeg, double x0, std::vector<TCoastPoint> points) {
-    WindowMap w(kEquirectangular, 400, 200);
-    w.Layers(false, true, false);
-    w.p.Radius = kDeg;
-    w.p.SetTheta(thetaDeg);
-    w.p.X0 = x0;
-    w.p.Y0 = 100;
-    w.map.SetCoast(std::move(points));
-    w.map.Render();
-    return w.map.MainMap();
+    return DrawnAtOnce(kEquirectangular, 400, 200, [&](WindowMap& w) {
+      w.Layers(false, true, false);
+      std::tie(w.p.Radius, w.p.X0, w.p.Y0) = std::tuple(kDeg, x0, 100.0);
+      w.p.SetTheta(thetaDeg);
+      w.map.SetCoast(std::move(points));
+    });
   };
   const QImage a = draw(0, 229, {{20, 30}, {20.6f, 30},          // joined
                                  {40, 30}, {41, 30},             // exactly 1 degree: apart
@@ -286,11 +276,11 @@ TEST(GridLabelText, ShortestDecimal) {
 // and nothing else changes.
 TEST(Passes, LabelsWhereExpected) {
   WindowMap plain, labelled;
-  plain.Layers(false, false, true);
-  labelled.Layers(false, false, true);
-  labelled.map.MapSettings.GridValues = true;
-  plain.map.Render();
-  labelled.map.Render();
+  for (WindowMap* m : {&plain, &labelled}) {
+    m->Layers(false, false, true);
+    m->map.MapSettings.GridValues = m == &labelled;
+    m->map.Render();
+  }
   std::vector<QRect> boxes;  // text from (N(x) + 2, N(y) + 2)
   auto add = [&](double lon, double lat) {
     plain.p.Forward(lon, lat);
@@ -330,9 +320,8 @@ TEST(Passes, EveryKindPaintsOnlyItsEarth) {
       for (int c = 0; c < 264; ++c) {
         if (w.map.MainMap().pixelColor(c, r) == kMagenta || ++painted % 5) continue;
         p.Inverse(c, r);
-        const double lon = p.X, lat = p.Y;
-        if (p.ErrorCode != 0 || std::fabs(lon) > 179.5 || std::fabs(lat) > 89.5) continue;
-        p.Forward(lon, lat);
+        if (p.ErrorCode != 0 || std::fabs(p.X) > 179.5 || std::fabs(p.Y) > 89.5) continue;
+        p.Forward(p.X, p.Y);
         strays += p.ErrorCode != 0 || std::hypot(p.X - c, p.Y - r) > std::max(1.0, 0.2 * p.Radius);
       }
     EXPECT_GT(painted, 264 * 254 / 20) << position;
