@@ -107,11 +107,7 @@ const TheoryRow kTheory[] = {
 };
 
 // Tilted about the map's centre, as the window tilts.
-void Tilt(TGxProjectionL& p, double degrees) {
-  p.SetOblique(degrees);
-  p.AxisTheta = p.Theta;
-  p.AxisPhi = p.Phi0;
-}
+void Tilt(TGxProjectionL& p, double degrees) { p.SetOblique(degrees), p.AxisTheta = p.Theta, p.AxisPhi = p.Phi0; }
 
 }  // namespace
 
