@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ inline std::vector<TProjection> ProjectionKinds() {
   for (int k = 0; k < kProjectionCount; ++k)
     if (ListPositionOf(TProjection(k)) != 0) kinds.push_back(TProjection(k));
   return kinds;
+}
+
+// Whether the component's pair (X, Y) lies within `within` of (x, y).
+inline testing::AssertionResult PairNear(const TGxProjectionL& p, double x, double y, double within) {
+  if (std::fabs(p.X - x) <= within && std::fabs(p.Y - y) <= within) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << std::setprecision(17) << "(" << p.X << ", " << p.Y << ") is not (" << x
+                                     << ", " << y << ") within " << within;
 }
 
 struct EventLog {
