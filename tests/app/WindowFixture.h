@@ -5,17 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -26,16 +21,12 @@
 #include "mapimage/GxMapImageL.h"
 #include "mapimage/MapRecipe.h"
 #include "mapimage/MapRenderer.h"
+#include "tests/map/TinyDisk.h"
 
 // The save dialog's filters, as the window offers them.
 inline QString JpegFilter() { return FilterOf(ImageFormat::Jpeg); }
 inline QString BitmapFilter() { return FilterOf(ImageFormat::Bitmap); }
 inline QString PngFilter() { return FilterOf(ImageFormat::Png); }
-
-inline QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 inline int MaxChannelDifference(QColor a, QColor b) {
   return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
@@ -99,9 +90,7 @@ class WindowTest : public ::testing::Test {
   // Item of the projection list that shows catalogue position `position`.
   static int Item(int position) { return position - 3; }
   QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }
-  QStringList Entries() const {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-  }
+  QStringList Entries() const { return ::Entries(dir.path()); }
 
   std::unique_ptr<Tprojeform> form;
   std::vector<std::pair<QString, QString>> messages;

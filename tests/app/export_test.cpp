@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "tests/app/WindowFixture.h"
-#include "tests/map/TinyDisk.h"
 
 // Each format holds the window's map and its recipe, in the layout promised.
 TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
@@ -29,14 +28,12 @@ TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   }
   EXPECT_TRUE(messages.empty());
   EXPECT_EQ(Entries(), (QStringList{"karte", "karte.bmp", "karte.png"}));
-  // The files carry the recipe of the window's map.
   const QString recipe = RecipeIn(Path("karte.png"));
-  EXPECT_TRUE(recipe.contains("\nsize=528x507\n") && recipe.contains("\npicture=standard\n") &&
-              recipe.contains("\ncentre=264,253\n"))
-      << recipe.toStdString();
+  for (const char* line : {"\nsize=528x507\n", "\npicture=standard\n", "\ncentre=264,253\n"})
+    EXPECT_TRUE(recipe.contains(line)) << recipe.toStdString();
 
   // A 24-bit uncompressed Windows bitmap; rows of 528 * 3 = 1584 bytes need no padding.
-  const QByteArray b = ReadAll(Path("karte.bmp"));
+  const QByteArray b = FileBytes(Path("karte.bmp"));
   ASSERT_GT(b.size(), 54);
   auto u16 = [&](int at) { return quint8(b[at]) | quint8(b[at + 1]) << 8; };
   auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
@@ -46,7 +43,7 @@ TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   EXPECT_EQ(b.size(), qsizetype(u32(10)) + 1584 * 507);
 
   // A baseline JPEG whose quality of 100 scales every quantisation step down to 1.
-  const QByteArray j = ReadAll(Path("karte"));
+  const QByteArray j = FileBytes(Path("karte"));
   EXPECT_TRUE(j.contains("\xFF\xC0"));
   EXPECT_FALSE(j.contains("\xFF\xC2"));
   int tables = 0;
@@ -61,8 +58,7 @@ TEST_F(ExportTest, EachFormatReadsBackAsTheMap) {
   EXPECT_GT(tables, 0);
 }
 
-// The name's known extension decides the format; the filter only decides
-// for a name without one, and then a bitmap or PNG gets its suffix.
+// A known extension decides the format; else the filter, adding its suffix.
 TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
   using F = ImageFormat;
   const std::tuple<const char*, QString, const char*, ImageFormat> cases[] = {
@@ -83,7 +79,7 @@ TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
                                             {"e.jpg", PngFilter(), "\xFF\xD8\xFF"},
                                             {"e.bmp", JpegFilter(), "BM"}}) {
     ASSERT_TRUE(form->SaveMapAs(Path(name), filter)) << name;
-    EXPECT_TRUE(ReadAll(Path(name)).startsWith(magic)) << name;
+    EXPECT_TRUE(FileBytes(Path(name)).startsWith(magic)) << name;
   }
   EXPECT_EQ(Entries(), (QStringList{"e.bmp", "e.jpg", "e.png"}));
 }
@@ -97,11 +93,10 @@ TEST_F(ExportTest, FullDiskIsReported) {
     EXPECT_FALSE(form->SaveMapAs(QDir(tiny).filePath("karte"), filter));
     ExpectOneMessage("Abbildung speichern", QString::fromLocal8Bit(std::strerror(ENOSPC)));
   }
-  EXPECT_TRUE(QDir(tiny).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
+  EXPECT_TRUE(::Entries(tiny).isEmpty());
 }
 
-// procfs takes no new files, even from the superuser: it stands in for a
-// folder the user may not write to, which a test run as root cannot make.
+// Unwritable targets (procfs stands in for a folder root may not write) leave nothing.
 TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
   ASSERT_TRUE(QFile(Path("plain.txt")).open(QIODevice::WriteOnly));
   const std::pair<QString, QString> formats[] = {
@@ -124,7 +119,6 @@ TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
   }
   EXPECT_EQ(Entries(), before);  // no temporary file left beside the targets
   EXPECT_EQ(QFileInfo(Path("plain.txt")).size(), 0);
-
   form->D2->click();  // the window carries on
   EXPECT_EQ(form->L6->text(), "100 %");
 }

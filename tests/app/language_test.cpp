@@ -1,6 +1,5 @@
-// The window in German and in English: the choice of the language from the
-// command line and the locale, the texts in each, Qt's own dialogs along
-// with them, and every caption inside its control.
+// The window in German and in English: choosing the language, the texts,
+// Qt's own dialogs and every caption inside its control.
 #include <QDialogButtonBox>
 #include <QPushButton>
 
@@ -18,8 +17,7 @@ const char* NameOf(TLanguage language) {
 
 }  // namespace
 
-// A locale of another language than English means German; --lang wins over
-// the locale; Qt's own options pass, whatever their form.
+// A non-English locale means German; --lang wins; Qt's own options pass.
 TEST(Language, LocaleDecidesUnlessTheCommandLineDoes) {
   const std::pair<const char*, TLanguage> locales[] = {
       {"en_US", TLanguage::English}, {"en_GB", TLanguage::English}, {"en", TLanguage::English},
@@ -56,9 +54,8 @@ TEST(Language, LocaleDecidesUnlessTheCommandLineDoes) {
     EXPECT_EQ(ChosenLanguage(ReadCommandLine(arguments), QLocale(locale)), language) << locale;
 }
 
-// The program itself: --lang is read before the window system is asked
-// for anything, so a refused value and --help need no display (with none,
-// the xcb platform would end the program before it could answer).
+// --lang is read before the window system is asked, so a refused value and
+// --help need no display (xcb would end the program first).
 TEST(Language, ProgramReadsLangWithoutADisplay) {
   const std::tuple<QStringList, int, const char*> cases[] = {
       {{"--lang", "fr"}, 2, "weltnetz: --lang: de or en expected, not \"fr\""},
@@ -80,9 +77,8 @@ TEST(Language, ProgramReadsLangWithoutADisplay) {
   }
 }
 
-// Qt's own dialogs speak the window's language: the file dialog's overwrite
-// question and the standard buttons. English needs nothing; German needs
-// Qt's German translations (Debian: qt6-translations-l10n).
+// Qt's own dialogs speak the window's language (German needs Debian's
+// qt6-translations-l10n).
 TEST(Language, QtsOwnDialogsFollow) {
   for (TLanguage language : kBoth) {
     SCOPED_TRACE(NameOf(language));
@@ -100,9 +96,8 @@ TEST(Language, QtsOwnDialogsFollow) {
 
 using LanguageWindow = WindowTest;
 
-// A few controls of each kind, the help, the read-out, a message with the
-// map library's reason in it, the export dialog and the kind list; and every
-// caption fits its control (the window has a fixed size).
+// Controls, help, read-out, a library message, the export dialog and the kind
+// list speak the chosen language, and every caption fits its control.
 TEST_F(LanguageWindow, SpeaksTheLanguageChosenAndEveryCaptionFits) {
   const std::pair<const char*, const char*> expected[] = {
       {"farbige Erdkarte", "Colour map"},  {"Darstellung", "Draw"},
@@ -135,8 +130,7 @@ TEST_F(LanguageWindow, SpeaksTheLanguageChosenAndEveryCaptionFits) {
     EXPECT_EQ(messages[0].first, english ? "Weltnetz – Help" : "Weltnetz – Hilfe");
     EXPECT_TRUE(messages[0].second.startsWith(english ? "Weltnetz shows the whole Earth"
                                                       : "Weltnetz zeigt die ganze Erde"));
-    // The library writes its reasons in English for the command-line tools;
-    // the German window has them translated.
+    // The library's English reasons are translated in the German window.
     messages.clear();
     EXPECT_FALSE(form->SaveMapAs("/proc/weltnetz/karte.png", PngFilter()));
     ASSERT_EQ(messages.size(), 1u);
@@ -163,9 +157,8 @@ TEST_F(LanguageWindow, SpeaksTheLanguageChosenAndEveryCaptionFits) {
   }
 }
 
-// The language of the real start: the system locale as the environment
-// sets it. Run by the ctest entries WindowInLocale.* (tests/CMakeLists.txt),
-// each with its LANG and the language it expects.
+// The real start takes the system locale; run by ctest's WindowInLocale.*
+// entries, each with its LANG and expected language.
 using SystemLocale = WindowTest;
 TEST_F(SystemLocale, ChoosesTheWindowsLanguage) {
   const QByteArray expected = qgetenv("WELTNETZ_EXPECTED_LANGUAGE");

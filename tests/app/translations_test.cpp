@@ -80,7 +80,6 @@ Contents Read(const QString& path) {
         source = xml.readElementText();
       } else if (name == QLatin1String("translation")) {
         state = xml.attributes().value("type").toString();
-        // Plural forms, were there any, would be read as one text.
         translations << xml.readElementText(QXmlStreamReader::IncludeChildElements);
       }
     } else if (xml.isEndElement() && xml.name() == QLatin1String("message")) {
@@ -101,10 +100,8 @@ Contents Read(const QString& path) {
 
 }  // namespace
 
-// Every entry of each file translated into the right language; and lupdate,
-// run on a copy over the sources the file is made from, finds no new text
-// (it would come out unfinished) and none gone (obsolete or vanished).
-// Mended with `cmake --build build --target update_translations` and Qt Linguist.
+// Every entry translated into the right language, and lupdate on a copy finds
+// no text added or gone (mend: `--target update_translations`, Qt Linguist).
 TEST(TranslationFiles, EveryEntryTranslatedAndUpToDate) {
   const TsSetup setup = ReadSetup();
   ASSERT_EQ(setup.files.size(), 3u) << WELTNETZ_TRANSLATION_FILES;
@@ -116,8 +113,7 @@ TEST(TranslationFiles, EveryEntryTranslatedAndUpToDate) {
     const Contents c = Read(f.path);
     EXPECT_GT(c.messages, 0);
     EXPECT_TRUE(c.faults.isEmpty()) << c.faults.join('\n').toStdString();
-    // The window's texts and the kind names are German, turned into
-    // English; the map library's messages the other way round.
+    // The window and kind names go from German to English, the library the other way.
     const bool intoGerman = QFileInfo(f.path).fileName() == "weltnetz_de.ts";
     EXPECT_EQ(c.language, intoGerman ? "de" : "en");
     EXPECT_EQ(c.sourceLanguage, intoGerman ? "en" : "de");

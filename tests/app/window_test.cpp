@@ -1,5 +1,4 @@
-// The main window driven as a user drives it: start-up, kind changes, the
-// redraw rule, the layer interlock and the progress label.
+// The main window: start-up, kind changes, redraws, layers and progress.
 #include <cmath>
 #include <set>
 
@@ -9,8 +8,7 @@ namespace {
 
 constexpr double kDeg = 3.14159265358979323846 / 180.0;
 
-// Drawings asked for since the call (a newer request may replace an
-// unfinished one on the worker).
+// Drawings asked for since the call.
 auto DrawingsSince(Tprojeform& f) {
   const quint64 first = f.GxM1->BackgroundRequests();
   return [&f, first] { return f.GxM1->BackgroundRequests() - first; };
@@ -22,8 +20,7 @@ std::vector<int> Values(const Tprojeform& f) {
 
 }  // namespace
 
-// The map keeps its size, from which every kind's defaults follow; no control
-// leaves its parent or hides another (rx5 and L4 show for some kinds only).
+// No control leaves its parent or hides another; the map keeps its size.
 TEST_F(WindowTest, ControlsFitTheWindowWithoutOverlap) {
   EXPECT_EQ(form->size(), QSize(565, 746));  // a row of further switches below the specified 716
   EXPECT_EQ(form->minimumSize(), form->maximumSize());
@@ -44,12 +41,17 @@ TEST_F(WindowTest, ControlsFitTheWindowWithoutOverlap) {
   }
   EXPECT_EQ(form->palette().color(QPalette::Window), QColor(Qt::white));
   EXPECT_EQ(form->P1->palette().color(QPalette::Window), QColor(240, 240, 240));
-  EXPECT_EQ(form->font().pixelSize(), 13);
-  EXPECT_EQ(form->P1->font().pixelSize(), 12);
+  EXPECT_EQ(std::pair(form->font().pixelSize(), form->P1->font().pixelSize()), std::pair(13, 12));
   EXPECT_EQ((QStringList{form->S5->toolTip(), form->S4->toolTip(), form->CB5->text()}),
             (QStringList{"Abbildung speichern", "Abbildung kopieren", "Küstenlinien"}));
   EXPECT_FALSE(form->S7->icon().isNull());
   EXPECT_TRUE(form->L5->isHidden());
+  // F1 and Escape reach their handlers (the help text: Language tests).
+  EXPECT_EQ(form->MHilfe->shortcut(), QKeySequence(Qt::Key_F1));
+  EXPECT_EQ(form->M1->shortcut(), QKeySequence(Qt::Key_Escape));
+  form->show();
+  form->M1->trigger();
+  EXPECT_FALSE(form->isVisible());
 }
 
 // The first start shows the specified kind, parameters and layers.
@@ -64,14 +66,12 @@ TEST_F(WindowTest, StartsWithTheAzimuthalEqualAreaMap) {
                                form->CB5->isChecked(), form->CB6->isChecked()}),
             (std::vector<bool>{false, true, true, true, true, false, true}));
   EXPECT_EQ(form->L6->text(), "100 %");
-  // The first drawing's parameters.
   EXPECT_EQ((std::vector<double>{p.Radius, p.X0, p.Y0, p.Oblique, p.GridSpacing, p.GridStep,
                                  p.GridMinLon, p.GridMaxLat}),
             (std::vector<double>{75, 264, 253, 0, 30, 1, -180, 90}));
   EXPECT_DOUBLE_EQ(p.Theta, 25 * kDeg);
   EXPECT_DOUBLE_EQ(p.AxisPhi, 50 * kDeg);
-  // The antipode lies on a circle of radius pi * R = 235.6 pixels about
-  // (264, 253); outside it the background stays white.
+  // White only beyond the antipode's circle, radius pi * R = 235.6 about (264, 253).
   const QImage& map = form->GxM1->MainMap();
   ASSERT_EQ(map.size(), QSize(528, 507));
   for (auto [x, y, white] : {std::tuple{264 + 228, 253, false}, {264 + 243, 253, true},
@@ -79,9 +79,8 @@ TEST_F(WindowTest, StartsWithTheAzimuthalEqualAreaMap) {
     EXPECT_EQ(map.pixelColor(x, y) == QColor(Qt::white), white) << x << "," << y;
 }
 
-// Every kind of the list, without drawing: the spin edits take the kind's
-// defaults on the 528 x 507 map, the tilt field shows no tilt, and only the
-// parameters the kind uses are shown.
+// Every kind, without drawing: the spin edits take its defaults, no tilt, and
+// only the parameters the kind uses are shown.
 TEST_F(WindowTest, KindChangeFillsTheSpinEditsAndShowsItsParameters) {
   form->CB6->setChecked(false);
   const std::set<int> withPhi0 = {4, 7, 31, 34, 44, 51}, withPhi1 = {3, 18};
@@ -109,9 +108,21 @@ TEST_F(WindowTest, KindChangeFillsTheSpinEditsAndShowsItsParameters) {
   EXPECT_EQ(form->GxPL1.Oblique, 0);
 }
 
-// Halves go to the even neighbour, values beyond the range to the nearest
-// bound, NaN to the minimum; an unreadable field counts as its minimum.
+// Typed beyond the range goes to the bound (not cut to its first digits);
+// halves go to even, NaN and unreadable to the minimum.
 TEST_F(WindowTest, SpinEditsRoundHalfToEvenAndStayInRange) {
+  QLineEdit* edit = form->rx1->findChild<QLineEdit*>();
+  form->rx1->setFocus();
+  edit->selectAll();
+  QTest::keyClicks(form->rx1, QStringLiteral("600"));
+  EXPECT_EQ(edit->text(), QStringLiteral("600"));
+  QTest::keyClick(form->rx1, Qt::Key_Tab);
+  form->rx1->interpretText();
+  EXPECT_EQ(form->rx1->value(), 500);
+  edit->selectAll();
+  QTest::keyClicks(form->rx2, QStringLiteral("-999"));
+  form->rx2->interpretText();
+  EXPECT_EQ(form->rx2->value(), -90);
   form->GxProjection1GetConstants(&form->GxPL1, 74.5, 0.5, -2.5, 1.5, 0, 0, 0, 1e300, 0);
   EXPECT_EQ(Values(*form), (std::vector<int>{74, 0, -2, 2, 90}));
   form->GxProjection1GetConstants(&form->GxPL1, NAN, -1e300, 0, 0, 0, 0, 0, -INFINITY, 0);
@@ -135,8 +146,7 @@ TEST_F(WindowTest, WithoutAutomatikOnlyDarstellungOrEnterRedraws) {
   EXPECT_EQ(form->GxPL1.Radius, 65 * 507.0 / 440.0);
   form->D2->click();
   EXPECT_EQ(drawings(), 1u);
-  EXPECT_EQ(form->GxPL1.Radius, 60);
-  EXPECT_EQ(form->GxPL1.X0, 264);
+  EXPECT_EQ(std::pair(form->GxPL1.Radius, form->GxPL1.X0), std::pair(60.0, 264.0));
   EXPECT_TRUE(form->GxM1->MapSettings.DrawCoast);
   form->rx1->setValue(70);
   EXPECT_EQ(form->GxPL1.Radius, 60);
@@ -147,8 +157,7 @@ TEST_F(WindowTest, WithoutAutomatikOnlyDarstellungOrEnterRedraws) {
   EXPECT_EQ(form->GxPL1.Radius, 70);
 }
 
-// Switches set from code run their handlers: the colour map switched off
-// brings the coastlines, whose handler redraws, then its own handler redraws.
+// The colour map switched off brings the coastlines (two redraws); one of them always stays.
 TEST_F(WindowTest, LayerInterlockKeepsColourMapOrCoastlines) {
   const auto drawings = DrawingsSince(*form);
   form->CB1->setChecked(false);
@@ -192,9 +201,7 @@ TEST_F(WindowTest, ProgressLabelRunsFromZeroToHundred) {
   }
 }
 
-// A drawing is made from its own snapshot on the worker, so a kind chosen
-// while one runs is taken at once: its drawing replaces the running one, and
-// the last choice is the map shown.
+// A kind chosen while a drawing runs replaces it; the last choice is shown.
 TEST_F(WindowTest, KindChosenDuringADrawingReplacesIt) {
   std::vector<quint64> delivered;
   form->GxM1->OnRendered = [&](TGxMapImageL*, const TRenderedMap& map) {
@@ -215,12 +222,3 @@ TEST_F(WindowTest, KindChosenDuringADrawingReplacesIt) {
   EXPECT_EQ(form->GxM1->SavedMap(), form->GxM1->MainMap());
 }
 
-// F1 and Escape reach their handlers (the help text itself is checked in
-// both languages by Language tests).
-TEST_F(WindowTest, HelpAndEscapeReachTheirHandlers) {
-  EXPECT_EQ(form->MHilfe->shortcut(), QKeySequence(Qt::Key_F1));
-  form->show();
-  EXPECT_EQ(form->M1->shortcut(), QKeySequence(Qt::Key_Escape));
-  form->M1->trigger();
-  EXPECT_FALSE(form->isVisible());
-}

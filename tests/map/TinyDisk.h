@@ -1,6 +1,5 @@
-// Files on disk for the tests, and a full disk without root or filling a real
-// one: the test runs again in a child inside its own user and mount namespace
-// (unshare -rm) on a 16 KiB tmpfs; where that is not allowed it is skipped.
+// Files on disk for the tests, and a full disk: the test runs again in a child
+// in its own namespaces (unshare -rm) on a 16 KiB tmpfs, or is skipped.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,9 +23,8 @@ inline QByteArray FileBytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// In the child: folder := the small file system's folder, and the test goes
-// on. In the parent: runs this test in the child, records its outcome (or a
-// skip) and leaves folder empty; the caller then returns.
+// In the child: folder := the tiny disk's folder. In the parent: runs the test
+// in the child, records its outcome and leaves folder empty; the caller returns.
 inline void OnTinyDisk(QString& folder) {
   folder = qEnvironmentVariable("WELTNETZ_TINY_DISK");
   if (!folder.isEmpty()) return;

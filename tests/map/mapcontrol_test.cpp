@@ -2,15 +2,11 @@
 // runs, error codes, the saved map, and what it leaves on disk.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <stdexcept>
 
 #include "mapimage/JpegExport.h"
 #include "tests/map/MapFixture.h"
+#include "tests/map/TinyDisk.h"
 
 namespace {
 QImage AtRadius(double radius) {
@@ -18,8 +14,7 @@ QImage AtRadius(double radius) {
 }
 }  // namespace
 
-// T = 528*507 pixels + every coastline point; reports at 0, every 10000 and
-// exactly at T. A total of 0 (nothing to draw) must be survived too.
+// Reports of T = pixels + coastline points at 0, every 10000 and T; T = 0 is survived.
 TEST(MapControl, ProgressSequence) {
   WindowMap w;
   const int T = 267696 + static_cast<int>(w.map.Coastline().size());
@@ -35,9 +30,8 @@ TEST(MapControl, ProgressSequence) {
   EXPECT_EQ(w.map.MainMap(), Filled(528, 507, Qt::white));
 }
 
-// A Render asked for from a handler restarts the drawing once the handler
-// returns, and one asked at every report cannot keep it from ending; an
-// exception leaves the control ready.
+// A Render from a handler restarts the drawing, yet it ends; an exception
+// leaves the control ready.
 TEST(MapControl, RequestDuringADrawingRestartsItAndExceptionsEndIt) {
   const QImage clean = DrawnAtOnce(kEquirectangular, 200, 150);
   WindowMap w(kEquirectangular, 200, 150);
@@ -62,10 +56,8 @@ TEST(MapControl, RequestDuringADrawingRestartsItAndExceptionsEndIt) {
   EXPECT_FALSE(w.map.Drawing());  // later drawings are not refused
 }
 
-// A radius changed by a handler while the picture is drawn gives a map of
-// the new radius, never the picture of one radius under the lines of
-// another; changed at every report, a map of one radius, and the component
-// keeps the last radius set.
+// A radius changed during a drawing never mixes two radii in one map; the
+// component keeps the last radius set.
 TEST(MapControl, ParametersChangedDuringADrawingNeverMixTwoMaps) {
   WindowMap w(kMollweide, 300, 200);
   w.p.Radius = 74.9;
@@ -86,8 +78,7 @@ TEST(MapControl, ParametersChangedDuringADrawingNeverMixTwoMaps) {
   EXPECT_EQ(w.p.Radius, next);
 }
 
-// The image follows the control's size (a map drawn for the new size on an
-// image of the old one fell off it).
+// The image follows the control's size.
 TEST(MapControl, ImageFollowsTheControlsSize) {
   WindowMap w(kMollweide, 528, 507);
   w.map.Render();
@@ -99,8 +90,7 @@ TEST(MapControl, ImageFollowsTheControlsSize) {
   EXPECT_EQ(w.map.MainMap(), DrawnAtOnce(kMollweide, 300, 200));
 }
 
-// Each failure is reported by its code, and the control stays ready; without
-// a projection both passes report it and only the background is drawn.
+// Each failure is reported by its code; without a projection only the background is drawn.
 TEST(MapControl, ErrorCodes) {
   struct Case { int position; void (*change)(WindowMap&); std::vector<int> codes; };
   for (const Case& c : {
@@ -122,8 +112,7 @@ TEST(MapControl, ErrorCodes) {
   }
 }
 
-// Without the background fill the saved map stays beneath; the control
-// paints its map and black beyond it.
+// Without the background fill the saved map stays beneath; black beyond the map.
 TEST(MapControl, SavedMapAndPaintStep) {
   WindowMap w;
   w.map.Render();
@@ -150,16 +139,13 @@ TEST(MapControl, LeavesOthersTemporaryFiles) {
   QFile::remove(path);
 }
 
-// The JPEG is baseline or progressive as asked, and holds the colours; an
-// empty image is refused and leaves nothing.
+// The JPEG is baseline or progressive as asked; an empty image is refused.
 TEST(SaveAsJpeg, BaselineOrProgressive) {
   QTemporaryDir dir;
   for (bool progressive : {false, true}) {
     const QString file = dir.filePath(progressive ? "p.jpg" : "b.jpg");
     ASSERT_TRUE(SaveAsJpeg(Filled(64, 48, QColor(200, 40, 90)), file, 100, progressive));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = FileBytes(file);
     EXPECT_EQ(bytes.contains("\xFF\xC2"), progressive);  // SOF2
     EXPECT_EQ(bytes.contains("\xFF\xC0"), !progressive);  // SOF0: baseline
     const QColor c = QImage(file).pixelColor(30, 20);
@@ -167,6 +153,5 @@ TEST(SaveAsJpeg, BaselineOrProgressive) {
     EXPECT_NEAR(c.blue(), 90, 3);
   }
   EXPECT_FALSE(SaveAsJpeg(QImage(), dir.filePath("empty.jpg"), 100, false));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-            (QStringList{"b.jpg", "p.jpg"}));
+  EXPECT_EQ(Entries(dir.path()), (QStringList{"b.jpg", "p.jpg"}));
 }

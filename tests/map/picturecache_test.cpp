@@ -1,5 +1,4 @@
-// The background renderer's picture cache: taken when only the lines
-// change, never when anything the picture depends on changes.
+// The renderer's picture cache: reused when only the lines change.
 #include <gtest/gtest.h>
 
 #include "mapimage/Coastlines.h"
@@ -25,8 +24,7 @@ QImage Drawn(const TMapSnapshot& s, TPictureCache* cache = nullptr) {
 
 }  // namespace
 
-// A change of the lines alone takes the picture from the cache, and the map
-// is the one drawn without it.
+// A change of the lines alone reuses the picture; the map is the uncached one.
 TEST(PictureCache, LinesAloneReuseThePicture) {
   TPictureCache cache;
   TMapSnapshot s = Snapshot(kMollweide);
@@ -43,9 +41,8 @@ TEST(PictureCache, LinesAloneReuseThePicture) {
   }
 }
 
-// Every parameter of the component, the picture, the size and the
-// background: a change draws the picture anew, exactly as without a cache.
-// A picture drawn over an earlier map (UseColorEmpty off) is never kept.
+// Any change the picture depends on draws it anew, as without a cache; one
+// drawn over an earlier map (UseColorEmpty off) is never kept.
 TEST(PictureCache, AnyChangeThePictureDependsOnDrawsItAnew) {
   const std::pair<const char*, void (*)(TMapSnapshot&)> changes[] = {
       {"Radius", [](TMapSnapshot& s) { s.projection.Radius += 1e-9; }},

@@ -1,6 +1,4 @@
-// Drawing on the worker thread: the same map as the control's own drawing,
-// from a snapshot that later changes do not reach; only the last request is
-// delivered; a preview samples a quarter of the pixels.
+// Drawing on the worker thread: snapshots, the last request, previews.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -11,8 +9,7 @@
 #include "mapimage/MapRenderer.h"
 #include "tests/map/MapFixture.h"
 
-// The drawing in the background, one delivery, no preview, is the control's
-// own; the saved map is it, and progress runs from 0 to the total.
+// The background drawing (one delivery, no preview) is the control's own and saved.
 TEST(Renderer, BackgroundDrawingEqualsTheControlsOwn) {
   const auto tilted = [](WindowMap& m) {
     m.map.MapSettings.AntiAlias = m.map.MapSettings.GridValues = true;
@@ -36,9 +33,8 @@ TEST(Renderer, BackgroundDrawingEqualsTheControlsOwn) {
   }
 }
 
-// What is drawn is what was asked for when it was asked for, and of two
-// requests in a row only the second is delivered; a drawing at once in
-// between wins over the background one.
+// The snapshot is taken at the request; the last request wins, and so does
+// a drawing at once in between.
 TEST(Renderer, SnapshotIsTakenAtTheRequestAndTheLastRequestWins) {
   const QImage at60 = DrawnAtOnce(kMollweide, 400, 300, [](WindowMap& m) { m.p.Radius = 60; });
   const QImage at90 = DrawnAtOnce(kMollweide, 400, 300, [](WindowMap& m) { m.p.Radius = 90; });
@@ -66,9 +62,7 @@ TEST(Renderer, SnapshotIsTakenAtTheRequestAndTheLastRequestWins) {
   EXPECT_EQ(m.map.MainMap(), at90);
 }
 
-// A preview samples every second pixel of every second row and fills its
-// 2 x 2 block with the sample's colour (the pixels of a refused sample keep
-// the background); it is not kept as the saved map.
+// A preview fills each 2 x 2 block from its top-left pixel and is not saved.
 TEST(Renderer, PreviewFillsBlocksFromEverySecondPixel) {
   const auto colourOnly = [](WindowMap& m) { m.Layers(true, false, false); };
   for (int position : {4, kMollweide, 49}) {
@@ -86,8 +80,7 @@ TEST(Renderer, PreviewFillsBlocksFromEverySecondPixel) {
   }
 }
 
-// Closing the window during a drawing stops the worker; nothing is left
-// running and nothing crashes, nor does a cancel with nothing to cancel.
+// Destroyed during a drawing, or cancelled with nothing to cancel: no crash.
 TEST(Renderer, DestroyedDuringADrawing) {
   for (int i = 0; i < 3; ++i) {
     auto m = std::make_unique<WindowMap>(48, 1600, 1200);
