@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -168,6 +169,10 @@ struct TGeoRow {
   std::vector<double> lon, lat;
   std::vector<int> code;
   std::vector<char> cubic;
+  // The lattice's places while the row is worked out: kept with the row so
+  // that a row used again needs no memory of its own.
+  std::vector<double> latticeLon, latticeLat;
+  std::vector<int> latticeCode;
   TGeo At(std::size_t i) const { return {lon[i], lat[i], code[i] == 0}; }
   void Resize(std::size_t m) {
     lon.resize(m);
@@ -253,10 +258,14 @@ void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGe
   const int gFirst = iFrom / kLattice, gLast = (iTo - 1) / kLattice;  // gaps touched
   const int lFirst = std::max(0, gFirst - 1), lEnd = std::min(lastL, gLast + 3) + 1;
   const int m = lEnd - lFirst;
-  std::vector<double> lLon(static_cast<std::size_t>(m)), lLat(lLon.size());
-  std::vector<int> lCode(lLon.size());
-  PlacesRow(q, r, (lFirst * kLattice - kReach) * step, m, lLon.data(), lLat.data(), lCode.data(),
-            step * kLattice);
+  row.latticeLon.resize(static_cast<std::size_t>(m));
+  row.latticeLat.resize(row.latticeLon.size());
+  row.latticeCode.resize(row.latticeLon.size());
+  const double* lLon = row.latticeLon.data();
+  const double* lLat = row.latticeLat.data();
+  const int* lCode = row.latticeCode.data();
+  PlacesRow(q, r, (lFirst * kLattice - kReach) * step, m, row.latticeLon.data(),
+            row.latticeLat.data(), row.latticeCode.data(), step * kLattice);
   // Whether gap j (between lattice points j and j + 1) may be read off the
   // cubic: the five points j-1 .. j+3 exist, are shown and run smoothly.
   // The parallel's length at point j, kept while the latitude stays (a row
@@ -356,6 +365,7 @@ class TRowStore {
     for (;;) {
       int state = kNotStarted;
       if (slot.state.compare_exchange_strong(state, kWorking, std::memory_order_acquire)) {
+        Reuse(slot.row);
         try {
           GeoRow(q, grid_, (u + dy) * grid_.step, -kReach, grid_.across + kReach, slot.row);
         } catch (...) {
@@ -374,11 +384,26 @@ class TRowStore {
   void Done(int u) {
     for (int dy = -kReach; dy <= kReach; ++dy) {
       Slot& slot = slots_[static_cast<std::size_t>(u + kReach + dy)];
-      if (slot.users.fetch_sub(1, std::memory_order_acq_rel) == 1) slot.row = TGeoRow();
+      if (slot.users.fetch_sub(1, std::memory_order_acq_rel) == 1) Release(slot.row);
     }
   }
 
  private:
+  // Rows let go keep their memory for the rows still to come: as many are
+  // held as the threads have in hand (a few), however large the map, and
+  // the rows of a map are worked out without asking for memory each.
+  void Release(TGeoRow& row) {
+    std::lock_guard<std::mutex> lock(spareLock_);
+    spare_.push_back(std::move(row));
+    row = TGeoRow();
+  }
+  void Reuse(TGeoRow& row) {
+    std::lock_guard<std::mutex> lock(spareLock_);
+    if (spare_.empty()) return;
+    row = std::move(spare_.back());
+    spare_.pop_back();
+  }
+
   enum { kNotStarted, kWorking, kDone };
   struct Slot {
     std::atomic<int> state{kNotStarted};
@@ -387,6 +412,8 @@ class TRowStore {
   };
   const TRowGrid grid_;
   std::vector<Slot> slots_;
+  std::mutex spareLock_;
+  std::vector<TGeoRow> spare_;
 };
 
 // One span of a distortion map's row: its pixels' places on the scale.
