@@ -39,8 +39,7 @@ QString WriteFile(const QTemporaryDir& dir, const QByteArray& bytes) {
 
 }  // namespace
 
-// The figures of the delivered data (resources/README.md): any other file in
-// the program's resources is not the one the generator wrote.
+// The delivered data has the generator's figures (resources/README.md).
 TEST(Coastlines, DeliveredDataMatchesItsFigures) {
   const std::vector<TCoastPoint> points = LoadCoastlines();
   ASSERT_EQ(points.size(), 32709u);

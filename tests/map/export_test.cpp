@@ -39,8 +39,7 @@ QString RunTool(const QString& program, const QStringList& args) {
   return ok ? QString() : program + " failed: " + proc.errorString() + proc.readAllStandardError();
 }
 
-// The pixels within `radius` pixels each way of one that a line lights on the
-// white background.
+// The pixels within `radius` pixels each way of one lit on the white background.
 std::vector<bool> LitNear(const QImage& image, int radius) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
   const int W = rgb.width(), H = rgb.height();
@@ -93,8 +92,7 @@ std::vector<Polyline> PolylinesOf(const QByteArray& svg) {
   return lines;
 }
 
-// A PNG whose header promises w x h pixels and whose pixels never come: its
-// one data chunk is empty.
+// A PNG whose header promises w x h pixels that never come: its one data chunk is empty.
 QByteArray PngHeaderOnly(quint32 w, quint32 h) {
   auto be = [](quint32 v) { return QByteArray::fromHex(QByteArray::number(v, 16).rightJustified(8, '0')); };
   auto crc = [&](const QByteArray& b) {
@@ -113,16 +111,11 @@ QByteArray PngHeaderOnly(quint32 w, quint32 h) {
 
 // ---- Bilinear sampling --------------------------------------------------------
 
-// A 2 x 2 picture: each pixel is the sample at its centre, at longitudes -90
-// and 90, latitudes 45 and -45; the picture wraps east to west and keeps
-// its edge rows towards the poles.
+// Hand-worked blends on a 2 x 2 picture (centres at +-90, +-45): wrapping east to west,
+// keeping the edge rows towards the poles, rounding half up, refusing what is off the Earth.
 TEST(Bilinear, TwoByTwoPictureGivesTheHandWorkedValues) {
   const uchar px[2][2] = {{0, 100}, {200, 50}};  // [row][column]
   struct Case { double lon, lat; int expected; };  // -1: no colour
-  // Halfway along the top row, and at both edges across the wrap; halfway
-  // down; the mean 87.5 rounded half up; a quarter each way (59.375); beyond
-  // the row centres the edge row; x = y = 1.25: column 1 with a quarter of
-  // column 0 across the wrap, the bottom row only (87.5).
   const Case cases[] = {
       {-90, 45, 0},  {90, 45, 100}, {-90, -45, 200},   {90, -45, 50},    {0, 45, 50},
       {-180, 45, 50}, {180, 45, 50}, {-90, 0, 100},    {0, 0, 88},       {-45, 22.5, 59},
@@ -140,9 +133,7 @@ TEST(Bilinear, TwoByTwoPictureGivesTheHandWorkedValues) {
   EXPECT_FALSE(BilinearTapsOf(0, 0, 0, 2, *std::make_unique<TBilinearTaps>()));
 }
 
-// The detailed picture (and the bilinear reading) changes the colour layer
-// and nothing else: the lines lie on the same pixels in the same colours,
-// and the Earth covers the same pixels.
+// The detailed picture changes the colour layer only: same lines, same Earth's outline.
 TEST(Bilinear, DetailDiffersFromStandardOnlyInTheColourLayer) {
   const QColor empty(255, 0, 255);  // a background that no picture holds (the Antarctic is white)
   auto draw = [&](bool detail, bool colour, bool lines) {
@@ -187,8 +178,7 @@ TEST(Recipe, DegreesAreWrittenSoThatTheyGiveTheSameRadians) {
   EXPECT_EQ(DegreesText(25 * gx::kDegToRad), "25");
 }
 
-// A recipe's text, with the distortion layers and indicatrices too, reads
-// back without a warning to the same recipe and the same text.
+// A recipe, distortion layers and indicatrices too, reads back to itself without a warning.
 TEST(Recipe, TextReadsBackToTheSameRecipe) {
   WindowMap m(kMollweide, 1000, 700);
   m.p.SetTheta(-33.3);
@@ -270,9 +260,7 @@ TEST(ExportSize, RadiusGrowsByTheSmallerFactorAndTheCentreKeepsItsPlace) {
 
 // ---- Vector files ----------------------------------------------------------------
 
-// The graticule of the plate carrée map as SVG: one polyline per meridian and
-// parallel, the equator along the middle row from -180 to 180 degrees; the
-// recipe in the metadata, escaped, reads back.
+// SVG: one polyline per graticule line on the pixel centres; the escaped recipe reads back.
 TEST(VectorExport, SvgHoldsTheGraticuleAsPolylines) {
   WindowMap m(kEquirectangular);
   m.Layers(false, false, true);
@@ -304,10 +292,8 @@ TEST(VectorExport, SvgHoldsTheGraticuleAsPolylines) {
   EXPECT_EQ(text, "recipe=1\nkind=a&b<c>\n");
 }
 
-// The three maps drawn as SVG and PDF and rasterised by librsvg and poppler
-// (its cairo renderer: pdftoppm's own smooths pictures) light the same pixels
-// as the raster map, within 2 pixels each way, and show the same picture
-// beneath.
+// SVG and PDF rasterised by librsvg and poppler's cairo (pdftoppm smooths pictures) light
+// the raster map's line pixels within 2 pixels and show the same picture beneath.
 TEST(VectorExport, RenderedVectorFilesMatchTheRasterMap) {
   // Lit pixels of a with no lit pixel of b within 2 pixels each way, as "x,y" (the first few).
   auto unmatched = [](const std::vector<bool>& a, const std::vector<bool>& bNear) {
@@ -369,10 +355,8 @@ TEST(VectorExport, RenderedVectorFilesMatchTheRasterMap) {
 
 // ---- Pictures of one's own ---------------------------------------------------------
 
-// Only a whole-Earth picture (twice as wide as high, give or take a pixel)
-// in PNG or JPEG is taken, converted to the map's format; anything else is
-// refused naming the file and the reason, and the picture given stays. A
-// header promising more pixels than allowed is refused before any is read.
+// Only a PNG or JPEG twice as wide as high (give or take a pixel) is taken; anything else,
+// an oversized header before its pixels are read too, is refused naming file and reason.
 TEST(OwnPicture, TakesWholeEarthPicturesAndRefusesTheRestSayingWhy) {
   QTemporaryDir dir;
   // format null: the bytes are written as they are; why empty: taken.

@@ -10,9 +10,8 @@
 
 static constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A graticule range that would not draw, or draw for minutes, is refused
-// with code 5 and draws nothing; the finest accepted one and an absurd line
-// width still draw promptly.
+// A graticule that would not end is refused with code 5, drawing nothing; the finest
+// accepted one and an absurd line width draw promptly.
 TEST(Hostile, GraticuleRangesThatWouldNotEndAreRefused) {
   WindowMap ref(kEquirectangular, 200, 150);
   ref.map.MapSettings.DrawGrid = false;

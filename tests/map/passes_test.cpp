@@ -27,9 +27,7 @@ QColor PictureAt(double lon, double lat) {
 std::pair<int, int> Px(bool found, int px, int py) { return found ? std::pair(px, py) : std::pair(-1, 0); }
 }  // namespace
 
-// The south polar half row of the window's 300 x 150 picture stays at the
-// bottom instead of wrapping to row 0; at one degree per pixel exact ties go
-// to the even neighbour.
+// The south polar half row stays at the bottom, not wrapped to row 0; ties go to the even pixel.
 TEST(SourcePixel, NearestWithTiesToEvenAndWrap) {
   struct Case { int cw; double lon, lat; int px, py; };  // (-1, 0): refused
   for (const Case c : {Case{300, 0, -89, 150, 149}, {300, 0, -90, 150, 149}, {300, 0, -89.5, 150, 149},
@@ -44,12 +42,8 @@ TEST(SourcePixel, NearestWithTiesToEvenAndWrap) {
   EXPECT_EQ(RoundPixel(1e300), kFarPixel);
 }
 
-// The colour pass's shortcut past the fold picks the source pixel of the
-// folded degrees for every angle: next to the borders between source pixels
-// (an ulp or a hair of a degree off, the fold's worst rounding at +-90 and
-// +-180 degrees of longitude), beyond +-pi, beyond the poles, and for NaN and
-// infinities; on the window's picture, on odd widths (a tie at +-180) and on
-// a large picture of one's own.
+// The shortcut past the fold picks the folded degrees' source pixel for every angle: a hair
+// off the pixel borders and +-90/+-180, beyond pi and the poles, NaN, inf, odd and large widths.
 TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
   std::vector<double> lambdas, phis;
   const auto nearDeg = [](std::vector<double>& to, double deg) {
@@ -79,20 +73,17 @@ TEST(SourcePixel, OfAnglesMatchesTheFoldEverywhere) {
       ++checked;
     };
     for (double lambda : lambdas)
-      for (double phi : {0.3, -1.0, 1.5707963, -M_PI / 2, 2.0}) same(lambda, phi, false), same(phi, lambda, false);
+      for (double phi : {0.3, -1.0, 1.5707963, -M_PI / 2, 2.0}) {
+        same(lambda, phi, false);
+        same(phi, lambda, false);
+      }
     for (double phi : phis) same(0.7, phi, true);
   }
   EXPECT_GT(checked, 10000);
 }
 
-// The conics that solve their latitude by iteration may answer a pixel's
-// latitude with the middle of its picture row (SetPictureRows), and a pixel
-// beyond the cone's wedge without its latitude. Whatever the cone
-// (northern, southern, one parallel, another ellipsoid) and the picture's
-// height, every pixel keeps its code, its longitude and its source pixel,
-// the working fields after each row stay those of the exact rows, and so do
-// the pixels placed a hair from the rows' borders; InverseRow is not
-// affected at all.
+// Iterating conics may answer a latitude by its picture row: every pixel keeps its code,
+// longitude and source pixel (also a hair off the row borders), and InverseRow stays exact.
 TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
   constexpr int kW = 132, kH = 127;
   struct Cone { int position; double phi1, phi2, other; int mapInput; };
@@ -128,7 +119,8 @@ TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
           banded += e.lat[i] != latF;
           int ex = -1, ey = -1, fx = -1, fy = -1;
           const bool ok = SourcePixel(e.lon[i], e.lat[i], 2 * rows, rows, ex, ey);
-          ASSERT_EQ(ok, SourcePixelOfAngles(TPictureGrid(2 * rows, rows), f.lon[i], f.lat[i], fx, fy)) << where;
+          const TPictureGrid grid(2 * rows, rows);
+          ASSERT_EQ(ok, SourcePixelOfAngles(grid, f.lon[i], f.lat[i], fx, fy)) << where;
           ASSERT_EQ(Px(ok, ex, ey), Px(ok, fx, fy)) << where << " pixel " << i;
         }
         for (double TGxProjectionL::*field : {&TGxProjectionL::X, &TGxProjectionL::Y,
@@ -157,11 +149,8 @@ TEST(SourcePixel, PictureRowsOfTheConicsAreThoseOfTheSolvedLatitudes) {
   EXPECT_GT(banded, 7 * 4 * kW * kH / 4);  // the bands did answer
 }
 
-// Equirectangular: pixel (c, r) shows longitude Theta + (c - X0)/R and
-// latitude (Y0 - r)/R, from the plate carrée formulas. Sampling row r - 1 put
-// the picture one row below the vector layers. At R = 17 the map reaches
-// beyond the poles and +-180; at R = 60 off Theta 170 the Earth reaches every
-// edge and the columns wrap.
+// Each pixel shows its own plate carrée point (row r - 1 once put the picture a row low),
+// beyond the poles and +-180 at R = 17, wrapping its columns off Theta 170 at R = 60.
 TEST(Passes, ColourPassSamplesItsOwnPixel) {
   QImage picture(360, 180, QImage::Format_BGR888);  // 1 degree per pixel
   for (int y = 0; y < 180; ++y)
@@ -188,10 +177,7 @@ TEST(Passes, ColourPassSamplesItsOwnPixel) {
   }
 }
 
-// The graticule's meridians: 13 from -180 to 180 every 30 degrees, at
-// X0 + R (lon - Theta) on the equirectangular map; with Theta 0 the two at
-// +-180 are the map's left and right edges, with Theta 10 they fall on one
-// line and 12 columns are drawn.
+// 13 meridians at X0 + R (lon - Theta); off Theta 10 the two at +-180 fall on one column.
 TEST(Passes, MeridiansCountedAndPlaced) {
   const double R = 400 / (2 * M_PI);
   for (double theta : {0.0, 10.0}) {
@@ -215,8 +201,7 @@ TEST(Passes, MeridiansCountedAndPlaced) {
   }
 }
 
-// Mercator stretches the meridians towards the poles: from about 80 degrees
-// on, one 1-degree step is 0.1 radius or more, and the meridian is cut.
+// Mercator's meridians are cut from about 80 degrees, where a degree spans 0.1 radius.
 TEST(Passes, GraticuleCutWhereTheMapTears) {
   WindowMap w(kMercator, 200, 400);
   w.Layers(false, false, true);
@@ -234,9 +219,7 @@ TEST(Passes, GraticuleCutWhereTheMapTears) {
     EXPECT_EQ(w.map.MainMap().pixelColor(x, y), kWhite) << y;
 }
 
-// Joined: less than 1 degree apart, less than 5 % of the radius apart on the
-// map, and the current point inside [0, W-1) x [0, H-1). One pixel per
-// degree; longitude 170 lies at x = 399 = W - 1.
+// Joined: under 1 degree and 5 % of the radius apart, the point inside [0, W-1) x [0, H-1).
 TEST(Passes, CoastPassJoinRules) {
   auto draw = [](double thetaDeg, double x0, std::vector<TCoastPoint> points) {
     return DrawnAtOnce(kEquirectangular, 400, 200, [&](WindowMap& w) {
@@ -271,9 +254,7 @@ TEST(GridLabelText, ShortestDecimal) {
   QLocale::setDefault(saved);
 }
 
-// With the window's graticule on a world map the anchor is (30, -30):
-// latitude labels go down meridian 30, longitude labels along parallel -30,
-// and nothing else changes.
+// Labels go down meridian 30 and along parallel -30, and nothing else changes.
 TEST(Passes, LabelsWhereExpected) {
   WindowMap plain, labelled;
   for (WindowMap* m : {&plain, &labelled}) {
@@ -303,11 +284,8 @@ TEST(Passes, LabelsWhereExpected) {
   for (std::size_t i = 0; i < boxes.size(); ++i) EXPECT_GT(hits[i], 5) << boxes[i].x();
 }
 
-// Every listed kind paints the Earth, and every pixel it paints maps back to
-// itself: the colour never spills outside the projected Earth. The tolerance
-// allows for the ellipsoidal series of the transverse kinds (forward and
-// inverse part by up to 0.17 radius some 60 degrees from the central
-// meridian); a spill into another lobe or hemisphere is much farther off.
+// No kind's colour spills beyond its Earth: painted pixels map back to themselves (within
+// 0.2 radius for the transverse kinds' series; a spill to another lobe is far beyond).
 TEST(Passes, EveryKindPaintsOnlyItsEarth) {
   for (int position = kFirstListedPosition; position < kListCount; ++position) {
     WindowMap w(position, 264, 254);
@@ -329,9 +307,7 @@ TEST(Passes, EveryKindPaintsOnlyItsEarth) {
   }
 }
 
-// Bonne's heart is whole: its lobes beyond the apex's line take the picture
-// as its lines reach them, northern and southern cone alike, with the
-// cut-off or without (it leaves the heart alone).
+// Bonne's lobes beyond the apex's line are painted as far as its lines reach, either cone.
 TEST(Passes, BonneHeartIsWhole) {
   for (double phi0 : {45.0, -45.0})
     for (bool cutOff : {false, true}) {
