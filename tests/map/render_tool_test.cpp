@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include <sys/resource.h>
 
@@ -120,7 +121,7 @@ TEST(RenderTool, RefusalsExitTwoNamingTheReasonAndWriteNothing) {
 TEST(RenderTool, FailuresExitOneNamingTheReasonAndWriteNothing) {
   QTemporaryDir dir;
   const QString out = dir.filePath("m.png");
-  ASSERT_TRUE(QDir(dir.path()).mkpath("taken.png") && QDir(dir.path()).mkpath("taken.jpg"));
+  ASSERT_TRUE(QDir(dir.path()).mkpath("taken.png"));
   const QStringList time = {"--time", "-o", out};
   struct Case {
     QStringList args, says;
@@ -133,7 +134,6 @@ TEST(RenderTool, FailuresExitOneNamingTheReasonAndWriteNothing) {
       {QStringList{"--radius", "-5"} + time, {"nothing could be drawn"}, true},
       {QStringList{"--radius", "nan", "--layers", "coast"} + time, {"nothing could be drawn"}, true},
       {{"--size", "60x40", "-o", dir.filePath("taken.png")}, {"taken.png"}, false},
-      {{"--size", "60x40", "-o", dir.filePath("taken.jpg")}, {"taken.jpg"}, false},
       {{"--size", "60x40", "-o", dir.filePath("no/such/folder/m.png")}, {}, false},
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // their address space is vast
       {QStringList{"--size", "8192x8192", "--layers", "grid"} + time, {"8192x8192"}, false,
@@ -146,7 +146,7 @@ TEST(RenderTool, FailuresExitOneNamingTheReasonAndWriteNothing) {
     EXPECT_TRUE(Failed(r, 1, c.says)) << c.args.join(' ').toStdString();
     EXPECT_TRUE(!c.engineCode || r.err.contains(engineCode)) << r.err.toStdString();
   }
-  EXPECT_EQ(Entries(dir.path()), (QStringList{"taken.jpg", "taken.png"}));
+  EXPECT_EQ(Entries(dir.path()), QStringList{"taken.png"});
   // With no layer asked for, the blank picture is what was asked.
   EXPECT_EQ(Render({"--layers", "", "-o", out}).code, 0);
 }
@@ -193,8 +193,9 @@ TEST(RenderTool, WritesEachFormatAndEveryKind) {
     const QString& line = lines[position - kFirstListedPosition];
     const QString ms = line.section(' ', 1, 1);
     EXPECT_GT(ms.toDouble(), 0) << line.toStdString();
-    const QString kind = QString::fromStdString(std::string(EnumName(CatalogueAt(position).Kind)));
-    EXPECT_EQ(line, QStringLiteral("render_ms %1 %2 %3").arg(ms).arg(position).arg(kind));
+    const std::string kind(EnumName(CatalogueAt(position).Kind));
+    const std::string expected = "render_ms " + ms.toStdString() + " " + std::to_string(position);
+    EXPECT_EQ(line.toStdString(), expected + " " + kind);
   }
   // Mercator near its equator, between the lines, shows no angular distortion.
   const QString file = dir.filePath("d.png");
