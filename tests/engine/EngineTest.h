@@ -39,6 +39,16 @@ inline testing::AssertionResult PairNear(const TGxProjectionL& p, double x, doub
                                      << ", " << y << ") within " << within;
 }
 
+// The code Forward or Inverse leaves, for checks on a single call.
+inline int ForwardCode(TGxProjectionL& p, double lon, double lat) {
+  p.Forward(lon, lat);
+  return p.ErrorCode;
+}
+inline int InverseCode(TGxProjectionL& p, double x, double y) {
+  p.Inverse(x, y);
+  return p.ErrorCode;
+}
+
 struct EventLog {
   std::vector<int> errors;
   std::vector<std::vector<double>> results;  // x, y, code of OnForward and OnInverse

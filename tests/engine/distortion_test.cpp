@@ -107,7 +107,10 @@ const TheoryRow kTheory[] = {
 };
 
 // Tilted about the map's centre, as the window tilts.
-void Tilt(TGxProjectionL& p, double degrees) { p.SetOblique(degrees), p.AxisTheta = p.Theta, p.AxisPhi = p.Phi0; }
+void Tilt(TGxProjectionL& p, double degrees) {
+  p.SetOblique(degrees);
+  p.SetAxis(p.Theta * gx::kRadToDeg, p.Phi0 * gx::kRadToDeg);
+}
 
 }  // namespace
 

@@ -16,7 +16,8 @@ TEST(Kinds, UrmaevFactorIsClampedAndWrittenBack) {
     EXPECT_TRUE(p.ErrorCode == 0 && p.Other == used) << other;
     EXPECT_TRUE(PairNear(p, p.X0, p.Y0 - p.Radius * 1.139753528477 * std::asin(used), 1e-9)) << other;
     p.Other = other;
-    EXPECT_EQ((p.Inverse(p.X0, p.Y0 - 10), p.Other), used);
+    p.Inverse(p.X0, p.Y0 - 10);
+    EXPECT_EQ(p.Other, used);
   }
 }
 
@@ -27,7 +28,10 @@ TEST(Kinds, InterruptedMollweideLobeBoundaries) {
   TGxProjectionL p = MakeReady(mpIMollweide);
   p.Radius = 100;
   p.SetTheta(10);
-  const auto x = [&p](double lon, double lat) { return p.Forward(lon, lat), p.X; };
+  const auto x = [&p](double lon, double lat) {
+    p.Forward(lon, lat);
+    return p.X;
+  };
   for (auto [relLon, lat] : {std::pair{-160.0, 45.0}, {-70.0, 45.0}, {80.0, 45.0},
                              {-160.0, -45.0}, {-40.0, -45.0}, {110.0, -45.0}}) {
     SCOPED_TRACE(testing::Message() << relLon << " " << lat);
@@ -57,7 +61,7 @@ TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
 }
 
 // Points a quarter circle from the centre (used to be refused with 228 and 238) lie pi/2 R and sqrt(2) R
-// away along their azimuth; only the antipode is refused. Lambert's inverse keeps the longitude where
+// away along their azimuth. Lambert's inverse keeps the longitude where
 // cos z - sin(phi0) sin(phi) is exactly 0 (it used to come back on the central meridian).
 TEST(Kinds, AzimuthalPointsAQuarterCircleAwayAreDrawn) {
   struct Case { double lon0, lat0, lon, lat, east, north; /* unit direction on the map, by hand */ };
@@ -83,15 +87,13 @@ TEST(Kinds, AzimuthalPointsAQuarterCircleAwayAreDrawn) {
       ASSERT_EQ(p.ErrorCode, 0);
       EXPECT_EQ(log.errors, std::vector<int>{0});
       EXPECT_TRUE(PairNear(p, 250 + 100 * radial * c.east, 260 - 100 * radial * c.north, 1e-7));
-      EXPECT_EQ((p.Inverse(p.X, p.Y), p.ErrorCode), 0);
+      EXPECT_EQ(InverseCode(p, p.X, p.Y), 0);
       EXPECT_NEAR(p.Y, c.lat, 1e-7);
       if (std::fabs(c.lat) < 90) { EXPECT_NEAR(std::remainder(p.X - c.lon, 360), 0, 1e-7); }
     }
   }
-  TGxProjectionL p = MakeReady(mpAzimuthalEA);
-  EXPECT_EQ((p.Forward(-155, -50), p.ErrorCode), 228);
-  p = MakeReady(mpLaAzimuthalEA);
-  ASSERT_EQ((p.Forward(-65, 45), p.ErrorCode), 0);
-  EXPECT_EQ((p.Inverse(p.X, p.Y), p.ErrorCode), 0);
+  TGxProjectionL p = MakeReady(mpLaAzimuthalEA);
+  ASSERT_EQ(ForwardCode(p, -65, 45), 0);
+  EXPECT_EQ(InverseCode(p, p.X, p.Y), 0);
   EXPECT_TRUE(PairNear(p, -65, 45, 1e-9));
 }

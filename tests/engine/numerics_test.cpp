@@ -46,10 +46,7 @@ TEST(Series, KnownValues) {
   const double arcs[][2] = {{30, 3320113.397942822}, {45, 4984944.377980778}, {90, 10001965.729314812}};
   for (const auto& [deg, metres] : arcs)
     EXPECT_NEAR(MeridianDistance(e0, e1, e2, e3, deg * kDegToRad) * 6378137.0, metres, 1e-3) << deg;
-  EXPECT_NEAR(ConformalT(e, 0, 0), 1, 1e-15);
-  EXPECT_EQ(AuthalicQ(0, 0.5, 0), 1.0);  // 2 sin(phi) on the sphere
   EXPECT_NEAR(AuthalicQ(e, 1, 0), 1.9955311, 1e-7);
-  EXPECT_DOUBLE_EQ(ParallelRadiusM(0, 0.5, 0.8), 0.8);
   // A sine pushed past 1 by rounding gives the pole, not NaN.
   EXPECT_EQ(SafeArcSin(1.0000001), kHalfPi);
   EXPECT_EQ(SafeArcSin(-3), -kHalfPi);
