@@ -117,7 +117,9 @@ TEST(Catalogue, ListPositionsListAndInfo) {
   };
   p.Projection = mpDatumUTM;
   p.GetInfo();
-  EXPECT_TRUE(name == "UTM Grid" && ellipsType == 1 && number == 0) << name << " " << ellipsType << " " << number;
+  EXPECT_EQ(name, "UTM Grid");
+  EXPECT_EQ(ellipsType, 1);
+  EXPECT_EQ(number, 0);
 }
 
 // The English names say what each routine draws, under the names of the

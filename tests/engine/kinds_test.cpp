@@ -54,10 +54,14 @@ TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
   p.Inverse(p.X0 + 40, p.Y0 - 60);
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0], (std::vector<double>{0, 0, 0, 0}));
-  EXPECT_TRUE(log[1][0] == 1 && std::fabs(log[1][1] - p.X0 - 40) <= 1e-9 && std::fabs(log[1][2] - p.Y0 + 60) <= 1e-9);
+  EXPECT_EQ(log[1][0], 1);
+  EXPECT_NEAR(log[1][1], p.X0 + 40, 1e-9);
+  EXPECT_NEAR(log[1][2], p.Y0 - 60, 1e-9);
   EXPECT_EQ(log[2][0], 2);
   gx::RunInverseRoutine(p, p.X0 + (0.9858 * gx::kPi + 0.05) * p.Radius, p.Y0 - 20);
-  EXPECT_TRUE(p.ErrorCode == 267 && p.X < p.X0 - 2 * p.Radius && std::fabs(p.Y - p.Y0 + 20) <= 1e-6) << p.ErrorCode;
+  EXPECT_EQ(p.ErrorCode, 267);
+  EXPECT_LT(p.X, p.X0 - 2 * p.Radius);
+  EXPECT_NEAR(p.Y, p.Y0 - 20, 1e-6);
 }
 
 // Points a quarter circle from the centre (used to be refused with 228 and 238) lie pi/2 R and sqrt(2) R
@@ -78,15 +82,17 @@ TEST(Kinds, AzimuthalPointsAQuarterCircleAwayAreDrawn) {
   for (auto [kind, radial] : {std::pair{mpAzimuthalEA, gx::kHalfPi}, {mpLaAzimuthalEA, std::sqrt(2.0)}}) {
     for (const Case& c : cases) {
       TGxProjectionL p = MakeReady(kind);
-      p.Radius = 100, p.X0 = 250, p.Y0 = 260;
-      p.SetTheta(c.lon0), p.SetPhi0(c.lat0);
+      p.SetTheta(c.lon0);
+      p.SetPhi0(c.lat0);
       EventLog log;
       log.Attach(p);
       p.Forward(c.lon, c.lat);
-      SCOPED_TRACE(testing::Message() << EnumName(kind) << " " << c.lon0 << " " << c.lat0 << " " << c.lon << " " << c.lat);
+      SCOPED_TRACE(testing::Message() << EnumName(kind) << " centre " << c.lon0 << ", " << c.lat0 << " point "
+                                      << c.lon << ", " << c.lat);
       ASSERT_EQ(p.ErrorCode, 0);
       EXPECT_EQ(log.errors, std::vector<int>{0});
-      EXPECT_TRUE(PairNear(p, 250 + 100 * radial * c.east, 260 - 100 * radial * c.north, 1e-7));
+      const double r = p.Radius * radial;
+      EXPECT_TRUE(PairNear(p, p.X0 + r * c.east, p.Y0 - r * c.north, 1e-7));
       EXPECT_EQ(InverseCode(p, p.X, p.Y), 0);
       EXPECT_NEAR(p.Y, c.lat, 1e-7);
       if (std::fabs(c.lat) < 90) { EXPECT_NEAR(std::remainder(p.X - c.lon, 360), 0, 1e-7); }

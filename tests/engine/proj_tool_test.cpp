@@ -147,8 +147,10 @@ TEST(ProjTool, ListsEveryPositionAndInEnglishItsName) {
   EXPECT_EQ(de.out, german.out);
   EXPECT_EQ(std::count(german.out.begin(), german.out.end(), '\n'), 65);
   EXPECT_TRUE(Contains(german.out, "64\t28\tmpWinkelII\tWinkel-Projektion II\t0\n"));
-  EXPECT_TRUE(Contains(en.out, "4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\tAzimuthal equidistant\n"));
-  EXPECT_TRUE(Contains(en.out, "3\t25\tmpAlbertsCEA\tAlbert flächentreue Kegelprojektion\t1\tAlbers equal-area conic\n"));
+  EXPECT_TRUE(Contains(en.out, "4\t10\tmpAzimuthalEA\tAzimutale flächentreue Projektion\t0\t"
+                               "Azimuthal equidistant\n"));
+  EXPECT_TRUE(Contains(en.out, "3\t25\tmpAlbertsCEA\tAlbert flächentreue Kegelprojektion\t1\t"
+                               "Albers equal-area conic\n"));
   // Each English line is the German one with a column more.
   std::istringstream g(german.out), e(en.out);
   int lines = 0;
