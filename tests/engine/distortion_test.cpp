@@ -18,7 +18,6 @@ enum class Law {
   EqualArea,      // Area = constant everywhere
   MeridiansTrue,  // unit scale along the meridians
   ParallelsTrue,  // unit scale along the parallels
-  Plate,          // equirectangular: B = 1 along the meridians, A = sec(lat)
   RadialTrue,     // azimuthal equidistant: B = 1 along the radius, A = c / sin c
 };
 
@@ -48,7 +47,7 @@ TheoryRow Area(const char* name, TProjection kind, double constant) {
 
 // Mollweide: x = Cx lon cos t, y = Cy sin t, 2t + sin 2t = k sin(lat): Cx Cy k / 4.
 constexpr double kMollweideArea = 0.900316316158 * 1.4142135623731 * kPi / 4;
-// Wagner I and Urmaev: sin t = k sin(lat), x = Cx lon cos t, y = Cy t: Cx Cy k.
+// Urmaev: sin t = k sin(lat), x = Cx lon cos t, y = Cy t: Cx Cy k.
 constexpr double kUrmaevArea = 0.8773826753 * 1.139753528477;
 
 const TheoryRow kTheory[] = {
@@ -67,42 +66,24 @@ const TheoryRow kTheory[] = {
      }},
     {"stereographic, tilted 40", mpStereographic, 220, Law::Conformal, 0, nullptr, kNaN, 40},
     {"Lambert conformal conic, WGS 84", mpLaConformalConic, 30, Law::Conformal},
-    // Cylinders y = sin(lat)/cos(s), x = lon: areal scale 1/cos(s).
+    // Cylinders y = sin(lat)/cos(s), x = lon: areal scale 1/cos(s). The equal-area rows reach the
+    // probe's cases (cuts, a fold, a flagged ellipsoid, a parameter, a tilt); golden and conformance
+    // tables pin every other kind's Forward bit for bit.
     Area("Behrmann", mpBerCylindricalEA, 1 / std::cos(30 * kRad)),
-    Area("Trystan Edwards", mpTristanEdwards, 1 / std::cos(37.383 * kRad)),
-    Area("Peters", mpPeters, 1 / std::cos(44.138 * kRad)),
-    Area("Gall orthographic", mpGallOrth, 1 / std::cos(45 * kRad)),
     Area("interrupted Mollweide", mpIMollweide, kMollweideArea),
-    Area("Wagner IV", mpWagnerIV, 0.8631 * 1.56548 * 2.9604205062 / 4),
-    // Eckert II: x = Cx lon s, y = Cy (2 - s), s^2 = 4 - 3 sin: 3/2 Cx Cy. Eckert IV: Cx Cy k0 / 2.
+    // Eckert II: x = Cx lon s, y = Cy (2 - s), s^2 = 4 - 3 sin: 3/2 Cx Cy.
     {"Eckert II", mpEckertII, 220, Law::EqualArea,
      1.5 * 0.46065886596178063904 * 1.4472025091165353187, nullptr, kNaN, 0, true},
-    Area("Eckert IV", mpEckertIV, 0.42223820031577120147 * 1.3265004281770023222 * 3.5707963267948966191 / 2),
     // Eckert VI: sin t + m t = n sin(lat), Cy^2 = (m + 1)/n, Cx = Cy/(m + 1): Cx Cy n = 1.
     {"Eckert VI (flagged ellipsoidal, projects the sphere)", mpEckertVI, 30, Law::EqualArea, 1},
-    // Craster: cos(lat) = cos(lat/3)(2 cos(2 lat/3) - 1): Cx Cy / 3.
-    Area("Craster", mpCraster, 0.97720502380583984319 * 3.0699801238394654652 / 3),
-    // Wagner VII: Lambert azimuthal of (lon/3, asin(a sin lat)), stretched: cx cy a / 3.
-    Area("Wagner VII", mpWagnerVII, 2.66723 * 1.24104 * 0.90631 / 3),
-    Area("Collignon", mpCollignon, 1.1283791670955125740 * 1.7724538509055160273 / 2),
-    // Quartic authalic: sine and tangent modes of x = (q/p) lon cos(lat) / cos(lat/q): 1.
-    Area("sinusoidal", mpSinusoidal, 1), Area("McBryde-Thomas sine 2", mpMcBryde, 1), Area("Nell", mpNell, 1),
-    Area("quartic authalic", mpQuarticAu, 1), Area("McBryde-Thomas sine 1", mpMcBrydeSin, 1),
-    Area("Kavraisky V", mpKavraiskyV, 1), Area("Foucaut", mpFoucaut, 1), Area("Hammer", mpHammer, 1),
-    Area("Bonne", mpBonne, 1), Area("Lambert azimuthal", mpLaAzimuthalEA, 1),
+    Area("sinusoidal", mpSinusoidal, 1), Area("Hammer", mpHammer, 1), Area("Bonne", mpBonne, 1),
+    Area("Lambert azimuthal", mpLaAzimuthalEA, 1),
     {"Foucaut sinusoidal, blend 0.4", mpFoucautS, 220, Law::EqualArea, 1, nullptr, 0.4},
-    // 0.45503 sin(t/1.36509) + sin t = 1.41546 sin(lat): 3 Cx Cy k / 1.36509.
-    Area("McBryde-Thomas flat-polar sinusoidal", mpMcBrydeSin2, 3 * 0.22248 * 1.44492 * 1.41546 / 1.36509),
-    Area("McBryde-Thomas flat-polar parabolic", mpMcBrydeP,
-         0.92582009977255146159 * 3.4016802570830450448 * 0.95257934441568037153 / 3),
-    Area("McBryde-Thomas flat-polar quartic", mpMcBrydeQ,
-         0.3124597141037824925 * 1.8747582846226949551 * 1.7071067811865475245),
-    Area("Wagner I", mpWagnerI, kUrmaevArea * 0.8660254037844386469),
     {"Urmaev, factor 0.6", mpUrmaev, 220, Law::EqualArea, kUrmaevArea * 0.6, nullptr, 0.6},
     {"Albers, WGS 84", mpAlbertsCEA, 30, Law::EqualArea, 1},
     {"Albers, sphere", mpAlbertsCEA, 31, Law::EqualArea, 1},
     {"Mollweide, tilted 30", mpMollweide, 220, Law::EqualArea, kMollweideArea, nullptr, kNaN, 30},
-    {"equirectangular", mpEquirectangular, 220, Law::Plate},
+    {"equirectangular", mpEquirectangular, 220, Law::MeridiansTrue},
     {"azimuthal equidistant", mpAzimuthalEA, 220, Law::RadialTrue},
     {"equidistant conic, WGS 84", mpEDConical, 30, Law::MeridiansTrue},
     {"sinusoidal parallels", mpSinusoidal, 220, Law::ParallelsTrue},
@@ -152,11 +133,6 @@ TEST(Distortion, ValuesKnownFromTheory) {
           case Law::EqualArea: EXPECT_NEAR(d.Area / row.constant, 1, 1e-6) << row.constant; break;
           case Law::MeridiansTrue: EXPECT_NEAR(north, 1, 1e-6); break;
           case Law::ParallelsTrue: EXPECT_NEAR(east, 1, 1e-6); break;
-          case Law::Plate:
-            EXPECT_NEAR(north, 1, 1e-6);
-            EXPECT_NEAR(d.B, 1, 1e-6);
-            EXPECT_NEAR(d.A, 1 / std::cos(lat * kRad), 1e-6);
-            break;
           case Law::RadialTrue:
             const double c = std::acos(CosDistance(p, lon * kRad, lat * kRad));
             EXPECT_NEAR(d.B, 1, 1e-6);
