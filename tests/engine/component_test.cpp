@@ -151,8 +151,9 @@ TEST(Catalogue, DefaultsResetAndConstants) {
   p.GetConstants();
   ASSERT_EQ(got.size(), 9u);
   EXPECT_DOUBLE_EQ(got[0], 500.0 * 507 / 440);
-  EXPECT_TRUE(std::fabs(got[1] - 10) <= 1e-12 && std::fabs(got[2] - 55) <= 1e-12 && got[8] == 75)
-      << got[1] << " " << got[2];
+  EXPECT_NEAR(got[1], 10, 1e-12);
+  EXPECT_NEAR(got[2], 55, 1e-12);
+  EXPECT_EQ(got[8], 75);
   p.Projection = mpUTM;  // never made ready
   p.Theta = 2;
   ResetProjectionToDefaults(p, 528, 507);

@@ -35,8 +35,9 @@ TEST(Conversion, AttachedConverterChangesNoResult) {
     EXPECT_TRUE(PairNear(handed, plain.X, plain.Y, 0)) << EnumName(kind);
     EXPECT_EQ(handed.Zone, "N31");
     for (TGxProjectionL* p : {&plain, &handed}) p->Inverse(300, 280);
-    EXPECT_TRUE(handed.ErrorCode == 0 && PairNear(handed, plain.X, plain.Y, 0) && c.SavedB == plain.Y)
-        << EnumName(kind);
+    EXPECT_EQ(handed.ErrorCode, 0) << EnumName(kind);
+    EXPECT_TRUE(PairNear(handed, plain.X, plain.Y, 0)) << EnumName(kind);
+    EXPECT_EQ(c.SavedB, plain.Y) << EnumName(kind);
   }
 }
 

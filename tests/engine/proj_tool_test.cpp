@@ -116,7 +116,8 @@ TEST(ProjTool, WriteErrorsExitWithOne) {
 // speak of: a 300 MB line goes through under a 64 MB address-space limit.
 TEST(ProjTool, OverlongLinesAreBadLinesInBoundedMemory) {
   ShellRun r = Shell("{ head -c 5000 /dev/zero | tr '\\0' 7; echo; echo '30 60'; } | $TOOL --kind 19");
-  EXPECT_TRUE(r.status == 1 && r.out.starts_with("* * -1\n") && Contains(r.out, " 0\n")) << r.out;
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.starts_with("* * -1\n") && Contains(r.out, " 0\n")) << r.out;
   EXPECT_TRUE(Contains(r.err, "line 1: longer than 4096 bytes"));
   // Exactly 4096 bytes is still a line; one more is not.
   r = Shell("{ printf '10 20'; head -c 4091 /dev/zero | tr '\\0' ' '; echo; } | $TOOL --kind 19");
@@ -185,7 +186,10 @@ TEST(ProjTool, DistortionPrintsTheIndicatrix) {
   double a, b, area, angle;
   // Equirectangular at 60 degrees: twice the scale along the parallel.
   ASSERT_EQ(std::sscanf(r.out.c_str(), "%lf %lf %lf %lf", &a, &b, &area, &angle), 4) << r.out;
-  EXPECT_TRUE(std::fabs(a - 2) <= 1e-6 && std::fabs(b - 1) <= 1e-6 && std::fabs(area - 2) <= 1e-6) << r.out;
+  EXPECT_NEAR(a, 2, 1e-6);
+  EXPECT_NEAR(b, 1, 1e-6);
+  EXPECT_NEAR(area, 2, 1e-6);
   EXPECT_NEAR(angle, 2 * std::asin(1.0 / 3) * 180 / std::numbers::pi, 1e-5);
-  EXPECT_TRUE(Contains(r.out, "\n* * * *\n* * -1\n") && r.status == 1) << r.status;
+  EXPECT_TRUE(Contains(r.out, "\n* * * *\n* * -1\n"));
+  EXPECT_EQ(r.status, 1);
 }
