@@ -1,8 +1,6 @@
 // Corner cases of single kinds that a table row cannot state: a parameter
-// written back, the cuts between lobes, and a Forward nested in an Inverse.
+// written back, the cuts between lobes, the azimuthal kinds' far circle.
 #include "EngineTest.h"
-
-#include "projection/Kernel.h"
 
 // Urmaev's factor lies in (0, 1]; the clamped value is written back, by the
 // forward and the inverse alike, so that the parameter shown is the one drawn
@@ -40,28 +38,6 @@ TEST(Kinds, InterruptedMollweideLobeBoundaries) {
     EXPECT_GT(std::fabs(at - x(10 + relLon - 1e-6, lat)), 10);
   }
   EXPECT_NEAR(x(10, 30), x(10.001, 30), 0.01);  // the centre meridian lies inside lobe 1
-}
-
-// Robinson's inverse checks its outline through the component's own Forward:
-// the nested forward's events come before the inverse's, and right of the
-// outline (where the longitude folds to the far side) its pixel is left behind.
-TEST(Kinds, RobinsonOutlineCheckRunsTheNestedForward) {
-  TGxProjectionL p = MakeReady(mpRobinson, 30);
-  std::vector<std::vector<double>> log;  // what, x, y, code
-  p.OnError = [&](TGxProjectionL*, int c) { log.push_back({0, 0, 0, double(c)}); };
-  p.OnForward = [&](TGxProjectionL*, double x, double y, int c) { log.push_back({1, x, y, double(c)}); };
-  p.OnInverse = [&](TGxProjectionL*, double x, double y, int c) { log.push_back({2, x, y, double(c)}); };
-  p.Inverse(p.X0 + 40, p.Y0 - 60);
-  ASSERT_EQ(log.size(), 3u);
-  EXPECT_EQ(log[0], (std::vector<double>{0, 0, 0, 0}));
-  EXPECT_EQ(log[1][0], 1);
-  EXPECT_NEAR(log[1][1], p.X0 + 40, 1e-9);
-  EXPECT_NEAR(log[1][2], p.Y0 - 60, 1e-9);
-  EXPECT_EQ(log[2][0], 2);
-  gx::RunInverseRoutine(p, p.X0 + (0.9858 * gx::kPi + 0.05) * p.Radius, p.Y0 - 20);
-  EXPECT_EQ(p.ErrorCode, 267);
-  EXPECT_LT(p.X, p.X0 - 2 * p.Radius);
-  EXPECT_NEAR(p.Y, p.Y0 - 20, 1e-6);
 }
 
 // Points a quarter circle from the centre (used to be refused with 228 and 238) lie pi/2 R and sqrt(2) R
