@@ -35,8 +35,18 @@ inline std::vector<TProjection> ProjectionKinds() {
 // Whether the component's pair (X, Y) lies within `within` of (x, y).
 inline testing::AssertionResult PairNear(const TGxProjectionL& p, double x, double y, double within) {
   if (std::fabs(p.X - x) <= within && std::fabs(p.Y - y) <= within) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << std::setprecision(17) << "(" << p.X << ", " << p.Y << ") is not (" << x
-                                     << ", " << y << ") within " << within;
+  return testing::AssertionFailure() << std::setprecision(17) << "(" << p.X << ", " << p.Y << ") is not ("
+                                     << x << ", " << y << ") within " << within;
+}
+
+// The code Forward or Inverse leaves, for checks on a single call.
+inline int ForwardCode(TGxProjectionL& p, double lon, double lat) {
+  p.Forward(lon, lat);
+  return p.ErrorCode;
+}
+inline int InverseCode(TGxProjectionL& p, double x, double y) {
+  p.Inverse(x, y);
+  return p.ErrorCode;
 }
 
 struct EventLog {
@@ -44,7 +54,9 @@ struct EventLog {
   std::vector<std::vector<double>> results;  // x, y, code of OnForward and OnInverse
   void Attach(TGxProjectionL& p) {
     p.OnError = [this](TGxProjectionL*, int code) { errors.push_back(code); };
-    p.OnForward = [this](TGxProjectionL*, double x, double y, int code) { results.push_back({x, y, double(code)}); };
+    p.OnForward = [this](TGxProjectionL*, double x, double y, int code) {
+      results.push_back({x, y, double(code)});
+    };
     p.OnInverse = p.OnForward;
   }
 };

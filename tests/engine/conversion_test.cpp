@@ -35,8 +35,9 @@ TEST(Conversion, AttachedConverterChangesNoResult) {
     EXPECT_TRUE(PairNear(handed, plain.X, plain.Y, 0)) << EnumName(kind);
     EXPECT_EQ(handed.Zone, "N31");
     for (TGxProjectionL* p : {&plain, &handed}) p->Inverse(300, 280);
-    EXPECT_TRUE(handed.ErrorCode == 0 && PairNear(handed, plain.X, plain.Y, 0) && c.SavedB == plain.Y)
-        << EnumName(kind);
+    EXPECT_EQ(handed.ErrorCode, 0) << EnumName(kind);
+    EXPECT_TRUE(PairNear(handed, plain.X, plain.Y, 0)) << EnumName(kind);
+    EXPECT_EQ(c.SavedB, plain.Y) << EnumName(kind);
   }
 }
 
@@ -71,19 +72,19 @@ TEST(Conversion, GridKindsAreAffineAndInvertible) {
   for (const TProjection kind : {mpUTM, mpDatumUTM, mpNationalGrid}) {
     TGxProjectionL p;
     p.Projection = kind;
-    EXPECT_EQ((p.Forward(500000, 5400000), p.ErrorCode), 152);  // not ready
-    EXPECT_EQ((p.Inverse(3, 4), p.ErrorCode), 153);
+    EXPECT_EQ(ForwardCode(p, 500000, 5400000), 152);  // not ready
+    EXPECT_EQ(InverseCode(p, 3, 4), 153);
     p.Ready = true;
     p.Oblique = 0.5;
     // x = 2E + 0.5N + 10, y = -N + 0.25E + 20
     p.Radius = 2, p.Theta = 0.5, p.Phi0 = 10, p.Phi1 = -1, p.Phi2 = 0.25, p.X0 = 20;
-    EXPECT_EQ((p.Forward(3, 4), p.ErrorCode), 0);
+    EXPECT_EQ(ForwardCode(p, 3, 4), 0);
     EXPECT_TRUE(PairNear(p, 18, 16.75, 0));
-    EXPECT_EQ((p.Inverse(18, 16.75), p.ErrorCode), 0);
+    EXPECT_EQ(InverseCode(p, 18, 16.75), 0);
     EXPECT_DOUBLE_EQ(p.X, 3);
     EXPECT_DOUBLE_EQ(p.Y, 4);
     p.Phi2 = -4;  // det = 2 * -1 - (-4) * 0.5 = 0: refused, nothing divided
-    EXPECT_EQ((p.Inverse(18, 16.75), p.ErrorCode), 153);
+    EXPECT_EQ(InverseCode(p, 18, 16.75), 153);
     EXPECT_TRUE(PairNear(p, 18, 16.75, 0));
   }
 }

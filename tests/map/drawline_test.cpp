@@ -42,7 +42,8 @@ TEST(DrawLine, AlphaProfileAndExactBlend) {
   BlendPixel(img, 0, 0, 0, 0, 0, 128);
   BlendPixel(img, 1, 0, 90, 90, 90, 255);
   BlendPixel(img, 24, 0, 0, 0, 0, 255);  // outside: skipped
-  EXPECT_TRUE(Grey(img, 0, 0) == 127 && Grey(img, 1, 0) == 90) << Grey(img, 0, 0) << " " << Grey(img, 1, 0);
+  EXPECT_EQ(Grey(img, 0, 0), 127);
+  EXPECT_EQ(Grey(img, 1, 0), 90);
 
   // Every channel on its own: a coloured line over a coloured ground, the
   // values worked out by hand from ((255 - a) old + a k + 127) / 255 with
@@ -50,8 +51,8 @@ TEST(DrawLine, AlphaProfileAndExactBlend) {
   QImage ground(24, 12, QImage::Format_BGR888);
   ground.fill(QColor(10, 220, 130));
   DrawLine(2, 5, 20, 5, ground, QColor(200, 40, 90), 1.0, true);
-  for (auto [y, want] : {std::pair{5, QColor(199, 41, 90)}, {4, QColor(53, 179, 121)}, {6, QColor(53, 179, 121)}})
-    EXPECT_EQ(ground.pixelColor(10, y), want) << y;
+  EXPECT_EQ(ground.pixelColor(10, 5), QColor(199, 41, 90));
+  for (int y : {4, 6}) EXPECT_EQ(ground.pixelColor(10, y), QColor(53, 179, 121)) << y;
 }
 
 // A segment crossing the bitmap with all four coordinates outside is drawn;
@@ -103,7 +104,9 @@ TEST(DrawLine, WidthsAndFarEnds) {
     QImage img = White(50, 40);
     DrawLine(20, -far, 20, far, img, Qt::black, 1.0, aa);
     DrawLine(-far, -far + 7, far, far + 7, img, Qt::black, 1.0, aa);
-    EXPECT_TRUE(Grey(img, 20, 39) < 10 && Grey(img, 30, 37) < 10 && Grey(img, 25, 2) == 255) << aa;
+    EXPECT_LT(Grey(img, 20, 39), 10) << aa;  // the column
+    EXPECT_LT(Grey(img, 30, 37), 10) << aa;  // the diagonal
+    EXPECT_EQ(Grey(img, 25, 2), 255) << aa;
     DrawLine(0, 0, 49, 39, img, Qt::black, 1e300, aa);
     EXPECT_EQ(Grey(img, 0, 39), 0);
     // Taller than wide: a steep line from far above to far below crosses
@@ -116,7 +119,8 @@ TEST(DrawLine, WidthsAndFarEnds) {
       int darkest = 0;
       for (int c = 1; c < 10; ++c)
         if (Grey(tall, c, y) < Grey(tall, darkest, y)) darkest = c;
-      EXPECT_TRUE(Grey(tall, darkest, y) < 100 && std::fabs(darkest - x) <= 1.0) << y << " aa " << aa << " " << darkest;
+      EXPECT_LT(Grey(tall, darkest, y), 100) << y << " aa " << aa;
+      EXPECT_LE(std::fabs(darkest - x), 1.0) << y << " aa " << aa << " " << darkest;
     }
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
