@@ -1,11 +1,7 @@
 // Saving and copying the drawn map, with the save dialog bypassed: the files
 // are read back, and failures must be reported without leaving files behind.
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGuiApplication>
-
-#include <cerrno>
-#include <cstring>
 
 #include "tests/app/WindowFixture.h"
 
@@ -84,21 +80,9 @@ TEST_F(ExportTest, FormatFollowsAKnownExtensionElseTheFilter) {
   EXPECT_EQ(Entries(), (QStringList{"e.bmp", "e.jpg", "e.png"}));
 }
 
-// A full disk is named in the system's words, not as "Unknown error".
-TEST_F(ExportTest, FullDiskIsReported) {
-  QString tiny;
-  OnTinyDisk(tiny);
-  if (tiny.isEmpty()) return;
-  for (const QString& filter : {JpegFilter(), BitmapFilter(), PngFilter()}) {
-    EXPECT_FALSE(form->SaveMapAs(QDir(tiny).filePath("karte"), filter));
-    ExpectOneMessage("Abbildung speichern", QString::fromLocal8Bit(std::strerror(ENOSPC)));
-  }
-  EXPECT_TRUE(::Entries(tiny).isEmpty());
-}
-
-// Unwritable targets (procfs stands in for a folder root may not write) leave nothing.
+// Unwritable targets (procfs stands in for a folder root may not write) leave
+// nothing; the writer's own reasons: ImageFile.FailedWriteNamesTheReason...
 TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
-  ASSERT_TRUE(QFile(Path("plain.txt")).open(QIODevice::WriteOnly));
   const std::pair<QString, QString> formats[] = {
       {JpegFilter(), "jpg"}, {BitmapFilter(), "bmp"}, {PngFilter(), "png"}};
   for (const auto& [filter, suffix] : formats)
@@ -106,10 +90,9 @@ TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
   const QStringList before = Entries();
   for (const auto& [filter, suffix] : formats) {
     const QString targets[] = {
-        Path("missing/map." + suffix),    // no such folder
-        Path("plain.txt/map." + suffix),  // a file where a folder should be
-        Path("folder." + suffix),         // a folder under the chosen name
-        "/proc/weltnetz-map." + suffix,   // a folder that takes no new file
+        Path("missing/map." + suffix),   // no such folder
+        Path("folder." + suffix),        // a folder under the chosen name
+        "/proc/weltnetz-map." + suffix,  // a folder that takes no new file
     };
     for (const QString& target : targets) {
       SCOPED_TRACE(target.toStdString());
@@ -118,7 +101,6 @@ TEST_F(ExportTest, UnwritableTargetIsReportedAndLeavesNothing) {
     }
   }
   EXPECT_EQ(Entries(), before);  // no temporary file left beside the targets
-  EXPECT_EQ(QFileInfo(Path("plain.txt")).size(), 0);
   form->D2->click();  // the window carries on
   EXPECT_EQ(form->L6->text(), "100 %");
 }

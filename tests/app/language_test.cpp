@@ -7,16 +7,6 @@
 #include "app/Language.h"
 #include "tests/app/WindowFixture.h"
 
-namespace {
-
-constexpr TLanguage kBoth[] = {TLanguage::German, TLanguage::English};
-
-const char* NameOf(TLanguage language) {
-  return language == TLanguage::English ? "English" : "German";
-}
-
-}  // namespace
-
 // A non-English locale means German; --lang wins; Qt's own options pass.
 TEST(Language, LocaleDecidesUnlessTheCommandLineDoes) {
   const std::pair<const char*, TLanguage> locales[] = {
@@ -77,27 +67,11 @@ TEST(Language, ProgramReadsLangWithoutADisplay) {
   }
 }
 
-// Qt's own dialogs speak the window's language (German needs Debian's
-// qt6-translations-l10n).
-TEST(Language, QtsOwnDialogsFollow) {
-  for (TLanguage language : kBoth) {
-    SCOPED_TRACE(NameOf(language));
-    const TTranslations translations(language);
-    EXPECT_TRUE(translations.QtTranslated());
-    const bool english = language == TLanguage::English;
-    const QString overwrite = QCoreApplication::translate(
-        "QFileDialog", "%1 already exists.\nDo you want to replace it?");
-    EXPECT_EQ(overwrite.contains("already exists"), english) << overwrite.toStdString();
-    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Save);
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove('&'),
-              english ? "Cancel" : "Abbrechen");
-  }
-}
-
 using LanguageWindow = WindowTest;
 
-// Controls, help, read-out, a library message, the export dialog and the kind
-// list speak the chosen language, and every caption fits its control.
+// Controls, help, read-out, a library message, the export dialog, the kind
+// list and Qt's own dialogs (German needs Debian's qt6-translations-l10n)
+// speak the chosen language, and every caption fits its control.
 TEST_F(LanguageWindow, SpeaksTheLanguageChosenAndEveryCaptionFits) {
   const std::pair<const char*, const char*> expected[] = {
       {"farbige Erdkarte", "Colour map"},  {"Darstellung", "Draw"},
@@ -108,12 +82,13 @@ TEST_F(LanguageWindow, SpeaksTheLanguageChosenAndEveryCaptionFits) {
       {"50,00° N  25,00° O", "50.00° N  25.00° E"},  // read-out at the centre
       {"Flächenverzerrung", "Area distortion"},      // legend of the area map
       {"Karte exportieren / Exportieren", "Export map / Export"}};
-  for (TLanguage language : kBoth) {
-    SCOPED_TRACE(NameOf(language));
+  for (TLanguage language : {TLanguage::German, TLanguage::English}) {
+    const bool english = language == TLanguage::English;
+    SCOPED_TRACE(english ? "English" : "German");
     const TTranslations translations(language);
+    EXPECT_TRUE(translations.QtTranslated());
     Open();
     messages.clear();
-    const bool english = language == TLanguage::English;
     Tprojeform& f = *form;
     TGxProjectionL probe = ProbeOf(f.GxPL1);
     const TExportDialog* d = f.ExportWindow();
@@ -146,6 +121,12 @@ TEST_F(LanguageWindow, SpeaksTheLanguageChosenAndEveryCaptionFits) {
       const CatalogueEntry& e = CatalogueAt(i + kFirstListedPosition);
       EXPECT_EQ(f.CB2->itemText(i).toStdString(), english ? e.EnglishName : e.DisplayName) << i;
     }
+    const QString overwrite = QCoreApplication::translate(
+        "QFileDialog", "%1 already exists.\nDo you want to replace it?");
+    EXPECT_EQ(overwrite.contains("already exists"), english) << overwrite.toStdString();
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Save);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove('&'),
+              english ? "Cancel" : "Abbrechen");
     for (QWidget* control : f.P1->findChildren<QWidget*>()) {
       QString text;
       if (auto* label = qobject_cast<QLabel*>(control)) text = label->text();
