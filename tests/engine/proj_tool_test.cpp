@@ -57,15 +57,26 @@ double ShownValue(const std::string& show, const std::string& key) {
 }  // namespace
 
 // Position 19, equirectangular: x = 264 + 100 lambda, y = 253 - 100 phi. A bad line is marked and makes
-// the exit status 1, the others still print.
+// the exit status 1, the others still print; --theta, --cutoff and --oblique take effect.
 TEST(ProjTool, ForwardInverseAndBadLines) {
-  ShellRun r = Tool("--kind 19 --radius 100", "30 60\nnot numbers\n1 2 3\n-30 -60\n");
-  EXPECT_EQ(r.out, "316.3598775598299 148.28024488034023 0\n* * -1\n* * -1\n"
-                   "211.6401224401701 357.71975511965979 0\n");
-  EXPECT_EQ(r.status, 1);
-  r = Tool("--kind 19 --radius 100 --inverse", "316.3598775598299 148.28024488034023\n");
+  const struct { const char *args, *input, *out; int status; } cases[] = {
+      {"--kind 19 --radius 100", "30 60\nnot numbers\n1 2 3\n-30 -60\n",
+       "316.3598775598299 148.28024488034023 0\n* * -1\n* * -1\n211.6401224401701 357.71975511965979 0\n",
+       1},
+      {"--enum 65", "10 20\n", "0.17453292519943295 0.3490658503988659 0\n", 0},
+      {"--kind 19 --radius 100 --theta 30", "30 0\n", "264 253 0\n", 0},
+      {"--kind 49 --cutoff", "10 72\n", "-1 -1 262\n", 0},
+  };
+  for (const auto& c : cases) {
+    const ShellRun r = Tool(c.args, c.input);
+    EXPECT_EQ(r.out, c.out) << c.args;
+    EXPECT_EQ(r.status, c.status) << c.args;
+  }
+  const ShellRun r = Tool("--kind 19 --radius 100 --inverse", "316.3598775598299 148.28024488034023\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.ends_with(" 0\n")) << r.out;
+  EXPECT_NE(Tool("--kind 49", "10 72\n").out, "-1 -1 262\n");
+  EXPECT_NE(Tool("--kind 19 --oblique 30", "10 20\n").out, Tool("--kind 19", "10 20\n").out);
 }
 
 // Every set-up option reaches the component after the window's defaults; --kind takes a position, a

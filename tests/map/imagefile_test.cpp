@@ -113,7 +113,7 @@ TEST(ImageFile, FailedWriteNamesTheReasonAndLeavesNothing) {
   EXPECT_EQ(Entries(dir.path()), (QStringList{"plain.txt", "taken.png"}));
 }
 
-// A full disk leaves the older file untouched (the window's export test names ENOSPC per format).
+// A full disk is named in the system's words for every format, and the older file stays untouched.
 TEST(ImageFile, FullDiskSaysSoAndKeepsTheOlderFile) {
   QString tiny;
   OnTinyDisk(tiny);
@@ -124,8 +124,12 @@ TEST(ImageFile, FullDiskSaysSoAndKeepsTheOlderFile) {
   QImage noise(200, 150, QImage::Format_RGB32);  // beyond 16 KiB in every format
   for (int y = 0; y < noise.height(); ++y)
     for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 ^ y * 13, x * y, y));
-  const QString why = WriteImageFile(noise, file);
-  EXPECT_TRUE(why.contains(Reason(ENOSPC))) << why.toStdString();
+  for (const ImageFormat format : {ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Bitmap}) {
+    ImageFileOptions o;
+    o.format = format;
+    const QString why = WriteImageFile(noise, file, o);
+    EXPECT_TRUE(why.contains(Reason(ENOSPC))) << int(format) << ": " << why.toStdString();
+  }
   EXPECT_EQ(FileBytes(file), before);
   EXPECT_EQ(Entries(tiny), QStringList{"map.png"});
 }

@@ -30,24 +30,61 @@ QImage Drawn(const TLineBatch& batch, int w, int h, QColor colour = Qt::black) {
   return img;
 }
 
+// The path batched within the budget draws what DrawLine draws segment by
+// segment; returns how many segments the batch kept.
+std::size_t ExpectDrawnAsDrawLine(const std::vector<TSegment>& path, double width, bool aa) {
+  QImage expected = Filled(60, 50, Qt::white);
+  TLineBatch batch(60, 50, width, aa);
+  for (const TSegment& s : path) {
+    DrawLine(s.x1, s.y1, s.x2, s.y2, expected, Qt::darkBlue, width, aa);
+    batch.Add(s.x1, s.y1, s.x2, s.y2);
+  }
+  EXPECT_TRUE(batch.WithinBudget());
+  EXPECT_EQ(Drawn(batch, 60, 50, Qt::darkBlue), expected) << "aa " << aa << " width " << width;
+  return batch.Segments().size();
+}
+
 }  // namespace
 
 // Within the budget the batch draws exactly what DrawLine draws segment by segment, anti-aliased
 // and plain, blends of overlapping segments and a plain segment of no length left out included.
 TEST(LineBatch, WithinBudgetDrawsEverySegmentAsDrawLineDoes) {
-  const std::vector<TSegment> path{{5, 5, 40, 12}, {40, 12, 40, 12}, {40, 12, 33, 45}, {33, 45, 5, 5},
-                                   {-20, 30, 80, 31}};
   for (bool aa : {true, false})
-    for (double width : {1.0, 3.5}) {
-      QImage expected = Filled(60, 50, Qt::white);
-      TLineBatch batch(60, 50, width, aa);
-      for (const TSegment& s : path) {
-        DrawLine(s.x1, s.y1, s.x2, s.y2, expected, Qt::darkBlue, width, aa);
-        batch.Add(s.x1, s.y1, s.x2, s.y2);
+    for (double width : {1.0, 3.5})
+      ExpectDrawnAsDrawLine({{5, 5, 40, 12}, {40, 12, 40, 12}, {40, 12, 33, 45}, {33, 45, 5, 5},
+                             {-20, 30, 80, 31}}, width, aa);
+}
+
+// Coastlines sampled finer than the pixels: the plain batch drops repeated points yet lights exactly
+// DrawLine's pixels, also where a polyline leaves the bitmap and comes back.
+TEST(LineBatch, PlainPolylinesWithRepeatedPointsDrawAsSegmentBySegment) {
+  std::uint32_t state = 12345;
+  auto next = [&](int range) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(range));
+  };
+  for (int trial = 0; trial < 200 && !HasFailure(); ++trial) {
+    std::vector<TSegment> path;
+    int x = next(48), y = next(40);
+    for (int i = 0; i < 60; ++i) {
+      // Mostly repeats and short steps, sometimes a jump across the bitmap
+      // or beyond its edges.
+      const int kind = next(10);
+      int nx = x, ny = y;
+      if (kind >= 4 && kind < 9) {
+        nx += next(5) - 2;
+        ny += next(5) - 2;
       }
-      EXPECT_TRUE(batch.WithinBudget());
-      EXPECT_EQ(Drawn(batch, 60, 50, Qt::darkBlue), expected) << "aa " << aa << " width " << width;
+      if (kind == 9) {
+        nx = next(80) - 16;
+        ny = next(72) - 16;
+      }
+      path.push_back({x, y, nx, ny});
+      x = nx;
+      y = ny;
     }
+    EXPECT_LT(ExpectDrawnAsDrawLine(path, 1.0, false), path.size()) << "trial " << trial;
+  }
 }
 
 // A pile of segments far beyond the budget (every sample of a very fine

@@ -205,16 +205,21 @@ TEST(RenderTool, WritesEachFormatAndEveryKind) {
             DistortionScale(TBackground::AngleDistortion).ColourAt(0).rgb());
 }
 
-// The set-up reaches the drawing and nothing resets it: the map equals the one drawn here
-// with that field set, and differs from the one without (the proj tool's test has the rest).
+// Every set-up option reaches the drawing and nothing resets it: the map equals the one drawn
+// here with that field set, and differs from the one without.
 TEST(RenderTool, EverySetUpOptionReachesTheDrawing) {
   struct Case { QStringList args; int position; void (*set)(TGxProjectionL&); };
   const Case cases[] = {
       {{"--radius", "60"}, kMollweide, [](TGxProjectionL& p) { p.Radius = 60; }},
       {{"--theta", "40"}, kMollweide, [](TGxProjectionL& p) { p.SetTheta(40); }},
+      {{"--phi0", "20"}, 4, [](TGxProjectionL& p) { p.SetPhi0(20); }},
+      {{"--phi1", "10"}, 3, [](TGxProjectionL& p) { p.SetPhi1(10); }},
+      {{"--phi2", "70"}, 3, [](TGxProjectionL& p) { p.Phi2 = 70 / kDeg; }},
+      {{"--other", "0.5"}, 54, [](TGxProjectionL& p) { p.Other = 0.5; }},
       {{"--oblique", "30"}, kMollweide, [](TGxProjectionL& p) { p.SetOblique(30); }},
       {{"--x0", "90"}, kMollweide, [](TGxProjectionL& p) { p.X0 = 90; }},
       {{"--y0", "40"}, kMollweide, [](TGxProjectionL& p) { p.Y0 = 40; }},
+      {{"--map-input", "5"}, 52, [](TGxProjectionL& p) { p.SetMapInput(5); }},
       {{"--cutoff"}, 52, [](TGxProjectionL& p) { p.ForwardCutOff = true; }},
   };
   QTemporaryDir dir;
