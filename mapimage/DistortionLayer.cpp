@@ -242,18 +242,40 @@ constexpr TCubicWeights kCubic;
 // pixel, whichever thread asks.
 struct TRowGrid {
   int step, across;
+  // Where the map is its own mirror image about a column (an untilted
+  // azimuthal, conic or polyconic map), pixel k shows pixel mirror - k's
+  // place with its longitude reflected about the central meridian, in
+  // degrees; mirror is -1 where it does not.
+  int mirror = -1;
+  double meridian = 0;
   int Count() const { return across + 2 * kReach; }  // pixels of a whole row
 };
 
-// Pixels kFrom .. kTo - 1 of row r into `row` (index k - kFrom), through q.
-void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGeoRow& row) {
-  const int n = kTo - kFrom, step = g.step;
-  row.Resize(static_cast<std::size_t>(n));
+// The row grid of a map whose columns 0, step, 2 step ... are drawn through
+// p, with the mirror where p's map has one on the grid.
+TRowGrid RowGridOf(TGxProjectionL& p, int width, int step) {
+  TRowGrid g{step, (width + step - 1) / step};
+  double column;
+  if (!p.MirrorColumn(column)) return g;
+  // Pixel k's mirror is 2 column / step - k: a whole number of pixels, and
+  // within reach of the row, or no mirror worth having.
+  const double m = 2 * column / step;
+  if (m == std::floor(m) && m >= 0 && m <= 2.0 * g.Count()) {
+    g.mirror = static_cast<int>(m);
+    g.meridian = p.Theta * gx::kRadToDeg;
+  }
+  return g;
+}
+
+// Pixels kFrom .. kTo - 1 of row r through q, into `row` at index k - base.
+void GeoRun(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, int base,
+            TGeoRow& row) {
+  const int step = g.step;
   double* lon = row.lon.data();
   double* lat = row.lat.data();
   int* code = row.code.data();
   // Whole-row positions i = k + kReach; lattice point L at i = L * kLattice.
-  const int iFrom = kFrom + kReach, iTo = kTo + kReach;
+  const int iFrom = kFrom + kReach, iTo = kTo + kReach, iBase = base + kReach;
   const int lastL = (g.Count() - 1) / kLattice;
   const int gFirst = iFrom / kLattice, gLast = (iTo - 1) / kLattice;  // gaps touched
   const int lFirst = std::max(0, gFirst - 1), lEnd = std::min(lastL, gLast + 3) + 1;
@@ -295,7 +317,7 @@ void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGe
   // once a stretch.
   int pending = 0, pendingFrom = 0;
   const auto flush = [&] {
-    const int o = pendingFrom - iFrom;
+    const int o = pendingFrom - iBase;
     if (pending > 0)
       PlacesRow(q, r, (pendingFrom - kReach) * step, pending, lon + o, lat + o, code + o, step);
     pending = 0;
@@ -317,7 +339,7 @@ void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGe
     const double eLat[3] = {lLat[a] - lLat[a + 1], lLat[a + 2] - lLat[a + 1],
                             lLat[a + 3] - lLat[a + 1]};
     for (int i = first; i < end; ++i) {
-      const int t = i - jg * kLattice, at = i - iFrom;
+      const int t = i - jg * kLattice, at = i - iBase;
       if (t == 0) {  // the lattice point itself
         lon[at] = lLon[a + 1];
         lat[at] = lLat[a + 1];
@@ -333,6 +355,29 @@ void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGe
     }
   }
   flush();
+}
+
+// Pixels kFrom .. kTo - 1 of row r into `row` (index k - kFrom), through q.
+// On a mirrored map the pixels right of the mirror's axis are the images of
+// those left of it: only the left half of the row costs inverses (and the
+// pixels whose image lies beyond the run).
+void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGeoRow& row) {
+  row.Resize(static_cast<std::size_t>(kTo - kFrom));
+  if (g.mirror < 0) return GeoRun(q, g, r, kFrom, kTo, kFrom, row);
+  // Pixels up to the axis are worked out, and those whose image lies left
+  // of the run; those between are images.
+  const int half = std::clamp(g.mirror / 2 + 1, kFrom, kTo);
+  const int tail = std::clamp(g.mirror - kFrom + 1, half, kTo);
+  if (half > kFrom) GeoRun(q, g, r, kFrom, half, kFrom, row);
+  if (kTo > tail) GeoRun(q, g, r, tail, kTo, kFrom, row);
+  for (int k = half; k < tail; ++k) {
+    const std::size_t to = static_cast<std::size_t>(k - kFrom);
+    const std::size_t from = static_cast<std::size_t>(g.mirror - k - kFrom);
+    row.lon[to] = std::remainder(2 * g.meridian - row.lon[from], 360.0);
+    row.lat[to] = row.lat[from];
+    row.code[to] = row.code[from];
+    row.cubic[to] = row.cubic[from];
+  }
 }
 
 // The places of whole rows, shared by the threads that draw a distortion
@@ -425,7 +470,8 @@ class TRowStore {
 // a span works out its neighbour rows by itself). A pixel takes that value
 // where the map is smooth around it: both neighbours on each axis shown,
 // and the steps to them alike (no cut, no edge, no interruption between);
-// failing that, points a quarter of a pixel away on that axis. Elsewhere
+// failing that, points a quarter of a pixel away on that axis, where the
+// kind's inverses come cheaper than the probe's forwards. Elsewhere
 // (the map's rim, a cut, a pole) the probe works it out from the forward by
 // itself.
 class TSpanPlaces {
@@ -534,7 +580,7 @@ class TSpanPlaces {
       case Fit::Missing:
       case Fit::Bent: break;
     }
-    return Finer(k, centre, kEast, dy != 0, dLon, dLat);
+    return finer_ && Finer(k, centre, kEast, dy != 0, dLon, dLat);
   }
 
   bool FromNeighbours(int k, TDistortion& d) {
@@ -557,7 +603,8 @@ class TSpanPlaces {
   // equator), or one neighbour lies beyond the rim, the same test on points
   // a quarter of a pixel away along one axis: a smooth map passes it, a cut
   // or an interruption still does not. On most kinds two inverses cost
-  // less than the forward probe.
+  // less than the forward probe; where the inverse solves for its latitude
+  // (the conics), the probe costs a fraction of them and goes first.
   bool Finer(int k, const TGeo& centre, double kEast, bool vertical, double& dLon, double& dLat) {
     Aside();
     TGeo before, after;
@@ -621,6 +668,7 @@ class TSpanPlaces {
   TGxProjectionL& p_;
   const TScaleView& view_;
   const TScaleIndex& index_ = TScaleIndex::Of(view_);
+  const bool finer_ = !p_.InverseSolves();  // whether Finer is worth its inverses
   int last_ = 0;  // the colour of the last pixel that had one
   // The probe's own copy of the component serves the whole span: its
   // Forward calls fire no event and leave p's fields as Inverse left them.
@@ -652,7 +700,7 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
   const int W = target.width();
   const int step = in.look.Preview ? 2 : 1;
   const int units = (target.height() + step - 1) / step;
-  const TRowGrid grid{step, (W + step - 1) / step};
+  const TRowGrid grid = RowGridOf(in.p, W, step);
   // Threads draw whole rows, each through a copy of the component; one
   // thread (a handler or a converter on the component) draws spans of rows
   // through the component itself, which must see each pixel's inverse in

@@ -441,6 +441,20 @@ void TGxProjectionL::InverseRow(double y, double x0, int n, double* lon, double*
   lat[n - 1] = Y;
 }
 
+bool TGxProjectionL::InverseSolves() {
+  const gx::KindEntry* e = Prepare().entry;
+  return e && e->inverseSolves;
+}
+
+bool TGxProjectionL::MirrorColumn(double& column) {
+  const gx::Prepared& k = Prepare();
+  if (!k.entry || !k.entry->inversePair || k.entry->inverseRow || k.tilted || RotAngle != 0 ||
+      !std::isfinite(k.x0))
+    return false;
+  column = k.x0;
+  return true;
+}
+
 bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon, double* lat,
                                         int* code, int step) {
   return RowUnfolded(y, x0, n, lon, lat, code, step, true);

@@ -238,6 +238,17 @@ class TGxProjectionL {
   // The fold of Inverse: a longitude and latitude in radians, as the kind
   // and the tilt leave them, to degrees in [-180, 180] and [-90, 90].
   static void FoldedDegrees(double lambda, double phi, double& lon, double& lat);
+  // The kind's inverse solves for the latitude by iteration where its
+  // forward has it in closed form (the ellipsoidal conics, the polyconic):
+  // a caller free to choose between the inverses and the forwards of nearby
+  // points pays a fraction for the forwards.
+  bool InverseSolves();
+  // The column about which the map is its own mirror image, where the kind
+  // says so (the azimuthal kinds, the conics, the polyconic) and nothing
+  // turns it (no tilt, no plane turn): the pixel (2 column - x, y) shows the
+  // point of (x, y) with its longitude reflected about the central meridian.
+  // False for any other map.
+  bool MirrorColumn(double& column);
   // No handler assigned and no converter attached: nothing could tell
   // InverseRow from the calls of Inverse it stands for.
   bool CanDrawInBatches() const { return !OnError && !OnForward && !OnInverse && !GxConvert; }

@@ -167,6 +167,9 @@ struct KindEntry {
   PairKernel inversePair = nullptr;
   // The kind's latitude key, for latitude bands (null: none).
   BandKey bandKey = nullptr;
+  // The inverse solves for the latitude by iteration where the forward has
+  // it in closed form, so that a forward costs a fraction of an inverse.
+  bool inverseSolves = false;
 
   // Copies with one part changed, for the family tables.
   template <class T>
@@ -190,6 +193,7 @@ struct KindEntry {
   constexpr KindEntry PreparedBy(PrepareFn p) const { return With(&KindEntry::prepare, p); }
   constexpr KindEntry Mirrored(PairKernel pair) const { return With(&KindEntry::inversePair, pair); }
   constexpr KindEntry Banded(BandKey key) const { return With(&KindEntry::bandKey, key); }
+  constexpr KindEntry Solving() const { return With(&KindEntry::inverseSolves, true); }
   constexpr KindEntry Ellipsoidal(bool axesWhenRefused = false) const {
     return With(&KindEntry::ellipsoid, true).With(&KindEntry::axesWhenRefused, axesWhenRefused);
   }

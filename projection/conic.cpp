@@ -405,6 +405,7 @@ constexpr KindEntry kKinds[] = {
          kWrapsLongitude)
         .Mirrored(InversePair<Solved, LambertInverse>)
         .Banded(LambertKey)
+        .Solving()
         .PreparedBy(PrepareLambert)
         .Ellipsoidal(true)
         .Leaving(Leaves::MinusOne, Leaves::Zero)
@@ -413,6 +414,7 @@ constexpr KindEntry kKinds[] = {
          kWrapsLongitude)
         .Mirrored(InversePair<Solved, EquidistantInverse>)
         .Banded(EquidistantKey)
+        .Solving()
         .PreparedBy(PrepareEquidistant)
         .Ellipsoidal(true)
         .Leaving(Leaves::MinusOne, Leaves::Zero)
@@ -421,6 +423,7 @@ constexpr KindEntry kKinds[] = {
          kWrapsLongitude)
         .Mirrored(InversePair<AlbersLatitude, AlbersInverse>)
         .Banded(AlbersKey)
+        .Solving()
         .PreparedBy(PrepareAlbers)
         .Ellipsoidal()
         .Leaving(Leaves::MinusOne, Leaves::Zero)
@@ -430,6 +433,7 @@ constexpr KindEntry kKinds[] = {
     Kind(mpPolyconic, 0, PolyconicForward, InverseAlone<PolyconicSolved, PolyconicInverse>, nullptr, 250,
          kWrapsLongitude)
         .Mirrored(InversePair<PolyconicSolved, PolyconicInverse>)
+        .Solving()
         .Ellipsoidal()
         .Leaving(Leaves::Input, Leaves::Zero),
 };

@@ -175,6 +175,47 @@ TEST(DistortionMap, NoForwardEventsAndThreadsDrawTheSame) {
     }
 }
 
+// Every pixel's colour is the probe's own value there within one step of the scale, whatever the map
+// reads off its neighbours, its lattice or its mirror image: an azimuthal map off the pole and an
+// Albers cone (each mirrored about a central meridian off zero), and a tilted Hammer map (neither).
+// (Robinson's table makes kinks along its nodes, where the probe takes one side and the map both.)
+TEST(DistortionMap, EveryPixelIsTheProbesValue) {
+  constexpr int kAlbers = 3, kHammer = 27;
+  struct Case { int position; TBackground shows; double phi0, tilt; };
+  for (const Case c : {Case{kAzimuthal, kAngle, 40, 0}, {kAlbers, kArea, 0, 0},
+                       {kAlbers, kAngle, 0, 0}, {kHammer, kAngle, 0, 30}}) {
+    DistortionMap m(c.position, c.shows);
+    m.p.SetTheta(37);
+    if (c.phi0 != 0) m.p.SetPhi0(c.phi0);
+    if (c.tilt != 0) {
+      m.p.SetOblique(c.tilt);
+      m.p.SetAxis(37, 20);
+    }
+    TGxProjectionL q = m.p;
+    TDistortionProbe probe(m.p);
+    const TColourScale& scale = DistortionScale(c.shows);
+    constexpr int kLast = TColourScale::kSize - 1;
+    int painted = 0;
+    auto offScale = [&](int col, int r, QColor got) {
+      if (got == kWhite) return false;
+      ++painted;
+      q.Inverse(col, r);
+      TDistortion d;
+      if (q.ErrorCode != 0) return true;
+      // The centre of the azimuthal map, which the forward refuses, has no
+      // value of the probe's own; its neighbours give the map one.
+      if (!probe.At(q.X, q.Y, d)) return false;
+      const double at = std::clamp(DistortionScalePosition(c.shows, d), 0.0, 1.0) * kLast;
+      const int index = static_cast<int>(std::lround(at));
+      for (int i = std::max(index - 1, 0); i <= std::min(index + 1, kLast); ++i)
+        if (got == scale.ColourAt(static_cast<double>(i) / kLast)) return false;
+      return true;
+    };
+    EXPECT_EQ(WrongPixels(m, offScale), 0) << c.position;
+    EXPECT_GT(painted, 30000) << c.position;
+  }
+}
+
 namespace {
 
 // Pixels of the region around (x, y) bounded by the outline colour, or -1
