@@ -163,12 +163,12 @@ struct TGeo {
 constexpr int kReach = 1;
 
 // The places of a run of pixels of one row, as the inverse leaves them (the
-// map shows pixel i where code[i] is 0), with `cubic` marking those read off
-// the lattice (below).
+// map shows pixel i where code[i] is 0), with `readOff` marking those read
+// off the lattice or the mirror image (below), not the pixel's own inverse.
 struct TGeoRow {
   std::vector<double> lon, lat;
   std::vector<int> code;
-  std::vector<char> cubic;
+  std::vector<char> readOff;
   // The lattice's places while the row is worked out: kept with the row so
   // that a row used again needs no memory of its own.
   std::vector<double> latticeLon, latticeLat;
@@ -178,7 +178,13 @@ struct TGeoRow {
     lon.resize(m);
     lat.resize(m);
     code.assign(m, 0);
-    cubic.assign(m, 0);
+    readOff.assign(m, 0);
+  }
+  void DropFirst(std::size_t m) {
+    lon.erase(lon.begin(), lon.begin() + m);
+    lat.erase(lat.begin(), lat.begin() + m);
+    code.erase(code.begin(), code.begin() + m);
+    readOff.erase(readOff.begin(), readOff.begin() + m);
   }
 };
 
@@ -262,7 +268,7 @@ TRowGrid RowGridOf(TGxProjectionL& p, int width, int step) {
   const double m = 2 * column / step;
   if (m == std::floor(m) && m >= 0 && m <= 2.0 * g.Count()) {
     g.mirror = static_cast<int>(m);
-    g.meridian = p.Theta * gx::kRadToDeg;
+    g.meridian = std::remainder(p.Theta * gx::kRadToDeg, 360.0);
   }
   return g;
 }
@@ -351,33 +357,39 @@ void GeoRun(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, int
       lon[at] = EastOf(lLon[a + 1] + cubic(eLon), 0);  // within one turn again
       lat[at] = lLat[a + 1] + cubic(eLat);
       code[at] = 0;
-      row.cubic[static_cast<std::size_t>(at)] = 1;
+      row.readOff[static_cast<std::size_t>(at)] = 1;
     }
   }
   flush();
 }
 
 // Pixels kFrom .. kTo - 1 of row r into `row` (index k - kFrom), through q.
-// On a mirrored map the pixels right of the mirror's axis are the images of
-// those left of it: only the left half of the row costs inverses (and the
-// pixels whose image lies beyond the run).
+// On a mirrored map the pixels right of the mirror's axis whose image lies
+// within the row are that image: only the left half of the row costs
+// inverses. Which pixels are images is fixed by the row, not by the run,
+// so that every run gets the same places for the same pixel; a run that
+// holds images reaches back to their sources.
 void GeoRow(TGxProjectionL& q, const TRowGrid& g, int r, int kFrom, int kTo, TGeoRow& row) {
-  row.Resize(static_cast<std::size_t>(kTo - kFrom));
-  if (g.mirror < 0) return GeoRun(q, g, r, kFrom, kTo, kFrom, row);
-  // Pixels up to the axis are worked out, and those whose image lies left
-  // of the run; those between are images.
-  const int half = std::clamp(g.mirror / 2 + 1, kFrom, kTo);
-  const int tail = std::clamp(g.mirror - kFrom + 1, half, kTo);
-  if (half > kFrom) GeoRun(q, g, r, kFrom, half, kFrom, row);
-  if (kTo > tail) GeoRun(q, g, r, tail, kTo, kFrom, row);
-  for (int k = half; k < tail; ++k) {
-    const std::size_t to = static_cast<std::size_t>(k - kFrom);
-    const std::size_t from = static_cast<std::size_t>(g.mirror - k - kFrom);
-    row.lon[to] = std::remainder(2 * g.meridian - row.lon[from], 360.0);
-    row.lat[to] = row.lat[from];
-    row.code[to] = row.code[from];
-    row.cubic[to] = row.cubic[from];
+  const int half = g.mirror / 2 + 1, tail = g.mirror + kReach + 1;
+  const int imagesTo = std::min(kTo, tail);
+  const bool images = g.mirror >= 0 && std::max(kFrom, half) < imagesTo;
+  if (!images) {
+    row.Resize(static_cast<std::size_t>(kTo - kFrom));
+    return GeoRun(q, g, r, kFrom, kTo, kFrom, row);
   }
+  const int from = std::min(kFrom, g.mirror - (imagesTo - 1));  // below half
+  row.Resize(static_cast<std::size_t>(kTo - from));
+  GeoRun(q, g, r, from, half, from, row);
+  if (kTo > tail) GeoRun(q, g, r, tail, kTo, from, row);
+  for (int k = half; k < imagesTo; ++k) {
+    const std::size_t to = static_cast<std::size_t>(k - from);
+    const std::size_t image = static_cast<std::size_t>(g.mirror - k - from);
+    row.lon[to] = EastOf(2 * g.meridian - row.lon[image], 0);  // both within [-180, 180]
+    row.lat[to] = row.lat[image];
+    row.code[to] = row.code[image];
+    row.readOff[to] = 1;
+  }
+  if (from < kFrom) row.DropFirst(static_cast<std::size_t>(kFrom - from));
 }
 
 // The places of whole rows, shared by the threads that draw a distortion
@@ -486,7 +498,7 @@ class TSpanPlaces {
     own.Resize(static_cast<std::size_t>(n));
     PlacesRow(p, r, c, n, own.lon.data(), own.lat.data(), own.code.data(), grid.step);
     // The same places as a whole row would get: read off the lattice where
-    // the row is smooth, p's own elsewhere.
+    // the row is smooth or off the mirror image, p's own elsewhere.
     Aside();
     for (int dy = -kReach; dy <= kReach; ++dy)
       GeoRow(*aside_, grid, r + dy * grid.step, k0 - kReach, k0 + n + kReach,
@@ -494,7 +506,7 @@ class TSpanPlaces {
     TGeoRow& mine = owned_[kReach];
     for (int k = 0; k < n; ++k) {
       const std::size_t i = static_cast<std::size_t>(k + kReach);
-      if (mine.cubic[i]) continue;
+      if (mine.readOff[i]) continue;
       mine.lon[i] = own.lon[static_cast<std::size_t>(k)];
       mine.lat[i] = own.lat[static_cast<std::size_t>(k)];
       mine.code[i] = own.code[static_cast<std::size_t>(k)];
@@ -706,10 +718,15 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
   // through the component itself, which must see each pixel's inverse in
   // order, and works out the rows around them aside.
   TRowStore rows(units, grid);
+  // The colours of the row that the component itself draws, span by span.
+  struct {
+    int row = -1;
+    std::vector<int> colour;
+  } own;
   DrawPixelColours(in, target, progress, [&](TGxProjectionL& p) {
     const bool shared = &p != &in.p;
-    return [&p, &view, &scale, &rows, grid, shared](int r, int c, int step, int n,
-                                                      std::uint8_t* bgr, char* painted) {
+    return [&p, &view, &scale, &rows, &own, grid, shared](int r, int c, int step, int n,
+                                                            std::uint8_t* bgr, char* painted) {
       std::optional<TSpanPlaces> held;
       const int u = r / step;
       const bool whole = shared && c == 0 && n == grid.across;
@@ -724,8 +741,26 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
         held.emplace(p, view, grid, r, c, n);
       }
       TSpanPlaces& places = *held;
+      // On a mirrored map a pixel past the axis takes the colour of its
+      // image: the places are mirrored, and so are the slopes. The spans
+      // that the component draws keep their row's colours, so that every
+      // pixel gets its colour as a whole row would give it.
+      const int k0 = c / step;
+      if (!shared && own.row != r) {
+        own.row = r;
+        own.colour.assign(static_cast<std::size_t>(grid.across), -1);
+      }
       for (int k = 0; k < n; ++k) {
-        const int at = places.Of(k);
+        const int pixel = k0 + k, image = grid.mirror - pixel;
+        const bool mirrored = grid.mirror >= 0 && image >= 0 && image < pixel;
+        if (mirrored && image >= k0) {
+          painted[k] = painted[image - k0];
+          std::copy_n(bgr + 3 * (image - k0), 3, bgr + 3 * k);
+          continue;
+        }
+        const int at = mirrored && !shared ? own.colour[static_cast<std::size_t>(image)]
+                                           : places.Of(k);
+        if (!shared) own.colour[static_cast<std::size_t>(pixel)] = at;
         painted[k] = at >= 0;
         if (!painted[k]) continue;
         const TColourScale::Bgr& colour = scale.Entry(at);

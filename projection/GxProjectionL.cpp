@@ -448,7 +448,7 @@ bool TGxProjectionL::InverseSolves() {
 
 bool TGxProjectionL::MirrorColumn(double& column) {
   const gx::Prepared& k = Prepare();
-  if (!k.entry || !k.entry->inversePair || k.entry->inverseRow || k.tilted || RotAngle != 0 ||
+  if (!k.entry || k.entry->lopsided || IsGridKind(Projection) || k.tilted || RotAngle != 0 ||
       !std::isfinite(k.x0))
     return false;
   column = k.x0;

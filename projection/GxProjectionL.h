@@ -243,11 +243,12 @@ class TGxProjectionL {
   // a caller free to choose between the inverses and the forwards of nearby
   // points pays a fraction for the forwards.
   bool InverseSolves();
-  // The column about which the map is its own mirror image, where the kind
-  // says so (the azimuthal kinds, the conics, the polyconic) and nothing
-  // turns it (no tilt, no plane turn): the pixel (2 column - x, y) shows the
-  // point of (x, y) with its longitude reflected about the central meridian.
-  // False for any other map.
+  // The column about which the map is its own mirror image: the pixel
+  // (2 column - x, y) shows the point of (x, y) with its longitude reflected
+  // about the central meridian, or is refused as (x, y) is (the code may
+  // differ). False where a tilt or a plane turn moves the map off its
+  // meridian, for the grid kinds and for a kind whose map is lopsided (the
+  // interrupted Mollweide).
   bool MirrorColumn(double& column);
   // No handler assigned and no converter attached: nothing could tell
   // InverseRow from the calls of Inverse it stands for.

@@ -170,6 +170,9 @@ struct KindEntry {
   // The inverse solves for the latitude by iteration where the forward has
   // it in closed form, so that a forward costs a fraction of an inverse.
   bool inverseSolves = false;
+  // The untilted map is not its own mirror image about the central column
+  // (the interrupted Mollweide's lobes lie where they lie).
+  bool lopsided = false;
 
   // Copies with one part changed, for the family tables.
   template <class T>
@@ -194,6 +197,7 @@ struct KindEntry {
   constexpr KindEntry Mirrored(PairKernel pair) const { return With(&KindEntry::inversePair, pair); }
   constexpr KindEntry Banded(BandKey key) const { return With(&KindEntry::bandKey, key); }
   constexpr KindEntry Solving() const { return With(&KindEntry::inverseSolves, true); }
+  constexpr KindEntry Lopsided() const { return With(&KindEntry::lopsided, true); }
   constexpr KindEntry Ellipsoidal(bool axesWhenRefused = false) const {
     return With(&KindEntry::ellipsoid, true).With(&KindEntry::axesWhenRefused, axesWhenRefused);
   }

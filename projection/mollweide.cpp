@@ -194,7 +194,7 @@ constexpr KindEntry Row(TProjection kind, int row, std::uint8_t pre, Leaves inve
 constexpr KindEntry kKinds[] = {
     Row(mpMollweide, 0, kFoldsLatitude | kWrapsLongitude, Leaves::Zero),
     Row(mpWagnerIV, 1, kFoldsLatitude | kWrapsLongitude, Leaves::Zero),
-    Row(mpIMollweide, 2, kFoldsLatitude, Leaves::Antimeridian),
+    Row(mpIMollweide, 2, kFoldsLatitude, Leaves::Antimeridian).Lopsided(),
 };
 
 }  // namespace

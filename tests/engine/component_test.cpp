@@ -162,3 +162,34 @@ TEST(Catalogue, DefaultsResetAndConstants) {
   p.GetConstants();
   EXPECT_TRUE(got[1] == 2 && got[7] == 0) << got[1] << " " << got[7];
 }
+
+// A map that says it is its own mirror image is one: the pixel mirrored about its column shows the same
+// latitude with the longitude reflected about the central meridian, or is refused too. The interrupted
+// Mollweide, a tilt and a grid kind have no mirror.
+TEST(Component, MirroredMapsAreTheirOwnImage) {
+  for (int position = 0; position < kListCount; ++position) {
+    TGxProjectionL p;
+    SetUpLikeWindow(p, CatalogueAt(position).Kind, 528, 507);
+    p.SetTheta(37);
+    double column = 0;
+    const bool lopsided = position < kFirstListedPosition || position == 28;
+    EXPECT_EQ(p.MirrorColumn(column), !lopsided) << position;
+    if (lopsided) continue;
+    int bad = 0, shown = 0;
+    for (double y = 0.5; y < 507; y += 6.25)
+      for (double d = 0.25; d < 300; d += 3.5) {
+        p.Inverse(column - d, y);
+        const double lon = p.X, lat = p.Y;
+        const bool left = p.ErrorCode == 0;
+        p.Inverse(column + d, y);
+        shown += left;
+        const double reflected = std::remainder(2 * 37 - lon - p.X, 360.0);
+        bad += left != (p.ErrorCode == 0) ||
+               (left && !(std::fabs(reflected) <= 1e-9 && std::fabs(lat - p.Y) <= 1e-9));
+      }
+    EXPECT_EQ(bad, 0) << position;
+    EXPECT_GT(shown, 500) << position;
+    p.SetOblique(10);
+    EXPECT_FALSE(p.MirrorColumn(column)) << position;
+  }
+}

@@ -177,13 +177,15 @@ TEST(DistortionMap, NoForwardEventsAndThreadsDrawTheSame) {
 
 // Every pixel's colour is the probe's own value there within one step of the scale, whatever the map
 // reads off its neighbours, its lattice or its mirror image: an azimuthal map off the pole and an
-// Albers cone (each mirrored about a central meridian off zero), and a tilted Hammer map (neither).
+// Albers cone and Mollweide's map (each mirrored about a central meridian off zero), and a tilted Hammer
+// map (no mirror).
 // (Robinson's table makes kinks along its nodes, where the probe takes one side and the map both.)
 TEST(DistortionMap, EveryPixelIsTheProbesValue) {
   constexpr int kAlbers = 3, kHammer = 27;
   struct Case { int position; TBackground shows; double phi0, tilt; };
   for (const Case c : {Case{kAzimuthal, kAngle, 40, 0}, {kAlbers, kArea, 0, 0},
-                       {kAlbers, kAngle, 0, 0}, {kHammer, kAngle, 0, 30}}) {
+                       {kAlbers, kAngle, 0, 0}, {kMollweide, kAngle, 0, 0},
+                       {kHammer, kAngle, 0, 30}}) {
     DistortionMap m(c.position, c.shows);
     m.p.SetTheta(37);
     if (c.phi0 != 0) m.p.SetPhi0(c.phi0);
