@@ -80,8 +80,12 @@ struct TPictureGrid {
 // those rare positions, and angles beyond the plain wrap's range, take the
 // fold and SourcePixel itself. Within [-180, 180] and [-90, 90] SourcePixel's
 // remainders change nothing but the column CW, which is column 0.
-inline bool SourcePixelOfAngles(const TPictureGrid& g, double lambda, double phi, int& px,
-                                int& py) {
+//
+// ClearSourcePixel is its first half: for angles known to within the slack,
+// true when no border lies that close, with `inside` whether the pixel lies
+// in the picture; false where only the exact angles can tell.
+inline bool ClearSourcePixel(const TPictureGrid& g, double lambda, double phi, int& px, int& py,
+                             bool& inside) {
   double lon, lat;
   if (g.CW > 0 && g.CH > 0 && PlainDegrees(lambda, phi, lon, lat)) {
     const double u = lon * g.sx, w = lat * g.sy;
@@ -93,9 +97,17 @@ inline bool SourcePixelOfAngles(const TPictureGrid& g, double lambda, double phi
       if (row == g.CH) row = g.CH - 1;
       px = x;
       py = row;
-      return x >= 0 && x < g.CW && row >= 0 && row < g.CH;
+      inside = x >= 0 && x < g.CW && row >= 0 && row < g.CH;
+      return true;
     }
   }
+  return false;
+}
+
+inline bool SourcePixelOfAngles(const TPictureGrid& g, double lambda, double phi, int& px,
+                                int& py) {
+  bool inside;
+  if (ClearSourcePixel(g, lambda, phi, px, py, inside)) return inside;
   double lonExact, latExact;
   TGxProjectionL::FoldedDegrees(lambda, phi, lonExact, latExact);
   return SourcePixel(lonExact, latExact, g.CW, g.CH, px, py);

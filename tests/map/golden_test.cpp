@@ -89,6 +89,7 @@ struct Drawing {
   // A progress handler replaces MainMap by a smaller image halfway through
   // the picture; the component's fields are then left out of the hash.
   bool replaceMap = false;
+  std::function<void(TGxProjectionL&)> change;  // applied after the window's set-up
 };
 
 // The window's map for a kind, with the drawing's settings.
@@ -110,6 +111,7 @@ void SetUpMap(TGxMapImageL& map, TGxProjectionL& p, TProjection kind, const Draw
 
   SetUpLikeWindow(p, kind, d.width, d.height);
   p.SetOblique(d.oblique);
+  if (d.change) d.change(p);
 }
 
 // The image, the control's progress and error reports, the component's
@@ -353,6 +355,42 @@ TEST(Golden, DrawingDoesNotDependOnEventHandlers) {
     DrawAndHash(kind, {}, &quiet);
     DrawAndHash(kind, {.projectionEvents = true}, &reporting);
     EXPECT_TRUE(quiet == reporting) << EnumName(kind);
+  }
+}
+
+// A map that is its own mirror image takes the right half of each row of its colour pass from the left:
+// the picture and the component's fields stay those of the exact pass (pixel by pixel, the component
+// reporting to a handler), for every kind, with the central meridian, the latitudes, the ellipsoid and
+// the radius changed, and about a column between two pixels.
+TEST(Golden, MirroredColourPassIsTheExactOne) {
+  const auto changed = [](TGxProjectionL& p) {
+    p.SetTheta(20);
+    p.Phi0 += 12 * gx::kDegToRad;
+    p.Phi1 += 7 * gx::kDegToRad;
+    p.Phi2 -= 9 * gx::kDegToRad;
+    p.SetMapInput(5);
+    p.Radius *= 1.3;
+  };
+  const auto draw = [](TProjection kind, const Drawing& d, bool events, QImage& image) {
+    TGxMapImageL map;
+    TGxProjectionL p;
+    SetUpMap(map, p, kind, d);
+    if (events) p.OnError = [](TGxProjectionL*, int) {};
+    map.Render();
+    image = map.MainMap();
+    Fnv h;
+    HashWorkingState(h, p);
+    return h.Value();
+  };
+  for (int pos = kFirstListedPosition; pos < kListCount; ++pos) {
+    const TProjection kind = CatalogueAt(pos).Kind;
+    for (const Drawing& d : {Drawing{.grid = false, .coast = false, .change = changed},
+                             Drawing{.grid = false, .coast = false, .width = 301, .height = 263}}) {
+      QImage mirrored, exact;
+      const std::uint64_t fields = draw(kind, d, false, mirrored);
+      EXPECT_EQ(fields, draw(kind, d, true, exact)) << EnumName(kind) << " " << d.width;
+      EXPECT_TRUE(mirrored == exact) << EnumName(kind) << " " << d.width;
+    }
   }
 }
 
