@@ -10,7 +10,7 @@
 
 #include "bench/BenchSetup.h"
 #include "bench/ProjEquivalents.h"
-#include "mapimage/PixelMath.h"
+#include "mapimage/PictureSpan.h"
 #include "tools/common/ProjectionSetup.h"
 
 namespace bench {
@@ -114,32 +114,22 @@ void OurInverse(benchmark::State& state, int position) {
 }
 
 // The colour pass's own work for the window's Earth picture (300 x 150,
-// nearest pixel): InverseRowUnfolded over every row of the window's map with
-// the picture's rows made known, and each pixel's source pixel (the fold
-// only where the source pixel depends on it).
+// nearest pixel): its routine (NearestSourcePixels) over every row of the
+// window's map with the picture's rows made known, as one thread of the pass
+// runs it.
 void OurRowInverse(benchmark::State& state, int position) {
   TGxProjectionL p;
   SetUpKind(position, kMapWidth, kMapHeight, p);
   const TPictureGrid grid(300, 150);
   p.SetPictureRows(grid.CH);
+  const double mirror = PictureMirror(p);
   std::vector<double> lon(kMapWidth), lat(kMapWidth);
   std::vector<int> code(kMapWidth);
   long sum = 0;
-  for (auto _ : state) {
-    for (int r = 0; r < kMapHeight; ++r) {
-      if (p.InverseRowUnfolded(r, 0, kMapWidth, lon.data(), lat.data(), code.data())) {
-        for (int c = 0; c < kMapWidth; ++c) {
-          int px = 0, py = 0;
-          if (code[c] == 0 && SourcePixelOfAngles(grid, lon[c], lat[c], px, py)) sum += px + py;
-        }
-      } else {
-        for (int c = 0; c < kMapWidth; ++c) {
-          int px = 0, py = 0;
-          if (code[c] == 0 && SourcePixel(lon[c], lat[c], grid.CW, grid.CH, px, py)) sum += px + py;
-        }
-      }
-    }
-  }
+  for (auto _ : state)
+    for (int r = 0; r < kMapHeight; ++r)
+      NearestSourcePixels(p, grid, mirror, r, 0, 1, kMapWidth, lon.data(), lat.data(), code.data(),
+                          [&sum](int, int px, int py) { sum += px + py; });
   gSink = static_cast<double>(sum);
   PerPointCounter(state);
 }
