@@ -239,9 +239,9 @@ class TGxProjectionL {
   // and the tilt leave them, to degrees in [-180, 180] and [-90, 90].
   static void FoldedDegrees(double lambda, double phi, double& lon, double& lat);
   // The kind's inverse solves for the latitude by iteration where its
-  // forward has it in closed form (the ellipsoidal conics, the polyconic):
-  // a caller free to choose between the inverses and the forwards of nearby
-  // points pays a fraction for the forwards.
+  // forward has it in closed form (the three conics on the ellipsoid, the
+  // polyconic always): a caller free to choose between the inverses and the
+  // forwards of nearby points pays a fraction for the forwards.
   bool InverseSolves();
   // The column about which the map is its own mirror image: the pixel
   // (2 column - x, y) shows the point of (x, y) with its longitude reflected
