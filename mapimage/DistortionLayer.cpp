@@ -248,10 +248,10 @@ constexpr TCubicWeights kCubic;
 // pixel, whichever thread asks.
 struct TRowGrid {
   int step, across;
-  // Where the map is its own mirror image about a column (an untilted
-  // azimuthal, conic or polyconic map), pixel k shows pixel mirror - k's
-  // place with its longitude reflected about the central meridian, in
-  // degrees; mirror is -1 where it does not.
+  // Where the map is its own mirror image about a column (MirrorColumn: an
+  // untilted map of every kind but the interrupted Mollweide), pixel k shows
+  // pixel mirror - k's place with its longitude reflected about the central
+  // meridian (degrees); mirror is -1 where it does not.
   int mirror = -1;
   double meridian = 0;
   int Count() const { return across + 2 * kReach; }  // pixels of a whole row
