@@ -122,7 +122,7 @@ void OurRowInverse(benchmark::State& state, int position) {
   SetUpKind(position, kMapWidth, kMapHeight, p);
   const TPictureGrid grid(300, 150);
   p.SetPictureRows(grid.CH);
-  const double mirror = PictureMirror(p);
+  const bool mirror = PictureMirror(p);
   std::vector<double> lon(kMapWidth), lat(kMapWidth);
   std::vector<int> code(kMapWidth);
   long sum = 0;

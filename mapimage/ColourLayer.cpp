@@ -61,7 +61,7 @@ void PaintBilinear(TLayerInput& in, QImage& target, TDrawProgress& progress,
 void PaintNearest(TLayerInput& in, QImage& target, TDrawProgress& progress,
                   const TColourSource& picture) {
   DrawPixelColours(in, target, progress, [&picture](TGxProjectionL& p) {
-    const double mirror = PictureMirror(p);
+    const bool mirror = PictureMirror(p);
     return [&p, &picture, mirror](int r, int c, int step, int n, std::uint8_t* bgr,
                                   char* painted) {
       std::vector<double> lon(static_cast<std::size_t>(n)), lat(static_cast<std::size_t>(n));

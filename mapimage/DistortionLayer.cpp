@@ -248,7 +248,7 @@ constexpr TCubicWeights kCubic;
 // pixel, whichever thread asks.
 struct TRowGrid {
   int step, across;
-  // Where the map is its own mirror image about a column (MirrorColumn: an
+  // Where the map is its own mirror image about a column (MirrorPixels: an
   // untilted map of every kind but the interrupted Mollweide), pixel k shows
   // pixel mirror - k's place with its longitude reflected about the central
   // meridian (degrees); mirror is -1 where it does not.
@@ -261,12 +261,9 @@ struct TRowGrid {
 // p, with the mirror where p's map has one on the grid.
 TRowGrid RowGridOf(TGxProjectionL& p, int width, int step) {
   TRowGrid g{step, (width + step - 1) / step};
-  double column;
-  if (!p.MirrorColumn(column)) return g;
-  // Pixel k's mirror is 2 column / step - k: a whole number of pixels, and
-  // within reach of the row, or no mirror worth having.
-  const double m = 2 * column / step;
-  if (m == std::floor(m) && m >= 0 && m <= 2.0 * g.Count()) {
+  // An image within reach of the row, or no mirror worth having.
+  double m;
+  if (p.MirrorPixels(0, step, m) && m >= 0 && m <= 2.0 * g.Count()) {
     g.mirror = static_cast<int>(m);
     g.meridian = std::remainder(p.Theta * gx::kRadToDeg, 360.0);
   }

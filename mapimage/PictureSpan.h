@@ -5,30 +5,24 @@
 #pragma once
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "mapimage/PixelMath.h"
 #include "projection/GxProjectionL.h"
 
-// The column about which the pass may take the right half of p's rows from
-// the left (MirrorColumn), or NaN. Not for the kinds that solve for their
-// latitudes: each pixel leaves its own in IterLat, which the span's last
-// writer must leave as it stands (and the picture's rows spare them most of
-// their solving anyway).
-inline double PictureMirror(TGxProjectionL& p) {
-  double axis;
-  if (p.InverseSolves() || !p.MirrorColumn(axis)) return std::numeric_limits<double>::quiet_NaN();
-  return axis;
-}
+// Whether the pass may take the right half of p's rows from the left
+// (MirrorPixels). Not for the kinds that solve for their latitudes: each
+// pixel leaves its own in IterLat, which the span's last writer must leave
+// as it stands (and the picture's rows spare them most of their solving
+// anyway).
+inline bool PictureMirror(TGxProjectionL& p) { return !p.InverseSolves(); }
 
 // Calls shown(k, px, py) for each pixel k of the n pixels (c + k * step, r)
 // that the map shows, with its source pixel in g; lon, lat and code hold n
 // values of scratch. The pixels go through the row inverse in order, and
 // the component's fields end as n calls of Inverse leave them.
 //
-// On a map that is its own mirror image about the column `mirror` (NaN:
-// none), the pixels past the axis whose image lies in the span take the
+// Where `mirror` allows and the map is its own mirror image (MirrorPixels),
+// the pixels past the axis whose image lies in the span take the
 // image's angles, the longitude reflected about the central meridian, so
 // that half the span costs an inverse. The reflection is right to a few
 // units of rounding, far within the slack that ClearSourcePixel allows; a
@@ -36,7 +30,7 @@ inline double PictureMirror(TGxProjectionL& p) {
 // has the span's last pixel, so that the component's fields end as the
 // span's own calls would leave them.
 template <class Shown>
-void NearestSourcePixels(TGxProjectionL& p, const TPictureGrid& g, double mirror, int r, int c,
+void NearestSourcePixels(TGxProjectionL& p, const TPictureGrid& g, bool mirror, int r, int c,
                          int step, int n, double* lon, double* lat, int* code, Shown shown) {
   // Pixels from .. to - 1 through the row inverse; false when it went pixel
   // by pixel through Inverse, leaving degrees.
@@ -56,8 +50,8 @@ void NearestSourcePixels(TGxProjectionL& p, const TPictureGrid& g, double mirror
     return true;
   };
   // Pixel k's image is pixel images - k; the span's last pixel is its own.
-  const double m = (2 * mirror - 2.0 * c) / step;
-  const bool mirrored = m == std::floor(m) && m >= 2 && m <= 2.0 * n;  // NaN: false
+  double m = 0;
+  const bool mirrored = mirror && p.MirrorPixels(c, step, m) && m >= 2 && m <= 2.0 * n;
   const int images = mirrored ? static_cast<int>(m) : 0, split = images / 2 + 1;
   const int end = std::min(images + 1, n - 1);
   if (!mirrored || split >= end || !p.CanDrawInBatches()) return (void)own(0, n);

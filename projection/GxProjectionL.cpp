@@ -446,13 +446,10 @@ bool TGxProjectionL::InverseSolves() {
   return e && e->inverseSolves;
 }
 
-bool TGxProjectionL::MirrorColumn(double& column) {
+bool TGxProjectionL::MirrorPixels(double x0, int step, double& mirror) {
   const gx::Prepared& k = Prepare();
-  if (!k.entry || k.entry->lopsided || IsGridKind(Projection) || k.tilted || RotAngle != 0 ||
-      !std::isfinite(k.x0))
-    return false;
-  column = k.x0;
-  return true;
+  return k.entry && !k.entry->lopsided && !IsGridKind(Projection) && !k.tilted && RotAngle == 0 &&
+         MirrorOffset(x0, k.x0, step, mirror);
 }
 
 bool TGxProjectionL::InverseRowUnfolded(double y, double x0, int n, double* lon, double* lat,

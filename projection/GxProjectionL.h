@@ -243,13 +243,14 @@ class TGxProjectionL {
   // polyconic always): a caller free to choose between the inverses and the
   // forwards of nearby points pays a fraction for the forwards.
   bool InverseSolves();
-  // The column about which the map is its own mirror image: the pixel
-  // (2 column - x, y) shows the point of (x, y) with its longitude reflected
-  // about the central meridian, or is refused as (x, y) is (the code may
-  // differ). False where a tilt or a plane turn moves the map off its
-  // meridian, for the grid kinds and for a kind whose map is lopsided (the
-  // interrupted Mollweide).
-  bool MirrorColumn(double& column);
+  // Whether the map is its own mirror image about its centre column X0, as
+  // the pixels x0 + i * step of a row see it: pixel i's image is then pixel
+  // mirror - i, which shows the point of pixel i with its longitude
+  // reflected about the central meridian, or is refused as pixel i is (the
+  // code may differ). False where the images fall between the pixels, where
+  // a tilt or a plane turn moves the map off its meridian, for the grid
+  // kinds and for a kind whose map is lopsided (the interrupted Mollweide).
+  bool MirrorPixels(double x0, int step, double& mirror);
   // No handler assigned and no converter attached: nothing could tell
   // InverseRow from the calls of Inverse it stands for.
   bool CanDrawInBatches() const { return !OnError && !OnForward && !OnInverse && !GxConvert; }

@@ -165,16 +165,19 @@ TEST(Catalogue, DefaultsResetAndConstants) {
 
 // A map that says it is its own mirror image is one: the pixel mirrored about its column shows the same
 // latitude with the longitude reflected about the central meridian, or is refused too. The interrupted
-// Mollweide, a tilt and a grid kind have no mirror.
+// Mollweide, a tilt and a grid kind have no mirror, nor has a row whose images fall between its pixels.
 TEST(Component, MirroredMapsAreTheirOwnImage) {
   for (int position = 0; position < kListCount; ++position) {
     TGxProjectionL p;
     SetUpLikeWindow(p, CatalogueAt(position).Kind, 528, 507);
     p.SetTheta(37);
-    double column = 0;
+    double mirror = 0;
     const bool lopsided = position < kFirstListedPosition || position == 28;
-    EXPECT_EQ(p.MirrorColumn(column), !lopsided) << position;
+    EXPECT_EQ(p.MirrorPixels(0, 1, mirror), !lopsided) << position;
     if (lopsided) continue;
+    EXPECT_FALSE(p.MirrorPixels(0.25, 1, mirror)) << position;  // images between the pixels
+    ASSERT_TRUE(p.MirrorPixels(0, 1, mirror));
+    const double column = mirror / 2;
     int bad = 0, shown = 0;
     for (double y = 0.5; y < 507; y += 6.25)
       for (double d = 0.25; d < 300; d += 3.5) {
@@ -190,6 +193,6 @@ TEST(Component, MirroredMapsAreTheirOwnImage) {
     EXPECT_EQ(bad, 0) << position;
     EXPECT_GT(shown, 500) << position;
     p.SetOblique(10);
-    EXPECT_FALSE(p.MirrorColumn(column)) << position;
+    EXPECT_FALSE(p.MirrorPixels(0, 1, mirror)) << position;
   }
 }
