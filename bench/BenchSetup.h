@@ -61,6 +61,7 @@ struct ProjKindInfo {
   ProjEquivalent equivalent;
   ShapeCheck check;
   bool checked = false;  // the check runs with the kind's first PROJ benchmark
+  bool noInverse = false;  // found so by the kind's PROJ inverse benchmark
 };
 const ProjKindInfo* ProjInfoAt(int position);
 
