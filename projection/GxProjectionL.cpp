@@ -554,6 +554,7 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
     } else {
       constexpr int kChunk = 64;
       gx::Out out[kChunk];
+      int insideCode = -1;  // the outline check's code inside the outline, once known
       bool banded[kChunk];
       for (int first = 0; first < n; first += kChunk) {
         const int count = std::min(kChunk, n - first);
@@ -569,12 +570,15 @@ bool TGxProjectionL::RowUnfolded(double y, double x0, int n, double* lon, double
         }
         for (int j = 0; j < count; ++j) {
           gx::Out& o = out[j];
-          if (o.effects & gx::kChecksOutline) {
+          if ((o.effects & gx::kInsideOutline) && insideCode >= 0) {
+            o = gx::Result(o.x, o.y, insideCode);  // what the check would leave
+          } else if (o.effects & gx::kChecksOutline) {
             // Robinson's outline check runs Forward, which with no handler
             // and no converter fires nothing and leaves only the pair and
             // the code, which become this pixel's result.
             ErrorCode = 0;
             CheckOutline(k, o, gx::PixelAt(pixels, first + j));
+            if (o.effects & gx::kInsideOutline) insideCode = ErrorCode;
             o = gx::Result(X, Y, ErrorCode);
           }
           take(o, first + j, banded[j]);

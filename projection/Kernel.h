@@ -48,6 +48,10 @@ enum Effect : std::uint8_t {
   kWritesOther = 8,    // Other := iterAux, the clamped value the kernel used
   kChecksOutline = 16, // inverse: the frame projects (x, y) back through Forward
                        // and refuses with `code` when the pixel does not match
+  kInsideOutline = 32, // with kChecksOutline: the point lies well inside the
+                       // outline, so the check passes, and the code the forward
+                       // leaves depends on the row alone: a row's pass checks
+                       // the first such pixel and gives the others its code
 };
 
 // The side values are written only with the effect that names them, and
