@@ -211,8 +211,12 @@ constexpr AzimuthalKind kKinds[] = {
      .guard = LongitudeGuard::NearZero},
 };
 
+// Both routines are instantiated per row of the table, so that each kind's
+// guards and radial functions are inlined into them rather than called
+// through pointers for every point.
+template <int Row>
 Out AzimuthalForward(const Prepared& k, double lambda, double phi) {
-  const AzimuthalKind& a = kKinds[k.Row()];
+  constexpr const AzimuthalKind& a = kKinds[Row];
   const double phi0 = k.phi0;
   if (a.centreShortcut && phi == phi0 && lambda == k.theta) return Quiet(k.x0, k.y0);
   const double dlam = lambda - k.theta;
@@ -239,8 +243,9 @@ struct Radial {
   double across;  // away from the poles: cos z - sin phi0 sin phi
 };
 
+template <int Row>
 Out AzimuthalInverseShared(const Prepared& k, double x, double y, MirrorShare<Radial>& share) {
-  const AzimuthalKind& a = kKinds[k.Row()];
+  constexpr const AzimuthalKind& a = kKinds[Row];
   const double X = x - k.x0, Y = k.y0 - y;
   const Centre& o = k.Family<Centre>();
   const double R = k.R, H = k.other, P = o.P;
@@ -283,19 +288,21 @@ Out AzimuthalInverseShared(const Prepared& k, double x, double y, MirrorShare<Ra
   return Result(lambda, phi);
 }
 
-constexpr KindEntry Azimuthal(int row) {
-  const AzimuthalKind& a = kKinds[row];
-  return Kind(a.kind, row, AzimuthalForward, InverseAlone<Radial, AzimuthalInverseShared>, nullptr,
-              a.notReadyForward, a.wrapsLongitude ? kWrapsLongitude : kNoPreStep)
-      .Mirrored(InversePair<Radial, AzimuthalInverseShared>)
+template <int Row>
+constexpr KindEntry Azimuthal() {
+  constexpr const AzimuthalKind& a = kKinds[Row];
+  return Kind(a.kind, Row, AzimuthalForward<Row>,
+              InverseAlone<Radial, AzimuthalInverseShared<Row>>, nullptr, a.notReadyForward,
+              a.wrapsLongitude ? kWrapsLongitude : kNoPreStep)
+      .Mirrored(InversePair<Radial, AzimuthalInverseShared<Row>>)
       .WithCodes(a.notReadyForward, a.notReadyInverse)
       .ReadyWhen(a.readiness, Readiness::Radius)
       .Leaving(a.afterNotReady, Leaves::Zero)
       .PreparedBy(PrepareCentre);
 }
 
-constexpr KindEntry kEntries[] = {Azimuthal(0), Azimuthal(1), Azimuthal(2),
-                                  Azimuthal(3), Azimuthal(4), Azimuthal(5)};
+constexpr KindEntry kEntries[] = {Azimuthal<0>(), Azimuthal<1>(), Azimuthal<2>(),
+                                  Azimuthal<3>(), Azimuthal<4>(), Azimuthal<5>()};
 
 }  // namespace
 
