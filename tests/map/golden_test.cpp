@@ -89,7 +89,7 @@ struct Drawing {
   // A progress handler replaces MainMap by a smaller image halfway through
   // the picture; the component's fields are then left out of the hash.
   bool replaceMap = false;
-  std::function<void(TGxProjectionL&)> change;  // applied after the window's set-up
+  std::function<void(TGxProjectionL&)> change = {};  // applied after the window's set-up
 };
 
 // The window's map for a kind, with the drawing's settings.
