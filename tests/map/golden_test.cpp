@@ -392,6 +392,19 @@ TEST(Golden, MirroredColourPassIsTheExactOne) {
       EXPECT_TRUE(mirrored == exact) << EnumName(kind) << " " << d.width;
     }
   }
+  // A plate carree at 0.6 degrees a pixel puts every other column on a
+  // border between two of the picture's 1.2-degree columns, where the
+  // reflected longitude cannot tell the side and the pixel needs its own
+  // inverse.
+  const Drawing onBorders{.grid = false, .coast = false, .change = [](TGxProjectionL& p) {
+                            p.Radius = 180 / (0.6 * gx::kPi);
+                            p.X0 = 264;
+                            p.SetTheta(36.6);
+                          }};
+  QImage mirrored, exact;
+  EXPECT_EQ(draw(mpEquirectangular, onBorders, false, mirrored),
+            draw(mpEquirectangular, onBorders, true, exact));
+  EXPECT_TRUE(mirrored == exact);
 }
 
 // The colour pass's row inverse leaves, pixel by pixel, what Inverse leaves:
