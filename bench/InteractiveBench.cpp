@@ -211,8 +211,7 @@ void PrintTable(std::ostream& out, const bench::MedianReporter& r) {
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+  if (!bench::InitializeInterleaved(argc, argv)) return 2;
   for (int pos = kFirstListedPosition; pos < kListCount; ++pos) {
     for (bool preview : {true, false})
       benchmark::RegisterBenchmark(Name(preview ? "preview" : "full", pos).c_str(), Drawing, pos,

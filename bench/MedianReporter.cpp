@@ -74,4 +74,17 @@ void PrintLoadNote(std::ostream& out, const MedianReporter& r) {
   out << line;
 }
 
+bool InitializeInterleaved(int argc, char** argv) {
+  const std::string flag = "--benchmark_enable_random_interleaving";
+  std::vector<char*> args(argv, argv + argc);
+  std::string on = flag + "=true";
+  if (std::none_of(args.begin(), args.end(),
+                   [&](const char* a) { return std::string(a).rfind(flag, 0) == 0; }))
+    args.insert(args.begin() + (argc > 0 ? 1 : 0), on.data());
+  int count = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  benchmark::Initialize(&count, args.data());
+  return !benchmark::ReportUnrecognizedArguments(count, args.data());
+}
+
 }  // namespace bench

@@ -37,4 +37,11 @@ std::string Cell(double v, const char* format);
 // How busy the machine was while the benchmarks ran.
 void PrintLoadNote(std::ostream& out, const MedianReporter& r);
 
+// benchmark::Initialize with the repetitions of all benchmarks in random
+// order unless the command line says otherwise: on a shared machine the
+// speed drifts over minutes, and a ratio of two figures taken minutes apart
+// would carry that drift; interleaved, both medians see the same machine.
+// False when an argument is unknown to Google Benchmark.
+bool InitializeInterleaved(int argc, char** argv);
+
 }  // namespace bench

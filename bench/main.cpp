@@ -94,8 +94,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
 #endif
 
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+  if (!bench::InitializeInterleaved(argc, argv)) return 2;
 
   bench::RegisterEngineBenchmarks(options);
   bench::RegisterProjBenchmarks(options);
