@@ -750,9 +750,16 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
       for (int k = 0; k < n; ++k) {
         const int pixel = k0 + k, image = grid.mirror - pixel;
         const bool mirrored = grid.mirror >= 0 && image >= 0 && image < pixel;
+        // Three bytes by hand: std::copy_n of a count it cannot see is a
+        // call to memcpy per pixel.
+        const auto put = [bgr, k](const std::uint8_t* from) {
+          bgr[3 * k] = from[0];
+          bgr[3 * k + 1] = from[1];
+          bgr[3 * k + 2] = from[2];
+        };
         if (mirrored && image >= k0) {
           painted[k] = painted[image - k0];
-          std::copy_n(bgr + 3 * (image - k0), 3, bgr + 3 * k);
+          put(bgr + 3 * (image - k0));
           continue;
         }
         const int at = mirrored && !shared ? own.colour[static_cast<std::size_t>(image)]
@@ -760,8 +767,7 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
         if (!shared) own.colour[static_cast<std::size_t>(pixel)] = at;
         painted[k] = at >= 0;
         if (!painted[k]) continue;
-        const TColourScale::Bgr& colour = scale.Entry(at);
-        std::copy(colour.begin(), colour.end(), bgr + 3 * k);
+        put(scale.Entry(at).data());
       }
       if (whole) rows.Done(u);
     };
