@@ -20,10 +20,7 @@ struct TColourSource {
 };
 
 inline void CopyPixel(const TColourSource& picture, int px, int py, uchar* rgb) {
-  const uchar* s = picture.bits + py * picture.stride + 3 * px;
-  rgb[0] = s[0];
-  rgb[1] = s[1];
-  rgb[2] = s[2];
+  CopyBgr(picture.bits + py * picture.stride + 3 * px, rgb);
 }
 
 // The bilinear colour of the picture at a longitude and latitude (degrees),

@@ -750,16 +750,9 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
       for (int k = 0; k < n; ++k) {
         const int pixel = k0 + k, image = grid.mirror - pixel;
         const bool mirrored = grid.mirror >= 0 && image >= 0 && image < pixel;
-        // Three bytes by hand: std::copy_n of a count it cannot see is a
-        // call to memcpy per pixel.
-        const auto put = [bgr, k](const std::uint8_t* from) {
-          bgr[3 * k] = from[0];
-          bgr[3 * k + 1] = from[1];
-          bgr[3 * k + 2] = from[2];
-        };
         if (mirrored && image >= k0) {
           painted[k] = painted[image - k0];
-          put(bgr + 3 * (image - k0));
+          CopyBgr(bgr + 3 * (image - k0), bgr + 3 * k);
           continue;
         }
         const int at = mirrored && !shared ? own.colour[static_cast<std::size_t>(image)]
@@ -767,7 +760,7 @@ int TDistortionLayer::Draw(TLayerInput& in, QImage& target, TDrawProgress& progr
         if (!shared) own.colour[static_cast<std::size_t>(pixel)] = at;
         painted[k] = at >= 0;
         if (!painted[k]) continue;
-        put(scale.Entry(at).data());
+        CopyBgr(scale.Entry(at).data(), bgr + 3 * k);
       }
       if (whole) rows.Done(u);
     };
@@ -800,11 +793,8 @@ int TDistortionLegend::Draw(TLayerInput& in, QImage& target, TDrawProgress&) {
   for (int y = bar.top(); y <= bar.bottom(); ++y) {
     uchar* row = target.scanLine(y);
     for (int i = 0; i < bar.width(); ++i) {
-      const TColourScale::Bgr& c = scale.At(static_cast<double>(i) / (bar.width() - 1));
-      uchar* d = row + 3 * (bar.left() + i);
-      d[0] = c[0];
-      d[1] = c[1];
-      d[2] = c[2];
+      CopyBgr(scale.At(static_cast<double>(i) / (bar.width() - 1)).data(),
+              row + 3 * (bar.left() + i));
     }
   }
   QPainter painter(&target);

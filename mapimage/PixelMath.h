@@ -4,8 +4,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "projection/GxProjectionL.h"
+
+// One pixel of a 24-bit row (three bytes) to another, by hand: a copy of a
+// count the compiler cannot see is a call to memcpy for every pixel.
+inline void CopyBgr(const std::uint8_t* from, std::uint8_t* to) {
+  to[0] = from[0];
+  to[1] = from[1];
+  to[2] = from[2];
+}
 
 // Projected points far off the map saturate here: far enough that every
 // distance test treats them as off the map, small enough that sums and

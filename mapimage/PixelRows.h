@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mapimage/MapLayer.h"
+#include "mapimage/PixelMath.h"
 
 // Paints columns [c0, c1) of the rows r .. r + rowStep - 1 (those that exist)
 // into the target whose row r starts at `row` (the next rows follow at
@@ -61,12 +62,8 @@ bool DrawPixelColours(TLayerInput& in, QImage& target, TDrawProgress& progress,
           if (!painted[k]) continue;
           const int c = first + k * step, fill = std::min(step, W - c);
           for (int dy = 0; dy < below; ++dy)
-            for (int dx = 0; dx < fill; ++dx) {
-              uchar* d = row + dy * stride + 3 * (c + dx);
-              d[0] = bgr[3 * k];
-              d[1] = bgr[3 * k + 1];
-              d[2] = bgr[3 * k + 2];
-            }
+            for (int dx = 0; dx < fill; ++dx)
+              CopyBgr(bgr.data() + 3 * k, row + dy * stride + 3 * (c + dx));
         }
       });
 }
