@@ -97,8 +97,13 @@ TEST_F(ExportTest, BadSizesAndNamesAreRefusedAndNothingIsWritten) {
 }
 
 // Every format by its extension, at the size asked, with the recipe where
-// there is room for text; at the window's size the PNG is the window's map.
-TEST_F(ExportTest, EachFormatIsWrittenWithTheMapsRecipe) {
+// there is room for text, which weltnetz-render draws again byte for byte; at
+// the window's size the PNG is the window's map.
+TEST_F(ExportTest, EachFormatIsWrittenWithARecipeTheCommandLineDrawsAgain) {
+  form->rx3->setValue(-40);
+  form->rx2->setValue(15);
+  form->D2->click();
+  ASSERT_TRUE(form->WaitForDrawing());
   TExportDialog* d = form->ExportWindow();
   TypeSize(d, "800", "600");
   for (const char* name : {"k.png", "k.jpg", "k.bmp", "k.svg", "k.pdf"}) {
@@ -111,8 +116,8 @@ TEST_F(ExportTest, EachFormatIsWrittenWithTheMapsRecipe) {
     if (QByteArray(name).endsWith("bmp")) {
       EXPECT_TRUE(recipe.isEmpty());
     } else {
-      for (const char* line : {"\nkind=mpAzimuthalEA\n", "\nsize=800x600\n", "\npicture=detail\n",
-                               "\nlongitude=25\n"})
+      for (const char* line : {"\nkind=mpAzimuthalEA\n", "\nsize=800x600\n",
+                               "\npicture=detail\n", "\nlongitude=-40\n"})
         EXPECT_TRUE(recipe.contains(line)) << recipe.toStdString();
     }
   }
@@ -121,6 +126,12 @@ TEST_F(ExportTest, EachFormatIsWrittenWithTheMapsRecipe) {
   EXPECT_TRUE(FileBytes(Path("k.svg")).contains("<svg width=\"800\" height=\"600\""));
   EXPECT_TRUE(FileBytes(Path("k.pdf")).startsWith("%PDF-"));
   EXPECT_TRUE(messages.empty());
+  QProcess tool;
+  tool.start(QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz-render"),
+             {"--recipe", Path("k.png"), "-o", Path("tool.png")});
+  ASSERT_TRUE(tool.waitForFinished(120000));
+  ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  EXPECT_EQ(FileBytes(Path("k.png")), FileBytes(Path("tool.png")));
 
   TypeSize(d, "528", "507");
   ASSERT_EQ(d->PictureChoice->currentIndex(), Index(TEarthPicture::Standard));
@@ -128,26 +139,6 @@ TEST_F(ExportTest, EachFormatIsWrittenWithTheMapsRecipe) {
   ASSERT_TRUE(Export(d).value(0).toBool());
   EXPECT_EQ(QImage(Path("same.png")).convertToFormat(QImage::Format_BGR888),
             form->GxM1->MainMap());
-}
-
-// The window's export and weltnetz-render draw the same recipe byte for byte.
-TEST_F(ExportTest, RecipeOfAWindowExportDrawsItAgainOnTheCommandLine) {
-  form->rx3->setValue(-40);
-  form->rx2->setValue(15);
-  form->D2->click();
-  ASSERT_TRUE(form->WaitForDrawing());
-  TExportDialog* d = form->ExportWindow();
-  TypeSize(d, "1000", "700");
-  d->FileEdit->setText(Path("window.png"));
-  ASSERT_TRUE(Export(d).value(0).toBool());
-  QProcess tool;
-  tool.start(QStringLiteral(WELTNETZ_TOOLS_DIR "/weltnetz-render"),
-             {"--recipe", Path("window.png"), "-o", Path("tool.png")});
-  ASSERT_TRUE(tool.waitForFinished(120000));
-  ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-  const QByteArray window = FileBytes(Path("window.png"));
-  EXPECT_FALSE(window.isEmpty());
-  EXPECT_EQ(window, FileBytes(Path("tool.png")));
 }
 
 // A long export runs beside the live window; cancelled, it leaves nothing.
@@ -180,7 +171,6 @@ TEST_F(WindowTest, DetailPictureIsDrawnBilinearlyAndRemembered) {
   const QImage standard = form->GxM1->MainMap();
   form->CB10->setCurrentIndex(Index(TEarthPicture::Detail));
   ASSERT_TRUE(form->WaitForDrawing());
-  EXPECT_EQ(form->Picture(), TEarthPicture::Detail);
   EXPECT_EQ(form->GxM1->MapSettings.Sampling, TSampling::Bilinear);
   EXPECT_EQ(form->GxM1->MapSettings.ColorMap()->size(), QSize(720, 360));
   EXPECT_NE(form->GxM1->MainMap(), standard);

@@ -46,18 +46,14 @@ std::size_t ExpectDrawnAsDrawLine(const std::vector<TSegment>& path, double widt
 
 }  // namespace
 
-// Within the budget the batch draws exactly what DrawLine draws segment by segment, anti-aliased
-// and plain, blends of overlapping segments and a plain segment of no length left out included.
+// Within the budget the batch draws exactly what DrawLine draws segment by segment: anti-aliased and
+// plain, overlapping blends, a plain dot left out, and coastlines sampled finer than the pixels,
+// whose repeated points the plain batch drops, also where a polyline leaves the bitmap and comes back.
 TEST(LineBatch, WithinBudgetDrawsEverySegmentAsDrawLineDoes) {
   for (bool aa : {true, false})
     for (double width : {1.0, 3.5})
       ExpectDrawnAsDrawLine({{5, 5, 40, 12}, {40, 12, 40, 12}, {40, 12, 33, 45}, {33, 45, 5, 5},
                              {-20, 30, 80, 31}}, width, aa);
-}
-
-// Coastlines sampled finer than the pixels: the plain batch drops repeated points yet lights exactly
-// DrawLine's pixels, also where a polyline leaves the bitmap and comes back.
-TEST(LineBatch, PlainPolylinesWithRepeatedPointsDrawAsSegmentBySegment) {
   std::uint32_t state = 12345;
   auto next = [&](int range) {
     state = state * 1664525u + 1013904223u;
@@ -67,8 +63,7 @@ TEST(LineBatch, PlainPolylinesWithRepeatedPointsDrawAsSegmentBySegment) {
     std::vector<TSegment> path;
     int x = next(48), y = next(40);
     for (int i = 0; i < 60; ++i) {
-      // Mostly repeats and short steps, sometimes a jump across the bitmap
-      // or beyond its edges.
+      // Mostly repeats and short steps, sometimes a jump across the bitmap or beyond its edges.
       const int kind = next(10);
       int nx = x, ny = y;
       if (kind >= 4 && kind < 9) {
