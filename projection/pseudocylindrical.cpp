@@ -90,15 +90,17 @@ Out AuxAngleForward(const Prepared& k, double lambda, double phi) {
 void AuxAngleRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
   const AuxAngleRow& r = kAuxAngleRows[k.Row()];
   const double v = k.UnitY(y);
-  const bool beyond = std::fabs(v) >= r.n;
+  // A row beyond the map's top or bottom is refused whatever its angles.
+  if (std::fabs(v) >= r.n) {
+    ForEachPixel(x0, first, count, out, [&](double) { return k.Finish(r.F + 1, 1, 0, 0); });
+    return;
+  }
   const double Cy = r.Cy(), Cx = r.Cx();
   const double t = v / Cy;
   const double across = Cx * (std::cos(t) + r.m);
   const double phi = SafeArcSin((std::sin(t) + r.m * t) / r.n);
-  ForEachPixel(x0, first, count, out, [&](double x) {
-    if (beyond) return k.Finish(r.F + 1, 1, 0, 0);
-    return k.Finish(r.F + 1, 0, k.UnitX(x) / across, phi);
-  });
+  ForEachPixel(x0, first, count, out,
+               [&](double x) { return k.Finish(r.F + 1, 0, k.UnitX(x) / across, phi); });
 }
 
 // ---- Sinusoidal (also Bonne with Phi0 = 0) -------------------------------------
