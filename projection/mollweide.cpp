@@ -110,11 +110,12 @@ Out MollweideForward(const Prepared& k, double lambda, double phi) {
   if (!SolveAngle(r.K * std::sin(phi), phi, r.passes, r.tolerance, t))
     return Result(-1, -1, r.F + 2);
   const double theta = t / 2;
+  // Taken before the branch, so that the compiler can pair them into one call.
+  const double cosTheta = std::cos(theta), sinTheta = std::sin(theta);
   if (r.poleIsPoint && kHalfPi - std::fabs(phi) < 1e-8) d = 0;
   if (r.outline == Outline::Lobes)
-    return Result(k.x0 + k.R * (r.Cx * d * std::cos(theta) + offset),
-                  k.y0 - r.Cy * k.R * std::sin(theta));
-  return Result(k.x0 + r.Cx * k.R * d * std::cos(theta), k.y0 - r.Cy * k.R * std::sin(theta));
+    return Result(k.x0 + k.R * (r.Cx * d * cosTheta + offset), k.y0 - r.Cy * k.R * sinTheta);
+  return Result(k.x0 + r.Cx * k.R * d * cosTheta, k.y0 - r.Cy * k.R * sinTheta);
 }
 
 void MollweideRows(const Prepared& k, double y, RowPixels x0, int first, int count, Out* out) {
